@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Starts the simulated units of zorvan-sim and the GUI pointed at them: every pseudo-terminal a mode
+# prints on its first line joins ZORVAN_EXTRA_PORTS, so it shows in the port pickers. The units stop
+# when the GUI closes.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bin="$root/build/bin"
+run_dir=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$run_dir"
+}
+trap cleanup EXIT
+
+extra=""
+# start_unit DESCRIPTION MODE [ARGS...]: starts one simulated unit; a pseudo-terminal joins the pickers.
+start_unit() {
+  local description=$1
+  shift
+  local out="$run_dir/unit${#pids[@]}.out"
+  "$bin/zorvan-sim" "$@" >"$out" 2>"$out.err" &
+  pids+=($!)
+  local line=""
+  for _ in $(seq 100); do
+    line=$(head -n 1 "$out" 2>/dev/null || true)
+    [ -n "$line" ] && break
+    sleep 0.05
+  done
+  if [ -z "$line" ]; then
+    echo "demo: zorvan-sim $* did not start" >&2
+    cat "$out.err" >&2 || true
+    return
+  fi
+  echo "demo: $description on $line"
+  case "$line" in
+    /dev/*) extra="${extra:+$extra;}$line=$description" ;;
+  esac
+}
+
+# Simulated units (each feature adds its own here):
+
+export ZORVAN_EXTRA_PORTS="$extra"
+cd "$root"
+"$bin/Zorvan-Tools"
