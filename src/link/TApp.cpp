@@ -1,0 +1,62 @@
+#include "TApp.h"
+
+#include <QDebug>
+#include <QSettings>
+
+namespace {
+TApp *s_app = nullptr;
+}
+
+TApp::TApp(const QString &paramIniPath) : QObject(nullptr)
+{
+    if (s_app) {
+        qDebug() << "TApp must be sigleton";
+        return;
+    }
+    s_app = this;
+    m_params = loadParams(paramIniPath);
+    createSharedMavlinkLink();
+}
+
+TApp::~TApp()
+{
+    if (s_app == this)
+        s_app = nullptr;
+}
+
+TApp *TApp::instance()
+{
+    return s_app;
+}
+
+QMap<QString, QString> TApp::params() const
+{
+    return m_params;
+}
+
+TLinkManager *TApp::links()
+{
+    return &linkManager;
+}
+
+TMsgManager *TApp::messages()
+{
+    return &msgManager;
+}
+
+QMap<QString, QString> TApp::loadParams(const QString &path)
+{
+    QMap<QString, QString> result;
+    QSettings ini(path, QSettings::IniFormat);
+    const QStringList keys = ini.allKeys();
+    for (const QString &key : keys)
+        result.insert(key, ini.value(key).toString());
+    if (result.isEmpty())
+        result.insert(tr("None"), QString());
+    return result;
+}
+
+void TApp::createSharedMavlinkLink()
+{
+    // The MAVLink link (id 6) joins the registry here once the MAVLink handler exists.
+}
