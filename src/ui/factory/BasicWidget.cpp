@@ -1,0 +1,4 @@
+#include "BasicWidget.h"
+
+BasicWidget::BasicWidget(int mode, QWidget *parent) : QWidget(parent), m_mode(mode)
+{}

@@ -1,0 +1,4 @@
+#include "Uploader.h"
+
+Uploader::Uploader(QWidget *parent) : QWidget(parent)
+{}

@@ -1,0 +1,4 @@
+#include "InsTransport.h"
+
+InsTransport::InsTransport(QWidget *parent) : QWidget(parent)
+{}

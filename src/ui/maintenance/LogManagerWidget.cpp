@@ -1,0 +1,4 @@
+#include "LogManagerWidget.h"
+
+LogManagerWidget::LogManagerWidget(QWidget *parent) : QWidget(parent)
+{}

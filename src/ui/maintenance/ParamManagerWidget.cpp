@@ -1,0 +1,4 @@
+#include "ParamManagerWidget.h"
+
+ParamManagerWidget::ParamManagerWidget(QWidget *parent) : QWidget(parent)
+{}

@@ -1,0 +1,4 @@
+#include "SerialComWidget.h"
+
+SerialComWidget::SerialComWidget(QWidget *parent) : QWidget(parent)
+{}

@@ -1,0 +1,7 @@
+#include "TLabel.h"
+
+TLabel::TLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}

@@ -1,0 +1,4 @@
+#include "ToolsDefine.h"
+
+ToolsDefine::ToolsDefine(QWidget *parent) : QWidget(parent)
+{}

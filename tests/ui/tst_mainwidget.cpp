@@ -1,0 +1,185 @@
+// The main window: title, theme, tabs, translation and the notice box.
+#include "TApp.h"
+#include "ZtResources.h"
+#include "app/AppTranslation.h"
+#include "app/MainWidget.h"
+#include "app/TimedPopup.h"
+#include "app/UiTheme.h"
+#include "app/WindowTitle.h"
+#include "factory/BasicWidget.h"
+#include "firmware/Uploader.h"
+
+#include <QLabel>
+#include <QSettings>
+#include <QTabBar>
+#include <QTranslator>
+#include <QtTest>
+
+class TestMainWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void buildDateTitle_data();
+    void buildDateTitle();
+    void theme_data();
+    void theme();
+    void tabsInOrder();
+    void chineseTitles_data();
+    void chineseTitles();
+    void orvePanelCreatedOnce();
+    void noticeEventShowsTimedBox();
+
+private:
+    static QStringList tabTitles(const MainWidget &w);
+    TApp *hub = nullptr;
+};
+
+void TestMainWidget::initTestCase()
+{
+    ZtResources::init();
+    static TApp app(QStringLiteral("./cfg/param.ini"));
+    hub = &app;
+}
+
+void TestMainWidget::init()
+{
+    QDir(QStringLiteral("cfg")).removeRecursively();
+}
+
+void TestMainWidget::buildDateTitle_data()
+{
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("two-digit day") << "Oct 28 2025"
+                                   << "10:49:06"
+                                   << "Zorvan-Tools v1.2.4.20251028.1";
+    QTest::newRow("one-digit day") << "Mar  5 2026"
+                                   << "09:01:59"
+                                   << "Zorvan-Tools v1.2.4.20260305.1";
+    QTest::newRow("new year") << "Jan  1 2027"
+                              << "00:00:00"
+                              << "Zorvan-Tools v1.2.4.20270101.1";
+}
+
+void TestMainWidget::buildDateTitle()
+{
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(QString, title);
+    QCOMPARE(WindowTitle::title("Zorvan-Tools", date.toLatin1().constData(), time.toLatin1().constData()), title);
+}
+
+void TestMainWidget::theme_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<uint>("style");
+    QTest::newRow("no file") << QByteArray() << 1u;
+    QTest::newRow("dark") << QByteArray("[ui]\nstyle=1\n") << 1u;
+    QTest::newRow("platform look") << QByteArray("[ui]\nstyle=0\n") << 0u;
+}
+
+void TestMainWidget::theme()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(uint, style);
+    if (!ini.isEmpty()) {
+        QDir().mkpath("cfg");
+        QFile file("cfg/ui.ini");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ini);
+    }
+    MainWidget w;
+    QCOMPARE(UiTheme::style(), style);
+    QCOMPARE(w.styleSheet().isEmpty(), style != 1);
+    QCOMPARE(w.autoFillBackground(), style == 1);
+    if (style == 1) {
+        QVERIFY(w.styleSheet().contains("#62627d"));
+        QCOMPARE(w.palette().color(QPalette::Window), QColor("#222222"));
+    }
+    QSettings written("cfg/ui.ini", QSettings::IniFormat);
+    QCOMPARE(written.value("ui/style").toUInt(), style);
+    UiTheme::setStyle(1);
+}
+
+QStringList TestMainWidget::tabTitles(const MainWidget &w)
+{
+    QStringList titles;
+    for (int i = 0; i < w.tabWidget()->count(); ++i)
+        titles << w.tabWidget()->tabText(i);
+    return titles;
+}
+
+void TestMainWidget::tabsInOrder()
+{
+    MainWidget w;
+    QCOMPARE(tabTitles(w), (QStringList{"Uploader", "Shell", "Log", "Param", "ORVE", "Transport"}));
+    QVERIFY(w.windowTitle().startsWith(QCoreApplication::applicationName() + " v1.2.4."));
+    QCOMPARE(w.font().family(), QString("微软雅黑"));
+    QCOMPARE(w.font().pointSize(), 10);
+    const QStringList classes{"QWidget", "SerialComWidget", "LogManagerWidget", "ParamManagerWidget",
+                              "QWidget", "InsTransport"};
+    for (int i = 0; i < classes.size(); ++i) {
+        QCOMPARE(w.tabWidget()->widget(i)->metaObject()->className(), classes[i].toLatin1().constData());
+        QVERIFY2(!w.tabWidget()->tabIcon(i).isNull(), qPrintable(QString("icon of tab %1").arg(i)));
+    }
+    auto *hint = w.tabWidget()->widget(0)->findChild<QLabel *>();
+    QVERIFY(hint);
+    QCOMPARE(hint->text(), QString("Please connect FMU-USB port of Zorvan with Type-C cable"));
+    QVERIFY(w.tabWidget()->widget(0)->findChild<Uploader *>());
+}
+
+void TestMainWidget::chineseTitles_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("titles");
+    QTest::newRow("zh_CN") << "zh_CN" << QStringList{"固件升级", "终端", "日志", "参数", "ORVE", "传输"};
+    QTest::newRow("zh_TW") << "zh_TW" << QStringList{"Uploader", "Shell", "Log", "Param", "ORVE", "Transport"};
+    QTest::newRow("en_US") << "en_US" << QStringList{"Uploader", "Shell", "Log", "Param", "ORVE", "Transport"};
+}
+
+void TestMainWidget::chineseTitles()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, titles);
+    QTranslator translator;
+    const bool installed = AppTranslation::installForLocale(locale, &translator);
+    QCOMPARE(installed, locale == "zh_CN");
+    MainWidget w;
+    QCoreApplication::removeTranslator(&translator);
+    QCOMPARE(tabTitles(w), titles);
+}
+
+void TestMainWidget::orvePanelCreatedOnce()
+{
+    MainWidget w;
+    BasicWidget *panel = w.orvePanel();
+    QVERIFY(panel);
+    QCOMPARE(panel->mode(), 1);
+    for (int round = 0; round < 3; ++round) {
+        w.tabWidget()->setCurrentIndex(MainWidget::OrveTab);
+        w.tabWidget()->setCurrentIndex(MainWidget::ShellTab);
+    }
+    QCOMPARE(w.orvePanel(), panel);
+    QCOMPARE(w.findChildren<BasicWidget *>().size(), 1);
+}
+
+void TestMainWidget::noticeEventShowsTimedBox()
+{
+    MainWidget w;
+    QList<TimedPopup::Shown> shown;
+    TimedPopup::setInterceptor([&](const TimedPopup::Shown &s) { shown.append(s); });
+    emit hub->TAppEvent(11, 5, QVariant(QStringLiteral("unit rebooted")));
+    emit hub->TAppEvent(3, 5, QVariant(QStringLiteral("ignored")));
+    TimedPopup::setInterceptor({});
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QString("Warning"));
+    QCOMPARE(shown[0].text, QString("unit rebooted"));
+    QCOMPARE(shown[0].icon, QMessageBox::Information);
+    QCOMPARE(shown[0].closeAfterMs, 2000);
+}
+
+QTEST_MAIN(TestMainWidget)
+#include "tst_mainwidget.moc"
