@@ -1,0 +1,48 @@
+// "[HOST:]PORT" texts of the command-line link options.
+#include "util/HostPort.h"
+
+#include <QtTest>
+
+class TestHostPort : public QObject
+{
+    Q_OBJECT
+private slots:
+    void split_data();
+    void split();
+};
+
+void TestHostPort::split_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("hostOptional");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("host and port") << "127.0.0.1:7000" << false << true << "127.0.0.1" << 7000;
+    QTest::newRow("port only") << "7001" << true << true << "" << 7001;
+    QTest::newRow("port only, host required") << "7001" << false << false << "" << 0;
+    QTest::newRow("port 0") << "127.0.0.1:0" << false << true << "127.0.0.1" << 0;
+    QTest::newRow("port too large") << "127.0.0.1:65536" << true << false << "" << 0;
+    QTest::newRow("no port") << "127.0.0.1:" << true << false << "" << 0;
+    QTest::newRow("empty host") << ":7000" << true << false << "" << 0;
+    QTest::newRow("not a number") << "localhost:udp" << true << false << "" << 0;
+}
+
+void TestHostPort::split()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, hostOptional);
+    QFETCH(bool, ok);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QString gotHost;
+    quint16 gotPort = 0;
+    QCOMPARE(splitHostPort(text, gotHost, gotPort, hostOptional), ok);
+    if (ok) {
+        QCOMPARE(gotHost, host);
+        QCOMPARE(int(gotPort), port);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestHostPort)
+#include "tst_hostport.moc"
