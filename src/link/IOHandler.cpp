@@ -147,7 +147,10 @@ bool IOHandler::openSerial(bool isConFlag)
         serial->setParity(QSerialPort::NoParity);
     }
 
-    if (serial->open(QIODevice::ReadWrite)) {
+    m_openingSerial = true;
+    const bool opened = serial->open(QIODevice::ReadWrite);
+    m_openingSerial = false;
+    if (opened) {
         info.conType = ConSerial;
         emitEvent(TApp::EventLinkOpened, QVariant::fromValue(info));
         return true;
@@ -267,8 +270,11 @@ void IOHandler::writeStalled()
 
 void IOHandler::handleSerialError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError)
+    // A port may report more than once while it is being closed for the first report, and late
+    // reports may follow; only a port that is open or being opened is handled, and only once.
+    if (error == QSerialPort::NoError || m_inSerialError || !(serial->isOpen() || m_openingSerial))
         return;
+    m_inSerialError = true;
     const char *name = QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(int(error));
     const QString text = tr("open serial failed:") + QString::fromLatin1(name ? name : "UnknownError");
     emitEvent(TApp::EventLinkError, QVariant(text));
@@ -278,6 +284,7 @@ void IOHandler::handleSerialError(QSerialPort::SerialPortError error)
                        << error;
     closeSerial();
     emitEvent(TApp::EventLinkClosed, QVariant::fromValue(info));
+    m_inSerialError = false;
 }
 
 void IOHandler::handleUdpError(int socketError)

@@ -107,6 +107,8 @@ private:
 
     QThread *m_workerThread = nullptr; // own thread, only for destroy()
     QTimer *m_writeWatchdog = nullptr; // armed while serial bytes wait to be taken by the port
+    bool m_openingSerial = false;      // open() runs: its error reports are handled
+    bool m_inSerialError = false;      // an error is being handled: further reports are ignored
     std::atomic<int> m_writeTimeoutMs{DefaultWriteTimeoutMs};
     std::atomic<quint64> m_bytesIn{0};
     std::atomic<quint64> m_bytesOut{0};
