@@ -292,6 +292,12 @@ void TestUploader::chineseCaptions()
     QVERIFY2(u.windowTitle().endsWith("V1.0.3") && !u.windowTitle().startsWith("FirmwareUpgrade"),
              qPrintable(u.windowTitle()));
     QVERIFY(button(u, {"SelectFile"}) == nullptr); // translated
+    // The start button's caption follows the states in Chinese too, also after construction.
+    QPushButton *start = button(u, {"等待开始"});
+    QVERIFY(start);
+    QVERIFY(writeFile(m_dir.filePath("zh.bin"), pattern(10)));
+    u.loadFirmwareFile(m_dir.filePath("zh.bin"));
+    QTRY_COMPARE_WITH_TIMEOUT(start->text(), QString("开始升级"), 2000);
     Generate_KVF g(nullptr);
     QCOMPARE(g.windowTitle(), QString("FirmwareGenerator")); // not translated
     QVERIFY(g.findChildren<QPushButton *>().first()->text() != "LoadFirmware");

@@ -39,11 +39,12 @@ Uploader *Uploader::instance()
 Uploader::Uploader(QWidget *parent) : QMainWindow(parent)
 {
     // The window's captions are translated while it is built; the catalogue is removed afterwards.
-    QTranslator translator;
+    // The start button's captions change with the engine state long after that, so the window keeps the
+    // catalogue for them (captionTranslator) without installing it for the whole application.
     const bool translate =
-        QLocale().name() == QLatin1String("zh_CN") && translator.load(QStringLiteral(":/uploader_zh_CN.qm"));
+        QLocale().name() == QLatin1String("zh_CN") && captionTranslator.load(QStringLiteral(":/uploader_zh_CN.qm"));
     if (translate)
-        QCoreApplication::installTranslator(&translator);
+        QCoreApplication::installTranslator(&captionTranslator);
 
     // Built without a parent it is a dialog-type window of its own; given a parent (the tab it is embedded
     // in), it stays a child widget.
@@ -65,7 +66,7 @@ Uploader::Uploader(QWidget *parent) : QMainWindow(parent)
         reportMessage(QStringLiteral("initialize"), UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus);
     }
     if (translate)
-        QCoreApplication::removeTranslator(&translator);
+        QCoreApplication::removeTranslator(&captionTranslator);
 }
 
 Uploader::~Uploader()
@@ -196,6 +197,8 @@ void Uploader::showPendingPopups()
 
 void Uploader::setScanMode(int mode)
 {
+    if (!m_registered)
+        return;
     m_engine.setScanMode(quint8(mode));
     if (mode != 0) {
         reportMessage(QStringLiteral("ScanMode:Manual"), UpgradeEngine::SinkLog);
@@ -237,6 +240,8 @@ void Uploader::handleactEditConfig()
 
 void Uploader::handlebntSelectFile()
 {
+    if (!m_registered)
+        return;
     progressBar->setValue(0);
     QString dir = UploaderConfig::lastFilePath();
     if (dir.isEmpty())
@@ -257,6 +262,8 @@ void Uploader::handlebntSelectFile()
 
 void Uploader::loadFirmwareFile(const QString &path)
 {
+    if (!m_registered)
+        return;
     progressBar->setValue(0);
     pathEdit->setText(path);
     UploaderConfig::setLastFilePath(path);
@@ -268,6 +275,8 @@ void Uploader::loadFirmwareFile(const QString &path)
 
 void Uploader::handlebntStartUploader()
 {
+    if (!m_registered)
+        return;
     engineCall([this] { m_engine.startButton(); });
     if (m_engine.state() == UpgradeEngine::StateProbe)
         handleTimerSystemTimeout(); // the first probe of a run does not wait for the next period
@@ -286,14 +295,14 @@ void Uploader::handleTimerSystemTimeout()
 
 void Uploader::handleSerialPortErr(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || error == QSerialPort::OpenError)
+    if (!m_registered || error == QSerialPort::NoError || error == QSerialPort::OpenError)
         return; // a port that does not open is the probe's business
     engineCall([this] { m_engine.portError(); });
 }
 
 void Uploader::handleSerialPortReadyRead()
 {
-    if (!m_engine.readsReplies())
+    if (!m_registered || !m_engine.readsReplies())
         return; // states 0, 1 and 7: the bytes stay in the port until it closes
     bool next = false;
     const QByteArray block = serialPort->readAll();
@@ -335,20 +344,23 @@ void Uploader::stateEntered(quint8 state)
     bool idle = state <= UpgradeEngine::StateReady;
     switch (state) {
     case UpgradeEngine::StateWaitStart:
-        caption = tr("WaitStart");
+        caption = QT_TR_NOOP("WaitStart");
         break;
     case UpgradeEngine::StateReady:
-        caption = tr("StartUpgrade");
+        caption = QT_TR_NOOP("StartUpgrade");
         startEnabled = true;
         break;
     case UpgradeEngine::StateProbe:
-        caption = tr("CancelUpgrade");
+        caption = QT_TR_NOOP("CancelUpgrade");
         startEnabled = true;
         break;
     default:
-        caption = tr("Upgrading");
+        caption = QT_TR_NOOP("Upgrading");
         break;
     }
+    const QString translated = captionTranslator.translate("Uploader", caption.toLatin1().constData());
+    if (!translated.isEmpty())
+        caption = translated;
     startButton->setText(caption);
     startButton->setEnabled(startEnabled);
     selectFileButton->setEnabled(idle);

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QSerialPort>
 #include <QStringList>
+#include <QTranslator>
 
 #include <memory>
 
@@ -77,6 +78,7 @@ private:
     void closePort() override;
     void write(const QByteArray &bytes) override;
 
+    QTranslator captionTranslator; // loaded for the zh_CN locale only
     UpgradeEngine m_engine{*this};
     bool m_registered = false;
 
