@@ -95,7 +95,8 @@ QPushButton *TestUploader::button(QWidget &w, const QStringList &captions)
 
 void TestUploader::firstStartWritesDefaults()
 {
-    Uploader u(nullptr);
+    auto u2 = std::make_unique<Uploader>(nullptr);
+    Uploader &u = *u2;
     QCOMPARE(Uploader::instance(), &u);
     QCOMPARE(u.windowTitle(), QString("FirmwareUpgradeV1.0.3"));
     QVERIFY(u.logText().contains("]:initialize"));
@@ -118,6 +119,10 @@ void TestUploader::firstStartWritesDefaults()
     for (QAction *a : u.menuBar()->actions())
         shown << a->text();
     QCOMPARE(shown, menus);
+    // The next start reads both groups from the file.
+    u2.reset();
+    Uploader next(nullptr);
+    QCOMPARE(next.engine().excludeKeywords(), (QStringList{"Virutal", "bluetooth", "蓝牙"}));
 }
 
 void TestUploader::secondInstanceStaysEmpty()
