@@ -1,5 +1,6 @@
 // zorvan-cli flash and kvf against zorvan-sim bootloader over real pseudo-terminals.
 #include "SimProcess.h"
+#include "TestFiles.h"
 #include "TestPorts.h"
 
 #include <QTemporaryDir>
@@ -17,42 +18,11 @@ QByteArray pattern(int size, int seed)
     return b;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+using CliRun = TestFiles::ProgramRun;
 
-QByteArray readFile(const QString &path)
+CliRun runCli(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-struct CliRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
-              int timeoutMs = 90000)
-{
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(ZT_CLI_PATH, args);
-    CliRun r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        r.err = "timed out";
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return TestFiles::run(ZT_CLI_PATH, args, env);
 }
 } // namespace
 
@@ -116,7 +86,7 @@ void TestFlash::flashAgainstSimulator()
     const QByteArray image = pattern(size, size + kvfBoardId);
     const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "_");
     const QString bin = path(tag + ".bin");
-    QVERIFY(writeFile(bin, image));
+    QVERIFY(TestFiles::write(bin, image));
     QString file = bin;
     if (kind == "kvf") {
         file = path(tag + ".kvf");
@@ -138,8 +108,8 @@ void TestFlash::flashAgainstSimulator()
     if (exitCode == 0) {
         QVERIFY(run.err.contains("progress"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(dump).size(), image.size(), 5000);
-        QVERIFY(readFile(dump) == image);
+        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump).size(), image.size(), 5000);
+        QVERIFY(TestFiles::read(dump) == image);
     } else {
         QVERIFY(!run.out.contains("Firmware upgrade successfully"));
         QVERIFY(!QFile::exists(dump)); // never started
@@ -149,7 +119,7 @@ void TestFlash::flashAgainstSimulator()
 void TestFlash::scanFindsSimulatedPort()
 {
     const QByteArray image = pattern(5000, 77);
-    QVERIFY(writeFile(path("scan.bin"), image));
+    QVERIFY(TestFiles::write(path("scan.bin"), image));
     const QString dump = path("scan.dump");
     SimProcess sim;
     QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--dump", dump}));
@@ -163,14 +133,14 @@ void TestFlash::scanFindsSimulatedPort()
     QVERIFY(run.out.contains("PortInfo:" + sim.firstLine() + ": Simulated USB bootloader"));
     QVERIFY(!run.out.contains("PortInfo:/dev/zorvan-other"));
     QVERIFY(run.out.contains("open /dev/zorvan-no-such-port failed"));
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(dump), image, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump), image, 5000);
 }
 
 void TestFlash::noBootloaderAnswers()
 {
     PtyPair silent;
     QVERIFY(silent.isValid());
-    QVERIFY(writeFile(path("silent.bin"), pattern(100, 1)));
+    QVERIFY(TestFiles::write(path("silent.bin"), pattern(100, 1)));
     const CliRun run = runCli({"flash", path("silent.bin"), "--port", silent.slavePath(), "--timeout", "1"});
     QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains("no bootloader answered"), qPrintable(run.err));
@@ -180,7 +150,7 @@ void TestFlash::noBootloaderAnswers()
 
 void TestFlash::kvfPackAndInspect()
 {
-    QVERIFY(writeFile(path("fw.bin"), pattern(1000, 3)));
+    QVERIFY(TestFiles::write(path("fw.bin"), pattern(1000, 3)));
     // Default name from the board table and the generator's output name under ./KVF.
     QDir(QDir::current().filePath("KVF")).removeRecursively();
     const CliRun pack = runCli({"kvf", "pack", path("fw.bin"), "--board-id", "10015"});
@@ -188,7 +158,7 @@ void TestFlash::kvfPackAndInspect()
     const QString out = pack.out.trimmed();
     QVERIFY2(QRegularExpression("^\\./KVF/Kavo-EW47 Max -10015-\\d{8}-\\d{6}\\.kvf$").match(out).hasMatch(),
              qPrintable(out));
-    QCOMPARE(readFile(out).size(), 1256);
+    QCOMPARE(TestFiles::read(out).size(), 1256);
 
     const CliRun inspect = runCli({"kvf", "inspect", out});
     QCOMPARE(inspect.exitCode, 0);
@@ -202,21 +172,21 @@ void TestFlash::kvfPackAndInspect()
         runCli({"kvf", "pack", path("fw.bin"), "--board-id", "1", "--board-name", "custom", "-o", path("named.kvf")});
     QCOMPARE(named.exitCode, 0);
     QCOMPARE(named.out.trimmed(), path("named.kvf"));
-    const QByteArray kvf = readFile(path("named.kvf"));
+    const QByteArray kvf = TestFiles::read(path("named.kvf"));
     QCOMPARE(kvf.left(7), QByteArray("custom\0", 7));
     QCOMPARE(kvf.mid(128, 2), QByteArray("\x01\x00", 2));
 }
 
 void TestFlash::kvfRefusals_data()
 {
-    QVERIFY(writeFile(path("r.bin"), pattern(600, 5)));
+    QVERIFY(TestFiles::write(path("r.bin"), pattern(600, 5)));
     QVERIFY(runCli({"kvf", "pack", path("r.bin"), "--board-id", "10013", "-o", path("good.kvf")}).exitCode == 0);
-    const QByteArray good = readFile(path("good.kvf"));
-    QVERIFY(writeFile(path("long.kvf"), good + "x"));
+    const QByteArray good = TestFiles::read(path("good.kvf"));
+    QVERIFY(TestFiles::write(path("long.kvf"), good + "x"));
     QByteArray bad = good;
     bad[300] = char(bad[300] ^ 1);
-    QVERIFY(writeFile(path("md5.kvf"), bad));
-    QVERIFY(writeFile(path("short.kvf"), good.left(100)));
+    QVERIFY(TestFiles::write(path("md5.kvf"), bad));
+    QVERIFY(TestFiles::write(path("short.kvf"), good.left(100)));
 
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");

@@ -1,6 +1,7 @@
 // The upgrade window and the firmware generator, offscreen; the window flashes a simulated unit.
 #include "SerialPortList.h"
 #include "SimProcess.h"
+#include "TestFiles.h"
 #include "TestPorts.h"
 #include "ZtResources.h"
 #include "app/TimedPopup.h"
@@ -27,17 +28,6 @@ QByteArray pattern(int size)
     return b;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 class TestUploader : public QObject
@@ -164,7 +154,7 @@ void TestUploader::fileLoading()
     const QString path = m_dir.filePath(name);
     QFile::remove(path);
     if (content != "(absent)")
-        QVERIFY(writeFile(path, content));
+        QVERIFY(TestFiles::write(path, content));
     Uploader u(nullptr);
     u.loadFirmwareFile(path);
     QVERIFY2(u.logText().contains("]:" + message), qPrintable(u.logText()));
@@ -182,7 +172,7 @@ void TestUploader::fileLoading()
 
 void TestUploader::manualModeArming()
 {
-    QVERIFY(writeFile(m_dir.filePath("m.bin"), pattern(10)));
+    QVERIFY(TestFiles::write(m_dir.filePath("m.bin"), pattern(10)));
     Uploader u(nullptr);
     u.loadFirmwareFile(m_dir.filePath("m.bin"));
     QTRY_COMPARE_WITH_TIMEOUT(startButton(u)->text(), QString("StartUpgrade"), 2000);
@@ -216,12 +206,12 @@ void TestUploader::flashesSimulatedUnit()
     const QByteArray image = pattern(24000);
     const QString dump = m_dir.filePath(manual ? "manual.dump" : "auto.dump");
     QString file = m_dir.filePath("unit.bin");
-    QVERIFY(writeFile(file, image));
+    QVERIFY(TestFiles::write(file, image));
     if (container) {
         QByteArray kvf;
         QVERIFY(Kvf::build("Kavo-ORVE", 10013, image, kvf));
         file = m_dir.filePath("unit.kvf");
-        QVERIFY(writeFile(file, kvf));
+        QVERIFY(TestFiles::write(file, kvf));
     }
     SimProcess sim;
     QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--dump", dump, "--nak-every", "40"}));
@@ -241,7 +231,7 @@ void TestUploader::flashesSimulatedUnit()
     QTRY_VERIFY2_WITH_TIMEOUT(!m_popups.isEmpty(), qPrintable(u.logText()), 30000);
     QCOMPARE(m_popups.first().text, QString("Firmware upgrade successfully"));
     QCOMPARE(u.statusText(), QString("Firmware upgrade successfully"));
-    QTRY_COMPARE_WITH_TIMEOUT(readFile(dump), image, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump), image, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(start->text(), QString("StartUpgrade"), 2000); // re-armed
     QVERIFY(button(u, {"SelectFile"})->isEnabled());
     if (!manual) {
@@ -253,7 +243,7 @@ void TestUploader::flashesSimulatedUnit()
 void TestUploader::cancelWhileProbing()
 {
     PtyPair silent;
-    QVERIFY(writeFile(m_dir.filePath("c.bin"), pattern(10)));
+    QVERIFY(TestFiles::write(m_dir.filePath("c.bin"), pattern(10)));
     Uploader u(nullptr);
     u.handleactManualSelection();
     u.findChild<myComboBox *>()->setCurrentText(silent.slavePath());
@@ -273,7 +263,7 @@ void TestUploader::containerForAnotherBoard()
 {
     QByteArray kvf;
     QVERIFY(Kvf::build("Kavo-EW47 Max ", 10015, pattern(3000), kvf));
-    QVERIFY(writeFile(m_dir.filePath("other.kvf"), kvf));
+    QVERIFY(TestFiles::write(m_dir.filePath("other.kvf"), kvf));
     const QString dump = m_dir.filePath("other.dump");
     SimProcess sim;
     QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--board-id", "10013", "--dump", dump}));
@@ -300,7 +290,7 @@ void TestUploader::chineseCaptions()
     // The start button's caption follows the states in Chinese too, also after construction.
     QPushButton *start = button(u, {"等待开始"});
     QVERIFY(start);
-    QVERIFY(writeFile(m_dir.filePath("zh.bin"), pattern(10)));
+    QVERIFY(TestFiles::write(m_dir.filePath("zh.bin"), pattern(10)));
     u.loadFirmwareFile(m_dir.filePath("zh.bin"));
     QTRY_COMPARE_WITH_TIMEOUT(start->text(), QString("开始升级"), 2000);
     Generate_KVF g(nullptr);
@@ -344,14 +334,14 @@ void TestUploader::generatorWritesContainer()
     QCOMPARE(m_popups[0].text, QString("Please load bin firmware first"));
     QCOMPARE(m_popups[0].closeAfterMs, 500);
 
-    QVERIFY(writeFile(m_dir.filePath("gen.bin"), pattern(1000)));
+    QVERIFY(TestFiles::write(m_dir.filePath("gen.bin"), pattern(1000)));
     g.loadBinFile(m_dir.filePath("gen.bin"));
     QVERIFY(g.findChild<QLabel *>()->text().endsWith("gen.bin Size of firmware:1000 Bytes"));
     g.findChild<QComboBox *>()->setCurrentText("Kavo-ORVE");
     QTest::mouseClick(generate, Qt::LeftButton);
     const QString out = g.lastOutput();
     QVERIFY2(QRegularExpression("/KVF/Kavo-ORVE-10013-\\d{8}-\\d{6}\\.kvf$").match(out).hasMatch(), qPrintable(out));
-    const QByteArray kvf = readFile(out);
+    const QByteArray kvf = TestFiles::read(out);
     QCOMPARE(kvf.size(), 1256);
     QCOMPARE(kvf.mid(128, 6).toHex(' '), QByteArray("1d 27 e8 03 00 00"));
     QVERIFY(Kvf::read(kvf).isValid());
