@@ -1,4 +1,70 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
+<context>
+    <name>Generate_KVF</name>
+    <message>
+        <source>Please select *.bin file</source>
+        <translation>请选择 *.bin 文件</translation>
+    </message>
+    <message>
+        <source>LoadFirmware</source>
+        <translation>加载固件</translation>
+    </message>
+    <message>
+        <source>GenerateFirmware</source>
+        <translation>生成固件</translation>
+    </message>
+</context>
+<context>
+    <name>Uploader</name>
+    <message>
+        <source>FirmwareUpgrade</source>
+        <translation>固件升级</translation>
+    </message>
+    <message>
+        <source>SelectFile</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <source>StartUpgrade</source>
+        <translation>开始升级</translation>
+    </message>
+    <message>
+        <source>ConnectConfiguration</source>
+        <translation>连接配置</translation>
+    </message>
+    <message>
+        <source>AutoScan</source>
+        <translation>自动扫描</translation>
+    </message>
+    <message>
+        <source>ManualSelect</source>
+        <translation>手动选择</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>DebuggingTool</source>
+        <translation>调试工具</translation>
+    </message>
+    <message>
+        <source>GenerateFirmware</source>
+        <translation>生成固件</translation>
+    </message>
+    <message>
+        <source>WaitStart</source>
+        <translation>等待开始</translation>
+    </message>
+    <message>
+        <source>CancelUpgrade</source>
+        <translation>取消升级</translation>
+    </message>
+    <message>
+        <source>Upgrading</source>
+        <translation>升级中</translation>
+    </message>
+</context>
 </TS>

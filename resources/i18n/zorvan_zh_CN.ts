@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>IOHandler</name>
+    <message>
+        <source>open serial failed:</source>
+        <translation>打开串口失败：</translation>
+    </message>
+</context>
+<context>
     <name>MainWidget</name>
     <message>
         <source>Please connect FMU-USB port of Zorvan with Type-C cable</source>

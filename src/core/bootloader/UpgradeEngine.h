@@ -1,0 +1,190 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <QtGlobal>
+
+// The firmware upgrade state machine of the serial bootloader, without any I/O of its own: the front end
+// (upgrade window, command line) owns the serial port and a 20 ms timer, feeds each read block with
+// feed(), calls tick() on every timer period and carries out what the engine asks of its Host.
+// Time is the caller's millisecond clock (low 32 bits of the epoch time); elapsed times are unsigned
+// 32-bit differences.
+class UpgradeEngine
+{
+public:
+    enum State : quint8 {
+        StateWaitStart = 0,
+        StateReady = 1,
+        StateProbe = 2,
+        StateGetInfo = 3,
+        StateErase = 4,
+        StateProgram = 5,
+        StateVerify = 6,
+        StateBoot = 7,
+    };
+    // Where a report goes besides the log view.
+    enum Sink { SinkLog = 1, SinkStatus = 2, SinkPopup = 4 };
+
+    // Timings of the protocol steps, in milliseconds.
+    static constexpr quint32 ProbeIntervalAutoMs = 300;
+    static constexpr quint32 ProbeIntervalManualMs = 500;
+    static constexpr quint32 InfoRequestIntervalMs = 300;
+    static constexpr quint32 InfoTimeoutMs = 20000;
+    static constexpr quint32 EraseTimeoutMs = 60000;
+    static constexpr quint32 ChunkResendMs = 3000;
+    static constexpr quint32 WriteTimeoutMs = 120000;
+    static constexpr quint32 VerifyTimeoutMs = 5000;
+
+    // Report texts a front end may need to recognise.
+    static const char *const SuccessText; // "Firmware upgrade successfully"
+
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+        // A report line: always for the log view; SinkStatus also sets the status line, SinkPopup also
+        // shows a timed pop-up.
+        virtual void report(const QString &text, int sinks) = 0;
+        // The status line alone (elapsed times of the erase and write steps).
+        virtual void setStatusText(const QString &text) = 0;
+        virtual void setProgress(int percent) = 0;
+        // A state was entered (captions and enabled controls follow it).
+        virtual void stateEntered(quint8 state) = 0;
+        // Every port of the one enumeration as "name: description", in enumeration order.
+        virtual QStringList portTexts() = 0;
+        // The port box: read in manual mode, written by the automatic scan.
+        virtual QString portBoxText() = 0;
+        virtual void setPortBoxText(const QString &text) = 0;
+        // Closes the port and gives it a new name.
+        virtual void setPortName(const QString &name) = 0;
+        // Opens the port read-write (115200 8N1); false when that fails.
+        virtual bool openPort() = 0;
+        // Sends what is still queued, drops what the device still sends and closes the port.
+        virtual void closePort() = 0;
+        virtual void write(const QByteArray &bytes) = 0;
+        // An upgrade run ended: success after the boot command, or failure with its report.
+        virtual void upgradeEnded(bool success, const QString &text)
+        {
+            Q_UNUSED(success);
+            Q_UNUSED(text);
+        }
+    };
+
+    struct DeviceInfo
+    {
+        quint32 blRevision = 0;
+        quint32 boardID = 0;
+        quint32 boardRevision = 0;
+        quint32 FWSize = 0;
+        QByteArray vecArea;
+        quint8 infoFlags = 0;
+        quint8 lastInfoFlags = 0;
+    };
+    static constexpr quint8 AllInfoFlags = 0x1F;
+
+    explicit UpgradeEngine(Host &host);
+
+    // --- set by the front end -------------------------------------------------------------------
+    // 0 = automatic scan, 1 = manual selection. Does not change the state (the window does that).
+    void setScanMode(quint8 mode) { m_scanMode = mode; }
+    quint8 scanMode() const { return m_scanMode; }
+    void setKeywords(const QStringList &include, const QStringList &exclude);
+    QStringList includeKeywords() const { return m_includeKeywords; }
+    QStringList excludeKeywords() const { return m_excludeKeywords; }
+    void clearCandidates() { m_candidatePorts.clear(); }
+    QStringList candidatePorts() const { return m_candidatePorts; }
+    // The name the port has before the first probe of a run.
+    void setInitialPortName(const QString &name) { m_portName = name; }
+    QString portName() const { return m_portName; }
+
+    // Interprets a chosen firmware file the way the upgrade window loads it: path decides the kind
+    // (".bin" tested before ".kvf", case-insensitive), opened says whether the file could be read,
+    // content is its bytes. Reports and arms or disarms as the outcome demands. Returns true when the
+    // file became the image to write.
+    bool loadFirmware(const QString &path, bool opened, const QByteArray &content);
+    // A raw image set directly (tests).
+    void setImage(const QByteArray &image, bool isContainer = false, quint16 containerBoardId = 0);
+    const QByteArray &image() const { return m_image; }
+    qint32 imageLength() const { return m_imageLength; }
+    bool imageIsContainer() const { return m_imageIsContainer; }
+    quint16 containerBoardId() const { return m_containerBoardId; }
+    bool imageReady() const { return m_imageReady; }
+
+    // --- driven by the front end ----------------------------------------------------------------
+    // One timer period.
+    void tick(quint32 now);
+    // One block read from the port (everything it had buffered). Returns true when the block moved the
+    // run on (a new state or a new device value), so the front end may run the next step at once
+    // instead of waiting for the next timer period.
+    bool feed(const QByteArray &block, quint32 now);
+    // Whether the port is read at all in this state (states 2..6); otherwise bytes stay in its buffer.
+    bool readsReplies() const { return m_state >= StateProbe && m_state <= StateVerify; }
+    // The start button: in state 1 starts a run, in any other state returns to state 0 (cancel).
+    void startButton();
+    // An error of the serial port: ends the run in states 3 and 4.
+    void portError();
+    void setUpgradeState(quint8 state);
+    quint8 state() const { return m_state; }
+
+    const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
+    qint32 writeOffset() const { return m_writeOffset; }
+    // Counters of one run (cleared on entering state 0 like the rest of the run's data).
+    int chunksSent() const { return m_chunksSent; }
+    int chunkResends() const { return m_chunkResends; }
+
+    // Whether a manual-mode port box text names a serial port: Windows names ("COM") or a device path.
+    static bool manualPortTextArms(const QString &text);
+    // "%02d:%02d:%02d" of the whole seconds in ms.
+    static QString elapsedText(quint32 ms);
+
+private:
+    void log(const QString &text) { m_host.report(text, SinkLog); }
+    void fail(const QString &text);
+    void selectNextPort();
+    void sendGetDevice(quint32 now);
+    void sendProgramChunk(bool advance, quint32 now);
+    void clearRun();
+    bool fitsManual() const;
+
+    void tickProbe(quint32 now);
+    void tickGetInfo(quint32 now);
+    void tickErase(quint32 now);
+    void tickProgram(quint32 now);
+    void tickVerify(quint32 now);
+    void tickBoot();
+
+    bool replyProbe(const QByteArray &block);
+    bool replyGetInfo(const QByteArray &block);
+    bool replyErase(const QByteArray &block);
+    bool replyChunk(const QByteArray &block, quint32 now);
+    bool replyCrc(const QByteArray &block);
+
+    Host &m_host;
+    quint8 m_scanMode = 0;
+    quint8 m_state = StateWaitStart;
+    QStringList m_candidatePorts;
+    QStringList m_includeKeywords;
+    QStringList m_excludeKeywords;
+    QString m_portName;
+
+    QByteArray m_image;
+    qint32 m_imageLength = 0;
+    bool m_imageIsContainer = false;
+    quint16 m_containerBoardId = 0;
+    bool m_imageReady = false;
+
+    // The run's data, zeroed on every entry into state 0. Step clocks: 0 means not started.
+    DeviceInfo m_deviceInfo;
+    quint32 m_infoStart = 0;
+    quint32 m_lastInfoRequest = 0;
+    quint32 m_writeStart = 0;
+    quint32 m_lastChunkSent = 0;
+    quint32 m_lastProbe = 0;
+    quint32 m_eraseStart = 0;
+    quint32 m_verifyStart = 0;
+    qint32 m_writeOffset = 0;
+    int m_chunksSent = 0;
+    int m_chunkResends = 0;
+};

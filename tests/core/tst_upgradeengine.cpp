@@ -1,0 +1,678 @@
+// The bootloader upgrade state machine, driven with a fake clock and a scripted port.
+#include "bootloader/BootloaderCrc.h"
+#include "bootloader/BootloaderProtocol.h"
+#include "bootloader/UpgradeEngine.h"
+#include "kvf/KvfContainer.h"
+
+#include <QtTest>
+
+namespace {
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+// Records everything the engine asks of its front end.
+class FakeHost : public UpgradeEngine::Host
+{
+public:
+    struct Report
+    {
+        QString text;
+        int sinks;
+    };
+    QList<Report> reports;
+    QList<QByteArray> writes;
+    QList<quint8> states;
+    QString status;
+    int progress = -1;
+    QStringList ports;
+    QString portBox;
+    QString portName;
+    bool openSucceeds = true;
+    bool open = false;
+    int closes = 0;
+    int ended = 0;
+    bool endedOk = false;
+
+    void report(const QString &text, int sinks) override
+    {
+        reports.append({text, sinks});
+        if (sinks & UpgradeEngine::SinkStatus)
+            status = text;
+    }
+    void setStatusText(const QString &text) override { status = text; }
+    void setProgress(int percent) override { progress = percent; }
+    void stateEntered(quint8 state) override { states.append(state); }
+    QStringList portTexts() override { return ports; }
+    QString portBoxText() override { return portBox; }
+    void setPortBoxText(const QString &text) override { portBox = text; }
+    void setPortName(const QString &name) override
+    {
+        open = false;
+        portName = name;
+    }
+    bool openPort() override
+    {
+        open = openSucceeds && !portName.isEmpty();
+        return open;
+    }
+    void closePort() override
+    {
+        open = false;
+        ++closes;
+    }
+    void write(const QByteArray &bytes) override { writes.append(bytes); }
+    void upgradeEnded(bool success, const QString &) override
+    {
+        ++ended;
+        endedOk = success;
+    }
+
+    bool logged(const QString &text) const
+    {
+        for (const Report &r : reports)
+            if (r.text == text)
+                return true;
+        return false;
+    }
+    int sinksOf(const QString &text) const
+    {
+        for (const Report &r : reports)
+            if (r.text == text)
+                return r.sinks;
+        return -1;
+    }
+    QByteArray takeLastWrite() { return writes.isEmpty() ? QByteArray() : writes.takeLast(); }
+};
+
+// An engine with its host and a fake clock that starts far from 0.
+struct Rig
+{
+    FakeHost host;
+    UpgradeEngine engine{host};
+    quint32 now = 1000000;
+
+    void tick(quint32 advanceMs = 20)
+    {
+        now += advanceMs;
+        engine.tick(now);
+    }
+    bool feed(const QByteArray &block) { return engine.feed(block, now); }
+
+    // Image loaded, manual port given, start pressed: the first tick probes.
+    void startRun(const QByteArray &image, bool container = false, quint16 boardId = 0)
+    {
+        engine.setScanMode(1);
+        host.portBox = QStringLiteral("/dev/pts/9");
+        engine.setInitialPortName(host.portBox);
+        host.portName = host.portBox;
+        engine.setImage(image, container, boardId);
+        tick();
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateReady));
+        engine.startButton();
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateProbe));
+        tick();
+        QCOMPARE(host.takeLastWrite(), hex("2120"));
+    }
+    // Answers the probe and the five device-info requests.
+    void reachErase(quint32 boardId = 10013)
+    {
+        QVERIFY(feed(hex("12 10")));
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateGetInfo));
+        const quint32 values[4] = {5, boardId, 1, 2 * 1024 * 1024};
+        for (int p = 1; p <= 4; ++p) {
+            tick();
+            QCOMPARE(host.takeLastWrite(), BootloaderProtocol::getDevice(quint8(p)));
+            QVERIFY(feed(BootloaderProtocol::u32Reply(values[p - 1])));
+        }
+        tick();
+        QCOMPARE(host.takeLastWrite(), hex("22 05 20"));
+        QVERIFY(feed(QByteArray(16, '\x01') + hex("12 10")));
+        tick();
+    }
+    void reachProgram()
+    {
+        reachErase();
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateErase));
+        tick();
+        QCOMPARE(host.takeLastWrite(), hex("23 20"));
+        QVERIFY(feed(hex("12 10")));
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateProgram));
+    }
+};
+
+QByteArray pattern(int size)
+{
+    QByteArray b(size, '\0');
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 7 + 3) & 0xFF);
+    return b;
+}
+} // namespace
+
+class TestUpgradeEngine : public QObject
+{
+    Q_OBJECT
+private slots:
+    void crcCheckValues_data();
+    void crcCheckValues();
+    void commandBytes_data();
+    void commandBytes();
+    void normalRunChunksAndStates_data();
+    void normalRunChunksAndStates();
+    void stepTimeoutsAtTheirLimits_data();
+    void stepTimeoutsAtTheirLimits();
+    void elapsedTextOnFailingTick_data();
+    void elapsedTextOnFailingTick();
+    void chunkResentOnNakInvalidAndSilence();
+    void unexpectedRepliesIgnored();
+    void splitDeviceInfoReplyIgnored();
+    void probeReplyRules_data();
+    void probeReplyRules();
+    void probeIntervals_data();
+    void probeIntervals();
+    void cancelInProbeState();
+    void containerBoardCheck_data();
+    void containerBoardCheck();
+    void crcMismatchFailsAtOnce();
+    void automaticScanCandidates();
+    void manualArming_data();
+    void manualArming();
+    void portErrorOnlyInInfoAndErase();
+    void loadFirmwareKinds_data();
+    void loadFirmwareKinds();
+};
+
+void TestUpgradeEngine::crcCheckValues_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("asImage");
+    QTest::addColumn<uint>("crc");
+    QTest::newRow("digits 1-9, plain update") << QByteArray("123456789") << false << 0x2DFD2D88u;
+    QTest::newRow("01 02 03 padded with FF") << hex("010203") << true << 0xBD170F45u;
+    QTest::newRow("01 02 03 FF given whole") << hex("010203FF") << true << 0xBD170F45u;
+    QTest::newRow("empty image") << QByteArray() << true << 0u;
+}
+
+void TestUpgradeEngine::crcCheckValues()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, asImage);
+    QFETCH(uint, crc);
+    const quint32 got = asImage ? BootloaderCrc::imageCrc(bytes, bytes.size())
+                                : BootloaderCrc::update(0, bytes.constData(), bytes.size());
+    QCOMPARE(got, quint32(crc));
+}
+
+void TestUpgradeEngine::commandBytes_data()
+{
+    namespace BP = BootloaderProtocol;
+    QTest::addColumn<QByteArray>("built");
+    QTest::addColumn<QByteArray>("golden");
+    QTest::newRow("probe") << BP::probe() << hex("21 20");
+    QTest::newRow("get device board id") << BP::getDevice(2) << hex("22 02 20");
+    QTest::newRow("get device vector area") << BP::getDevice(5) << hex("22 05 20");
+    QTest::newRow("erase") << BP::erase() << hex("23 20");
+    QTest::newRow("program 3 bytes") << BP::programChunk("\xAA\xBB\xCC", 3) << hex("27 03 AA BB CC 20");
+    QTest::newRow("program empty") << BP::programChunk("", 0) << hex("27 00 20");
+    QTest::newRow("get crc") << BP::getCrc() << hex("29 20");
+    QTest::newRow("boot") << BP::boot() << hex("30 20");
+    QTest::newRow("u32 reply") << BP::u32Reply(10013) << hex("1D 27 00 00 12 10");
+}
+
+void TestUpgradeEngine::commandBytes()
+{
+    QFETCH(QByteArray, built);
+    QFETCH(QByteArray, golden);
+    QCOMPARE(built.toHex(' '), golden.toHex(' '));
+}
+
+void TestUpgradeEngine::normalRunChunksAndStates_data()
+{
+    QTest::addColumn<int>("imageSize");
+    QTest::addColumn<QList<int>>("chunkSizes");
+    QTest::newRow("300 bytes") << 300 << QList<int>{128, 128, 44, 0};
+    QTest::newRow("multiple of 128") << 256 << QList<int>{128, 128, 0};
+    QTest::newRow("empty image") << 0 << QList<int>{0};
+    QTest::newRow("odd tail") << 5 << QList<int>{5, 0};
+}
+
+void TestUpgradeEngine::normalRunChunksAndStates()
+{
+    QFETCH(int, imageSize);
+    QFETCH(QList<int>, chunkSizes);
+    Rig r;
+    const QByteArray image = pattern(imageSize);
+    r.startRun(image);
+    r.reachProgram();
+
+    r.tick(); // first chunk, no advance
+    QByteArray written;
+    for (int i = 0; i < chunkSizes.size(); ++i) {
+        const QByteArray chunk = r.host.takeLastWrite();
+        QCOMPARE(int(quint8(chunk[0])), 0x27);
+        QCOMPARE(int(quint8(chunk[1])), chunkSizes[i]);
+        QCOMPARE(chunk.size(), chunkSizes[i] + 3);
+        QCOMPARE(int(quint8(chunk.back())), 0x20);
+        written += chunk.mid(2, chunkSizes[i]);
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProgram)); // verify only after the empty chunk
+        r.feed(hex("12 10"));
+    }
+    QCOMPARE(written, image);
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("29 20"));
+    QVERIFY(r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(image, image.size()))));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateBoot));
+    QVERIFY(r.host.logged("Check success"));
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("30 20"));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QCOMPARE(r.host.sinksOf(UpgradeEngine::SuccessText),
+             UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
+    QCOMPARE(r.host.ended, 1);
+    QVERIFY(r.host.endedOk);
+    QVERIFY(!r.host.open);
+    // States 0 -> 1 -> 2 -> 3 -> 4 -> 5 -> 6, then 0 (state 7 shows nothing).
+    QCOMPARE(r.host.states, (QList<quint8>{1, 2, 3, 4, 5, 6, 0}));
+    // The image survives the run: the next tick re-arms.
+    r.tick();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateReady));
+}
+
+void TestUpgradeEngine::stepTimeoutsAtTheirLimits_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<quint32>("limit");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("device info") << int(UpgradeEngine::StateGetInfo) << UpgradeEngine::InfoTimeoutMs
+                                 << "Upgrade failed, Obtaining hardware information timed out";
+    QTest::newRow("erase") << int(UpgradeEngine::StateErase) << UpgradeEngine::EraseTimeoutMs
+                           << "The upgrade failed. Erasure timed out";
+    QTest::newRow("write") << int(UpgradeEngine::StateProgram) << UpgradeEngine::WriteTimeoutMs
+                           << "The upgrade failed ,the write timed out";
+    QTest::newRow("verify") << int(UpgradeEngine::StateVerify) << UpgradeEngine::VerifyTimeoutMs
+                            << "The upgrade failed, the verification timed out";
+}
+
+void TestUpgradeEngine::stepTimeoutsAtTheirLimits()
+{
+    QFETCH(int, step);
+    QFETCH(quint32, limit);
+    QFETCH(QString, text);
+    Rig r;
+    r.startRun(pattern(600));
+    QVERIFY(r.feed(hex("12 10")));
+    if (step >= UpgradeEngine::StateErase) {
+        r.engine.setUpgradeState(UpgradeEngine::StateErase); // device info is not what this case is about
+        if (step >= UpgradeEngine::StateProgram) {
+            r.tick();
+            QVERIFY(r.feed(hex("12 10")));
+        }
+        if (step == UpgradeEngine::StateVerify)
+            r.engine.setUpgradeState(UpgradeEngine::StateVerify);
+    }
+    QCOMPARE(int(r.engine.state()), step);
+    r.tick(); // the step starts its clock on this tick
+    const quint32 started = r.now;
+    // Keep the chunk step alive with acknowledged resends is not wanted here: silence only.
+    r.now = started + limit - 20;
+    r.engine.tick(r.now);
+    r.now = started + limit;
+    r.engine.tick(r.now);
+    QCOMPARE(int(r.engine.state()), step); // exactly at the limit: still running
+    QVERIFY(!r.host.logged(text));
+    r.now = started + limit + 1;
+    r.engine.tick(r.now);
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QCOMPARE(r.host.sinksOf(text), UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
+    QCOMPARE(r.host.ended, 1);
+    QVERIFY(!r.host.endedOk);
+    QVERIFY(!r.host.open);
+    QVERIFY(r.engine.imageReady());
+}
+
+void TestUpgradeEngine::elapsedTextOnFailingTick_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("erase") << int(UpgradeEngine::StateErase) << "Erasing time:00:01:00";
+    QTest::newRow("write") << int(UpgradeEngine::StateProgram) << "Write time:00:02:00";
+}
+
+void TestUpgradeEngine::elapsedTextOnFailingTick()
+{
+    QFETCH(int, step);
+    QFETCH(QString, status);
+    Rig r;
+    r.startRun(pattern(600));
+    r.feed(hex("12 10"));
+    r.engine.setUpgradeState(UpgradeEngine::StateErase);
+    if (step == UpgradeEngine::StateProgram) {
+        r.tick();
+        r.feed(hex("12 10"));
+    }
+    r.tick();
+    const quint32 limit =
+        step == UpgradeEngine::StateErase ? UpgradeEngine::EraseTimeoutMs : UpgradeEngine::WriteTimeoutMs;
+    r.tick(limit + 20); // the first tick past the limit
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QCOMPARE(r.host.status, status);
+}
+
+void TestUpgradeEngine::chunkResentOnNakInvalidAndSilence()
+{
+    Rig r;
+    r.startRun(pattern(300));
+    r.reachProgram();
+    r.tick();
+    const QByteArray first = r.host.takeLastWrite();
+    QCOMPARE(first.size(), 131);
+    r.feed(hex("12 11")); // failed
+    QCOMPARE(r.host.takeLastWrite(), first);
+    r.feed(hex("12 13")); // invalid
+    QCOMPARE(r.host.takeLastWrite(), first);
+    // Silence: resent only after more than 3000 ms.
+    r.now += UpgradeEngine::ChunkResendMs;
+    r.engine.tick(r.now);
+    QVERIFY(r.host.writes.isEmpty());
+    r.tick(1);
+    QCOMPARE(r.host.takeLastWrite(), first);
+    QCOMPARE(r.engine.chunkResends(), 3);
+    r.feed(hex("12 10"));
+    const QByteArray second = r.host.takeLastWrite();
+    QCOMPARE(second.mid(2, 128), pattern(300).mid(128, 128));
+    QCOMPARE(r.engine.writeOffset(), 128);
+    // Progress follows the acknowledged offset.
+    r.tick();
+    QCOMPARE(r.host.progress, int(float(128) / 300.0f * 100.0f));
+}
+
+void TestUpgradeEngine::unexpectedRepliesIgnored()
+{
+    Rig r;
+    r.startRun(pattern(300));
+    r.reachProgram();
+    r.tick();
+    r.host.writes.clear();
+    // Two acknowledgements in one read, a lone sync byte, a reply without sync: none counts.
+    for (const QByteArray &block : {hex("12 10 12 10"), hex("12"), hex("10 12")})
+        r.feed(block);
+    QVERIFY(r.host.writes.isEmpty());
+    QCOMPARE(r.engine.writeOffset(), 0);
+    // Erase step: only exactly 12 10.
+    Rig e;
+    e.startRun(pattern(10));
+    e.reachErase();
+    e.tick();
+    QVERIFY(!e.feed(hex("00 12 10")));
+    QCOMPARE(int(e.engine.state()), int(UpgradeEngine::StateErase));
+}
+
+void TestUpgradeEngine::splitDeviceInfoReplyIgnored()
+{
+    Rig r;
+    r.startRun(pattern(10));
+    r.feed(hex("12 10"));
+    r.tick();
+    const quint32 infoStart = r.now;
+    QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
+    QVERIFY(!r.feed(hex("05 00 00")));
+    QVERIFY(!r.feed(hex("00 12 10")));
+    QCOMPARE(int(r.engine.deviceInfo().infoFlags), 0);
+    r.tick(300); // exactly 300 ms: not yet repeated
+    QVERIFY(r.host.writes.isEmpty());
+    r.tick(1);
+    QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
+    // Still split on every try: the step ends after 20000 ms in total.
+    while (r.now - infoStart <= UpgradeEngine::InfoTimeoutMs) {
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateGetInfo));
+        r.tick(100);
+    }
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QVERIFY(r.host.logged("Upgrade failed, Obtaining hardware information timed out"));
+}
+
+void TestUpgradeEngine::probeReplyRules_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("12 10") << hex("12 10") << true;
+    QTest::newRow("leading noise 00 12 10") << hex("00 12 10") << true;
+    QTest::newRow("trailing bytes 12 10 55") << hex("12 10 55") << true;
+    QTest::newRow("first 12 not followed by 10") << hex("12 00 10") << false;
+    QTest::newRow("12 12 10") << hex("12 12 10") << false;
+    QTest::newRow("lone 12") << hex("12") << false;
+    QTest::newRow("12 11") << hex("12 11") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestUpgradeEngine::probeReplyRules()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(bool, accepted);
+    Rig r;
+    r.startRun(pattern(10));
+    QCOMPARE(r.feed(block), accepted);
+    QCOMPARE(int(r.engine.state()), int(accepted ? UpgradeEngine::StateGetInfo : UpgradeEngine::StateProbe));
+    if (accepted)
+        QCOMPARE(r.host.status, QString("The serial port of the controller module is detected:/dev/pts/9"));
+}
+
+void TestUpgradeEngine::probeIntervals_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<quint32>("interval");
+    QTest::newRow("automatic") << 0 << UpgradeEngine::ProbeIntervalAutoMs;
+    QTest::newRow("manual") << 1 << UpgradeEngine::ProbeIntervalManualMs;
+}
+
+void TestUpgradeEngine::probeIntervals()
+{
+    QFETCH(int, mode);
+    QFETCH(quint32, interval);
+    Rig r;
+    r.host.ports = QStringList{"/dev/ttyACM0: PX4 FMU", "/dev/ttyACM1: PX4 FMU"};
+    r.startRun(pattern(10)); // manual start
+    r.engine.setScanMode(quint8(mode));
+    r.engine.setKeywords({"PX4"}, {});
+    const quint32 first = r.now;
+    r.now = first + interval - 1;
+    r.engine.tick(r.now);
+    QVERIFY(r.host.writes.isEmpty());
+    r.now = first + interval;
+    r.engine.tick(r.now);
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+    // Every probe after the first selects the next port first.
+    QCOMPARE(r.host.portName, QString(mode == 0 ? "/dev/ttyACM1" : "/dev/pts/9"));
+}
+
+void TestUpgradeEngine::cancelInProbeState()
+{
+    Rig r;
+    r.startRun(pattern(10));
+    QVERIFY(r.host.open);
+    QCOMPARE(r.host.states.last(), quint8(UpgradeEngine::StateProbe));
+    r.engine.startButton(); // "CancelUpgrade"
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QVERIFY(!r.host.open);
+    QCOMPARE(r.host.progress, 0);
+    r.tick();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateReady)); // "StartUpgrade" again within one tick
+}
+
+void TestUpgradeEngine::containerBoardCheck_data()
+{
+    QTest::addColumn<bool>("container");
+    QTest::addColumn<int>("containerId");
+    QTest::addColumn<int>("deviceId");
+    QTest::addColumn<bool>("erases");
+    QTest::newRow("container matches") << true << 10013 << 10013 << true;
+    QTest::newRow("container 10015 on 10013") << true << 10015 << 10013 << false;
+    QTest::newRow("plain image, any board") << false << 0 << 4242 << true;
+}
+
+void TestUpgradeEngine::containerBoardCheck()
+{
+    QFETCH(bool, container);
+    QFETCH(int, containerId);
+    QFETCH(int, deviceId);
+    QFETCH(bool, erases);
+    Rig r;
+    r.startRun(pattern(10), container, quint16(containerId));
+    r.reachErase(quint32(deviceId));
+    if (erases) {
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateErase));
+        return;
+    }
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    const QString text = "Unable to upgrade, firmware does not match hardware";
+    QCOMPARE(r.host.sinksOf(text), UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
+    QVERIFY(r.host.logged("kvf:10015-board:10013"));
+    QCOMPARE(r.host.ended, 1);
+}
+
+void TestUpgradeEngine::crcMismatchFailsAtOnce()
+{
+    Rig r;
+    r.startRun(pattern(3));
+    r.reachProgram();
+    r.tick();
+    r.feed(hex("12 10"));
+    r.feed(hex("12 10"));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
+    r.tick();
+    r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(pattern(3), 3) ^ 1));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QCOMPARE(r.host.ended, 1);
+    QVERIFY(!r.host.endedOk);
+    for (const QByteArray &w : qAsConst(r.host.writes))
+        QVERIFY(w != hex("30 20")); // never booted
+}
+
+void TestUpgradeEngine::automaticScanCandidates()
+{
+    Rig r;
+    r.host.ports = QStringList{"COM7: USB Serial Device", "COM8: Bluetooth link", "COM9: Virutal USB port",
+                               "/dev/ttyS0: ", "/dev/pts/4: ArduPilot sim"};
+    r.engine.setKeywords({"USB", "ArduPilot", "PX4"}, {"Virutal", "bluetooth", "蓝牙"});
+    r.engine.setImage(pattern(4));
+    r.tick();
+    r.engine.startButton();
+    r.tick(); // first probe: the port keeps its (empty) name and cannot open
+    QVERIFY(r.host.logged("open  failed"));
+    r.tick(300);
+    QCOMPARE(r.engine.candidatePorts(), QStringList{"COM7: USB Serial Device"});
+    QCOMPARE(r.host.portName, QString("/dev/pts/4"));
+    QCOMPARE(r.host.portBox, QString("/dev/pts/4"));
+    QVERIFY(r.host.logged("PortInfo:COM9: Virutal USB port") == false);
+    r.tick(300);
+    QCOMPARE(r.host.portName, QString("COM7"));
+    // Nothing qualifies: reported, and the port keeps its name.
+    r.host.ports.clear();
+    r.tick(300);
+    QCOMPARE(r.host.sinksOf("No valid serial port detected"), UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus);
+    QCOMPARE(r.host.portName, QString("COM7"));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProbe));
+}
+
+void TestUpgradeEngine::manualArming_data()
+{
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<bool>("image");
+    QTest::addColumn<bool>("arms");
+    QTest::newRow("COM3") << "COM3" << true << true;
+    QTest::newRow("device path") << "/dev/pts/3" << true << true;
+    QTest::newRow("name with description") << "COM3: USB" << true << true;
+    QTest::newRow("bare name") << "ttyUSB0" << true << false;
+    QTest::newRow("lower-case com") << "com3" << true << false;
+    QTest::newRow("empty") << "" << true << false;
+    QTest::newRow("no image") << "COM3" << false << false;
+}
+
+void TestUpgradeEngine::manualArming()
+{
+    QFETCH(QString, portText);
+    QFETCH(bool, image);
+    QFETCH(bool, arms);
+    Rig r;
+    r.engine.setScanMode(1);
+    r.host.portBox = portText;
+    if (image)
+        r.engine.setImage(pattern(4));
+    r.tick();
+    QCOMPARE(r.engine.state() == UpgradeEngine::StateReady, arms);
+    if (arms) { // clearing the box disarms
+        r.host.portBox.clear();
+        r.tick();
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    }
+}
+
+void TestUpgradeEngine::portErrorOnlyInInfoAndErase()
+{
+    Rig r;
+    r.startRun(pattern(4));
+    r.engine.portError();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProbe));
+    r.feed(hex("12 10"));
+    r.engine.portError();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QVERIFY(r.host.logged("Communication error, upgrade failed!"));
+}
+
+void TestUpgradeEngine::loadFirmwareKinds_data()
+{
+    QByteArray kvf;
+    QVERIFY(Kvf::build("Kavo-ORVE", 10013, pattern(40), kvf));
+    QByteArray badDigest = kvf;
+    badDigest[Kvf::DigestOffset] = char(badDigest[Kvf::DigestOffset] ^ 1);
+
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("ready");
+    QTest::addColumn<bool>("container");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("upper-case .BIN") << "/x/FW.BIN" << true << pattern(10) << true << false << 10
+                                     << "FW.BIN Size of Firmware:10 Bytes";
+    QTest::newRow(".bin.kvf is raw") << "/x/a.bin.kvf" << true << kvf << true << false << kvf.size()
+                                     << QString("a.bin.kvf Size of Firmware:%1 Bytes").arg(kvf.size());
+    QTest::newRow("empty .bin") << "e.bin" << true << QByteArray() << true << false << 0
+                                << "e.bin Size of Firmware:0 Bytes";
+    QTest::newRow("container") << "/x/o.kvf" << true << kvf << true << true << 40 << "o.kvf Size of Firmware:40 Bytes";
+    QTest::newRow("container one byte long")
+        << "/x/o.kvf" << true << kvf + "x" << false << false << 0 << "firmware size err";
+    QTest::newRow("container short") << "/x/o.KVF" << true << kvf.left(255) << false << false << 0
+                                     << "firmware size err";
+    QTest::newRow("container digest") << "/x/o.kvf" << true << badDigest << false << false << 0 << "firmware md5 err";
+    QTest::newRow("unsupported") << "/x/fw.hex" << true << pattern(10) << false << false << 0
+                                 << "Unsupported firmware types";
+    QTest::newRow("unreadable") << "/x/fw.bin" << false << QByteArray() << false << false << 0
+                                << "Firmware.open_Wrong!";
+}
+
+void TestUpgradeEngine::loadFirmwareKinds()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, opened);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, ready);
+    QFETCH(bool, container);
+    QFETCH(int, length);
+    QFETCH(QString, report);
+    Rig r;
+    r.engine.setImage(pattern(7)); // an earlier image
+    QCOMPARE(r.engine.loadFirmware(path, opened, content), ready);
+    QCOMPARE(r.engine.imageReady(), ready);
+    QCOMPARE(r.engine.imageIsContainer(), container);
+    QCOMPARE(r.engine.imageLength(), length);
+    QVERIFY2(r.host.logged(report), qPrintable(r.host.reports.isEmpty() ? "" : r.host.reports.last().text));
+    if (container)
+        QCOMPARE(int(r.engine.containerBoardId()), 10013);
+}
+
+QTEST_APPLESS_MAIN(TestUpgradeEngine)
+#include "tst_upgradeengine.moc"

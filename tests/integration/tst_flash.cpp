@@ -1,0 +1,220 @@
+// zorvan-cli flash and kvf against zorvan-sim bootloader over real pseudo-terminals.
+#include "SimProcess.h"
+#include "TestFiles.h"
+#include "TestPorts.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+QByteArray pattern(int size, int seed)
+{
+    QByteArray b(size, '\0');
+    quint32 x = quint32(seed) * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        b[i] = char(x >> 24);
+    }
+    return b;
+}
+
+using CliRun = TestFiles::ProgramRun;
+
+CliRun runCli(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+{
+    return TestFiles::run(ZT_CLI_PATH, args, env);
+}
+} // namespace
+
+class TestFlash : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void flashAgainstSimulator_data();
+    void flashAgainstSimulator();
+    void scanFindsSimulatedPort();
+    void noBootloaderAnswers();
+    void kvfPackAndInspect();
+    void kvfRefusals_data();
+    void kvfRefusals();
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+};
+
+void TestFlash::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestFlash::flashAgainstSimulator_data()
+{
+    QTest::addColumn<QString>("kind"); // bin, kvf
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("kvfBoardId");
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("bin") << "bin" << 40000 << 0 << QStringList() << 0 << "Firmware upgrade successfully";
+    QTest::newRow("bin, NAK every 9th chunk")
+        << "bin" << 30000 << 0 << QStringList{"--nak-every", "9"} << 0 << "Firmware upgrade successfully";
+    QTest::newRow("bin, one chunk lost") << "bin" << 20000 << 0 << QStringList{"--drop-every", "100"} << 0
+                                         << "Firmware upgrade successfully";
+    QTest::newRow("bin, slow erase and late replies")
+        << "bin" << 20000 << 0 << QStringList{"--erase-ms", "700", "--reply-delay-ms", "1"} << 0
+        << "Firmware upgrade successfully";
+    QTest::newRow("bin, size a multiple of 128")
+        << "bin" << 128 * 160 << 0 << QStringList() << 0 << "Firmware upgrade successfully";
+    QTest::newRow("kvf for this board") << "kvf" << 25000 << 10013 << QStringList() << 0
+                                        << "Firmware upgrade successfully";
+    QTest::newRow("kvf for another board") << "kvf" << 25000 << 10015 << QStringList() << 1 << "kvf:10015-board:10013";
+    QTest::newRow("device CRC differs") << "bin" << 20000 << 0 << QStringList{"--bad-crc"} << 1
+                                        << "The upgrade failed, the verification failed";
+}
+
+void TestFlash::flashAgainstSimulator()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, size);
+    QFETCH(int, kvfBoardId);
+    QFETCH(QStringList, simArgs);
+    QFETCH(int, exitCode);
+    QFETCH(QString, line);
+
+    const QByteArray image = pattern(size, size + kvfBoardId);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "_");
+    const QString bin = path(tag + ".bin");
+    QVERIFY(TestFiles::write(bin, image));
+    QString file = bin;
+    if (kind == "kvf") {
+        file = path(tag + ".kvf");
+        const CliRun pack = runCli({"kvf", "pack", bin, "--board-id", QString::number(kvfBoardId), "-o", file});
+        QCOMPARE(pack.exitCode, 0);
+    }
+    const QString dump = path(tag + ".dump");
+    QFile::remove(dump);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"bootloader", "--dump", dump} + simArgs));
+    const CliRun run = runCli({"flash", file, "--port", sim.firstLine(), "--timeout", "30"});
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.out + run.err));
+    QVERIFY2(run.out.contains(line), qPrintable(run.out));
+    // Every report line carries the log view's time stamp.
+    const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+    for (const QString &l : lines)
+        QVERIFY2(QRegularExpression("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\]:").match(l).hasMatch(),
+                 qPrintable(l));
+    if (exitCode == 0) {
+        QVERIFY(run.err.contains("progress"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump).size(), image.size(), 5000);
+        QVERIFY(TestFiles::read(dump) == image);
+    } else {
+        QVERIFY(!run.out.contains("Firmware upgrade successfully"));
+        QVERIFY(!QFile::exists(dump)); // never started
+    }
+}
+
+void TestFlash::scanFindsSimulatedPort()
+{
+    const QByteArray image = pattern(5000, 77);
+    QVERIFY(TestFiles::write(path("scan.bin"), image));
+    const QString dump = path("scan.dump");
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--dump", dump}));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // Only ports whose text holds an include keyword ("USB" by default) are scanned.
+    // Candidates are taken from the end of the list: the missing port is tried (and fails) first.
+    env.insert("ZORVAN_EXTRA_PORTS", sim.firstLine() + "=Simulated USB bootloader;/dev/zorvan-other=no keyword;"
+                                                       "/dev/zorvan-no-such-port=Simulated USB");
+    const CliRun run = runCli({"flash", path("scan.bin"), "--scan", "--timeout", "30"}, env);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+    QVERIFY(run.out.contains("PortInfo:" + sim.firstLine() + ": Simulated USB bootloader"));
+    QVERIFY(!run.out.contains("PortInfo:/dev/zorvan-other"));
+    QVERIFY(run.out.contains("open /dev/zorvan-no-such-port failed"));
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump), image, 5000);
+}
+
+void TestFlash::noBootloaderAnswers()
+{
+    PtyPair silent;
+    QVERIFY(silent.isValid());
+    QVERIFY(TestFiles::write(path("silent.bin"), pattern(100, 1)));
+    const CliRun run = runCli({"flash", path("silent.bin"), "--port", silent.slavePath(), "--timeout", "1"});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("no bootloader answered"), qPrintable(run.err));
+    QVERIFY(run.out.contains("Send probe data"));
+    QVERIFY(silent.read(2, 2000).startsWith(QByteArray::fromHex("2120")));
+}
+
+void TestFlash::kvfPackAndInspect()
+{
+    QVERIFY(TestFiles::write(path("fw.bin"), pattern(1000, 3)));
+    // Default name from the board table and the generator's output name under ./KVF.
+    QDir(QDir::current().filePath("KVF")).removeRecursively();
+    const CliRun pack = runCli({"kvf", "pack", path("fw.bin"), "--board-id", "10015"});
+    QCOMPARE(pack.exitCode, 0);
+    const QString out = pack.out.trimmed();
+    QVERIFY2(QRegularExpression("^\\./KVF/Kavo-EW47 Max -10015-\\d{8}-\\d{6}\\.kvf$").match(out).hasMatch(),
+             qPrintable(out));
+    QCOMPARE(TestFiles::read(out).size(), 1256);
+
+    const CliRun inspect = runCli({"kvf", "inspect", out});
+    QCOMPARE(inspect.exitCode, 0);
+    QVERIFY(inspect.out.contains("board name: Kavo-EW47 Max \n"));
+    QVERIFY(inspect.out.contains("board id: 10015\n"));
+    QVERIFY(inspect.out.contains("image size: 1000\n"));
+    QVERIFY(QRegularExpression("md5: [0-9a-f]{32}\n").match(inspect.out).hasMatch());
+    QVERIFY(inspect.out.endsWith("valid\n"));
+
+    const CliRun named =
+        runCli({"kvf", "pack", path("fw.bin"), "--board-id", "1", "--board-name", "custom", "-o", path("named.kvf")});
+    QCOMPARE(named.exitCode, 0);
+    QCOMPARE(named.out.trimmed(), path("named.kvf"));
+    const QByteArray kvf = TestFiles::read(path("named.kvf"));
+    QCOMPARE(kvf.left(7), QByteArray("custom\0", 7));
+    QCOMPARE(kvf.mid(128, 2), QByteArray("\x01\x00", 2));
+}
+
+void TestFlash::kvfRefusals_data()
+{
+    QVERIFY(TestFiles::write(path("r.bin"), pattern(600, 5)));
+    QVERIFY(runCli({"kvf", "pack", path("r.bin"), "--board-id", "10013", "-o", path("good.kvf")}).exitCode == 0);
+    const QByteArray good = TestFiles::read(path("good.kvf"));
+    QVERIFY(TestFiles::write(path("long.kvf"), good + "x"));
+    QByteArray bad = good;
+    bad[300] = char(bad[300] ^ 1);
+    QVERIFY(TestFiles::write(path("md5.kvf"), bad));
+    QVERIFY(TestFiles::write(path("short.kvf"), good.left(100)));
+
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("inspect: one byte appended")
+        << QStringList{"kvf", "inspect", path("long.kvf")} << "firmware size err";
+    QTest::newRow("inspect: shorter than a header")
+        << QStringList{"kvf", "inspect", path("short.kvf")} << "firmware size err";
+    QTest::newRow("inspect: image changed") << QStringList{"kvf", "inspect", path("md5.kvf")} << "md5 mismatch";
+    QTest::newRow("inspect: missing file") << QStringList{"kvf", "inspect", path("none.kvf")} << "cannot read";
+    QTest::newRow("pack: unreadable input")
+        << QStringList{"kvf", "pack", path("none.bin"), "--board-id", "5"} << "cannot read";
+    QTest::newRow("pack: id 0") << QStringList{"kvf", "pack", path("r.bin"), "--board-id", "0"} << "1..65535";
+    QTest::newRow("pack: id 65536") << QStringList{"kvf", "pack", path("r.bin"), "--board-id", "65536"} << "1..65535";
+    QTest::newRow("pack: name of 129 bytes")
+        << QStringList{"kvf", "pack", path("r.bin"), "--board-id", "5", "--board-name", QString(43, QChar(0x677F))}
+        << "129 UTF-8 bytes";
+    QTest::newRow("flash: container refused")
+        << QStringList{"flash", path("long.kvf"), "--port", "/dev/null", "--timeout", "1"} << "firmware size err";
+}
+
+void TestFlash::kvfRefusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const CliRun run = runCli(args);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2((run.out + run.err).contains(message), qPrintable(run.out + run.err));
+}
+
+QTEST_GUILESS_MAIN(TestFlash)
+#include "tst_flash.moc"

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+// File and process helpers shared by the suites.
+namespace TestFiles {
+bool write(const QString &path, const QByteArray &bytes);
+// The whole file, or empty when it cannot be read.
+QByteArray read(const QString &path);
+
+struct ProgramRun
+{
+    int exitCode = -1; // -1: crashed or timed out
+    QString out;
+    QString err;
+};
+// Runs a program to its end (killed after timeoutMs) and collects its exit code and output.
+ProgramRun run(const QString &program, const QStringList &args,
+               const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 90000);
+} // namespace TestFiles
