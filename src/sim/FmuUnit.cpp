@@ -9,7 +9,10 @@
 namespace {
 constexpr uint8_t kSysId = 1;
 constexpr uint8_t kCompId = 1;
-constexpr int kBurst = 32;                // PARAM_VALUEs per event-loop turn when unpaced
+constexpr int kBurst = 32; // PARAM_VALUEs per event-loop turn when unpaced on a terminal
+// Unpaced on UDP, where nothing pushes back: bursts of this many per millisecond (about 8000 values
+// a second), so the receiver's socket buffer is not overrun by the whole list at once.
+constexpr int kUdpBurst = 8;
 constexpr qint64 kTerminalBacklog = 4096; // bytes the terminal may hold before the stream waits
 } // namespace
 
@@ -26,10 +29,11 @@ FmuUnit::FmuUnit(SimEndpoint *endpoint, const QVector<FmuParam> &params, const O
     connect(m_heartbeatTimer, &QTimer::timeout, this, &FmuUnit::sendHeartbeat);
     m_heartbeatTimer->start();
 
+    m_streamTimer->setTimerType(Qt::PreciseTimer);
     if (m_options.rateHz > 0)
         m_streamTimer->setInterval(std::max(1, int(1000.0 / m_options.rateHz)));
     else
-        m_streamTimer->setInterval(0);
+        m_streamTimer->setInterval(m_endpoint->isUdp() ? 1 : 0);
     connect(m_streamTimer, &QTimer::timeout, this, &FmuUnit::streamSome);
 }
 
@@ -94,7 +98,7 @@ void FmuUnit::streamSome()
         m_streamTimer->stop();
         return;
     }
-    int quota = kBurst;
+    int quota = m_endpoint->isUdp() ? kUdpBurst : kBurst;
     if (m_options.rateHz > 0) {
         const qint64 due = qint64(std::floor(double(m_streamClock.elapsed()) * m_options.rateHz / 1000.0)) + 1;
         quota = int(std::max<qint64>(0, due - m_streamSent));

@@ -31,7 +31,7 @@ public:
         quint32 seed = 1;
         bool v1 = false;    // answer in MAVLink 1 frames
         bool split = false; // every frame goes out in two writes/datagrams
-        double rateHz = 0;  // PARAM_VALUE pacing of a list transfer; 0 = as fast as the link takes them
+        double rateHz = 0;  // PARAM_VALUE pacing of a list transfer; 0 = unpaced (see streamSome)
     };
 
     FmuUnit(SimEndpoint *endpoint, const QVector<FmuParam> &params, const Options &options, QObject *parent = nullptr);

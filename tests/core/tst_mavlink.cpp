@@ -347,6 +347,8 @@ void TestMavlink::formatFloat_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("tenth") << 0.1f << "0.1";
     QTest::newRow("integer") << 115.0f << "115";
+    QTest::newRow("round integer") << 120.0f << "120";
+    QTest::newRow("large integer") << 1.5e10f << "15000000512";
     QTest::newRow("negative") << -2.5f << "-2.5";
     QTest::newRow("zero") << 0.0f << "0";
     QTest::newRow("large") << 16777216.0f << "16777216";

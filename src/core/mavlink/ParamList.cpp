@@ -6,6 +6,9 @@ QString ParamText::formatFloat(float value)
 {
     if (!std::isfinite(value))
         return QString::number(double(value));
+    // Whole numbers are written out in full ("120", not "1.2e+02").
+    if (std::trunc(value) == value && std::fabs(value) < 1e15f)
+        return QString::number(qint64(value));
     for (int precision = 1; precision <= 9; ++precision) {
         const QString text = QString::number(double(value), 'g', precision);
         if (text.toFloat() == value)
