@@ -144,6 +144,21 @@ bool XlsxWorkbook::load(const QString &path, int maxRow)
     if (!QFileInfo(path).isFile())
         return fail(QStringLiteral("%1: no such file").arg(path));
     QuaZip zip(path);
+    return readZip(zip, path, maxRow);
+}
+
+bool XlsxWorkbook::load(QIODevice *device, const QString &name, int maxRow)
+{
+    m_cells.clear();
+    m_sharedStrings.clear();
+    m_sheetName.clear();
+    m_error.clear();
+    QuaZip zip(device);
+    return readZip(zip, name, maxRow);
+}
+
+bool XlsxWorkbook::readZip(QuaZip &zip, const QString &path, int maxRow)
+{
     if (!zip.open(QuaZip::mdUnzip))
         return fail(QStringLiteral("%1: not a zip archive (error %2)").arg(path).arg(zip.getZipError()));
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QIODevice;
+class QuaZip;
 
 // A small reader of Office Open XML workbooks (.xlsx): the cells of the active worksheet as text.
 // The zip is opened with QuaZip and its parts are streamed through QXmlStreamReader:
@@ -16,6 +17,8 @@ public:
     // Reads path; cells beyond maxRow (when > 0) are skipped. False with error() set when the file
     // is missing or not a readable workbook; the cells then read empty.
     bool load(const QString &path, int maxRow = 0);
+    // The same from a device holding the zip (opened or not); name is used in error texts.
+    bool load(QIODevice *device, const QString &name, int maxRow = 0);
     QString error() const { return m_error; }
 
     // The text of a cell, row and column counted from 1 (A = 1); empty when absent.
@@ -34,6 +37,7 @@ private:
     static quint64 key(int row, int column) { return (quint64(quint32(row)) << 16) | quint16(column); }
     bool fail(const QString &error);
     bool readSheet(QIODevice *device, int maxRow);
+    bool readZip(QuaZip &zip, const QString &path, int maxRow);
 
     QHash<quint64, QString> m_cells;
     QStringList m_sharedStrings;
