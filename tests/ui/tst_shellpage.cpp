@@ -3,7 +3,9 @@
 #include "IOHandler.h"
 #include "SerialPortList.h"
 #include "TApp.h"
+#include "SimProcess.h"
 #include "TestPorts.h"
+#include "widgets/TSerialCombox.h"
 #include "ZtResources.h"
 #include "maintenance/SerialComWidget.h"
 
@@ -50,6 +52,7 @@ private slots:
     void save_data();
     void save();
     void chineseCatalogue();
+    void againstSimulatedUnit();
 
 private:
     template <typename T> T *child(const char *name, QWidget *on = nullptr)
@@ -423,6 +426,43 @@ void TestShellPage::chineseCatalogue()
     list->setCurrentIndex(list->findText(QString::fromUtf8("空速")));
     QCOMPARE(child<QLineEdit>("commandEdit", &chinese)->text(), QString("airspeed"));
     QCOMPARE(readUpToSentinel(&chinese), QByteArray("airspeed\rsentinel\r"));
+}
+
+void TestShellPage::againstSimulatedUnit()
+{
+    if (!QFile::exists(QStringLiteral(ZT_SIM_PATH)))
+        QSKIP("zorvan-sim is not built");
+    SimProcess unit;
+    QVERIFY(unit.start(QStringLiteral(ZT_SIM_PATH), {"console"}));
+    const QString entry = unit.firstLine() + ": Simulated FMU console";
+    qputenv(SerialPortList::ExtraPortsVariable, (unit.firstLine() + "=Simulated FMU console").toLocal8Bit());
+    auto *picker = page->findChild<TSerialCombox *>("portPicker");
+    picker->refreshPorts();
+
+    child<QPushButton>("disconnectButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!connected(), Wait);
+    picker->setCurrentIndex(picker->findText(entry));
+    QCOMPARE(picker->currentText(), entry);
+    child<QPushButton>("connectButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(connected(), Wait);
+
+    auto *view = child<QPlainTextEdit>("terminalView");
+    auto *list = child<QComboBox>("commonCmdBox");
+    child<QPushButton>("clearButton")->click();
+    list->setCurrentIndex(0);
+    list->setCurrentIndex(list->findText("Help"));
+    QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Builtin Apps"), Wait);
+    list->setCurrentIndex(list->findText("ThreadState"));
+    QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("logger\nnsh> "), Wait);
+    QVERIFY(view->toPlainText().contains(" PID PRI     STACK"));
+    QVERIFY(!view->toPlainText().contains("[0m"));
+    QVERIFY(!view->toPlainText().contains(QChar(0x1b)));
+    child<QLineEdit>("commandEdit")->setText("bogus");
+    child<QPushButton>("sendButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("nsh: bogus: command not found"), Wait);
+
+    child<QPushButton>("disconnectButton")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!connected(), Wait);
 }
 
 QTEST_MAIN(TestShellPage)
