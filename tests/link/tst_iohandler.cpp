@@ -108,6 +108,8 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
+    void metaObjectLayout_data();
+    void metaObjectLayout();
     void serialSettings_data();
     void serialSettings();
     void serialRoundTripAndClose();
@@ -137,6 +139,37 @@ void TestIOHandler::init()
 void TestIOHandler::cleanupTestCase()
 {
     TMsgManager::setPopupPresenter({});
+}
+
+void TestIOHandler::metaObjectLayout_data()
+{
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<int>("index"); // relative to the methods QObject declares
+
+    // Subclasses and callers address these by index and by queued connection.
+    QTest::newRow("openDeviceSignal") << QByteArray("openDeviceSignal(IOHandler::DeviceInfo,bool)") << 0;
+    QTest::newRow("recIoBuff") << QByteArray("recIoBuff(QByteArray,QVariant)") << 1;
+    QTest::newRow("recIoBuff, one argument") << QByteArray("recIoBuff(QByteArray)") << 2;
+    QTest::newRow("sendBuffSignal") << QByteArray("sendBuffSignal(QByteArray,QVariant)") << 3;
+    QTest::newRow("sendBuffSignal, one argument") << QByteArray("sendBuffSignal(QByteArray)") << 4;
+    QTest::newRow("init") << QByteArray("init()") << 5;
+    QTest::newRow("openDevice") << QByteArray("openDevice(IOHandler::DeviceInfo,bool)") << 6;
+    QTest::newRow("sendData") << QByteArray("sendData(QByteArray,QVariant)") << 7;
+    QTest::newRow("sendData, one argument") << QByteArray("sendData(QByteArray)") << 8;
+}
+
+void TestIOHandler::metaObjectLayout()
+{
+    QFETCH(QByteArray, signature);
+    QFETCH(int, index);
+    const QMetaObject &mo = IOHandler::staticMetaObject;
+    QCOMPARE(mo.indexOfMethod(signature.constData()) - mo.methodOffset(), index);
+    QCOMPARE(mo.methodCount() - mo.methodOffset(), 9);
+
+    LinkUnderTest t; // registers the payload types by name
+    for (const char *name :
+         {"IOHandler::DeviceInfo", "IOHandler::ConType", "QHostAddress", "QSerialPort::SerialPortError"})
+        QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
 }
 
 void TestIOHandler::serialSettings_data()
