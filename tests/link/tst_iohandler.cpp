@@ -114,6 +114,7 @@ private slots:
     void serialSettings();
     void serialRoundTripAndClose();
     void serialOpenFailure();
+    void linkOnCallersThread();
     void otherEndGoesAway();
     void stalledWriteTimesOut();
     void stalledWriteKeepsLinkResponsive();
@@ -269,6 +270,24 @@ void TestIOHandler::serialOpenFailure()
     emit t.link->openDeviceSignal(serialRequest(QStringLiteral("/nonexistent/ttyZT0: gone")), true);
     const QString text = QStringLiteral("open serial failed:DeviceNotFoundError");
     QTRY_COMPARE_WITH_TIMEOUT(rec.log, (QStringList{"E0 5 " + text, "PWARN |" + text, "E3 5 con0", "E2 5 con0"}), Wait);
+}
+
+void TestIOHandler::linkOnCallersThread()
+{
+    PtyPair pty;
+    Recorder rec;
+    rec.watchHub(hub);
+    IOHandler link(5, false); // init() has run: the slots work at once, on this thread
+    rec.watchLink(&link);
+    QVERIFY(link.openDevice(serialRequest(pty.slavePath()), true));
+    QCOMPARE(rec.log, QStringList{"E1 5 con1"}); // direct: no event loop turn needed
+    QVERIFY(pty.write("abc"));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.received, QByteArray("abc"), Wait);
+    emit link.sendBuffSignal("xyz"); // written as this thread's event loop runs
+    QByteArray got;
+    QTRY_COMPARE_WITH_TIMEOUT((got += pty.read(1, 10), got), QByteArray("xyz"), Wait);
+    QVERIFY(!link.openDevice(serialRequest(pty.slavePath()), false));
+    QCOMPARE(rec.log, (QStringList{"E1 5 con1", "E3 5 con0"}));
 }
 
 void TestIOHandler::otherEndGoesAway()
