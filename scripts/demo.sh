@@ -41,6 +41,7 @@ start_unit() {
 # Simulated units (each feature adds its own here):
 start_unit "Simulated USB bootloader" bootloader --erase-ms 1500
 start_unit "Simulated FMU (MAVLink)" fmu --udp 127.0.0.1:7000
+start_unit "Simulated FMU console" console
 
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"

@@ -99,6 +99,141 @@
     </message>
 </context>
 <context>
+    <name>SerialComWidget</name>
+    <message>
+        <source>FMU_USB:</source>
+        <translation>FMU_USB 端口:</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>DisConnect</source>
+        <translation>断开</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>CommonCmd:</source>
+        <translation>常用命令:</translation>
+    </message>
+    <message>
+        <source>SimCtl:</source>
+        <translation>仿真控制:</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>Airspeed</source>
+        <translation>空速</translation>
+    </message>
+    <message>
+        <source>ThreadState</source>
+        <translation>线程状态</translation>
+    </message>
+    <message>
+        <source>Memory</source>
+        <translation>内存</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>Reboot</source>
+        <translation>重启</translation>
+    </message>
+    <message>
+        <source>Factory</source>
+        <translation>恢复出厂</translation>
+    </message>
+    <message>
+        <source>FatfsFormat</source>
+        <translation>格式化文件系统</translation>
+    </message>
+    <message>
+        <source>SimMode</source>
+        <translation>仿真模式</translation>
+    </message>
+    <message>
+        <source>SimStart</source>
+        <translation>仿真开始</translation>
+    </message>
+    <message>
+        <source>SimPause</source>
+        <translation>仿真暂停</translation>
+    </message>
+    <message>
+        <source>SimContinue</source>
+        <translation>仿真继续</translation>
+    </message>
+    <message>
+        <source>SimStop</source>
+        <translation>仿真停止</translation>
+    </message>
+    <message>
+        <source>FlightMode</source>
+        <translation>飞行模式</translation>
+    </message>
+    <message>
+        <source>reboot zorvan ???</source>
+        <translation>确定重启 zorvan ？？？</translation>
+    </message>
+    <message>
+        <source>factory zorvan ???</source>
+        <translation>确定将 zorvan 恢复出厂设置 ？？？</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Save File</source>
+        <translation>保存文件</translation>
+    </message>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>文本文件 (*.txt)</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>Could not open file for writing: </source>
+        <translation>无法打开文件进行写入：</translation>
+    </message>
+    <message>
+        <source>Could not write file: </source>
+        <translation>无法写入文件：</translation>
+    </message>
+    <message>
+        <source>Success</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>File saved successfully: </source>
+        <translation>文件保存成功：</translation>
+    </message>
+</context>
+<context>
     <name>SerialPortList</name>
     <message>
         <source>Simulated port</source>

@@ -54,6 +54,9 @@ public:
     static constexpr int DefaultWriteTimeoutMs = 30000;
 
     // ownThread: run on a new worker thread (init() runs when it starts); otherwise init() runs now.
+    // With ownThread the object already lives on its worker thread while a subclass constructor body
+    // runs (and init() may run meanwhile): a subclass creates its thread-bound children (timers,
+    // parsers with timers) in a slot that runs on that thread, not in its constructor.
     IOHandler(int id, bool ownThread, QObject *parent = nullptr);
     ~IOHandler() override;
 

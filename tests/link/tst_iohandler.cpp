@@ -108,10 +108,13 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
+    void metaObjectLayout_data();
+    void metaObjectLayout();
     void serialSettings_data();
     void serialSettings();
     void serialRoundTripAndClose();
     void serialOpenFailure();
+    void linkOnCallersThread();
     void otherEndGoesAway();
     void stalledWriteTimesOut();
     void stalledWriteKeepsLinkResponsive();
@@ -137,6 +140,37 @@ void TestIOHandler::init()
 void TestIOHandler::cleanupTestCase()
 {
     TMsgManager::setPopupPresenter({});
+}
+
+void TestIOHandler::metaObjectLayout_data()
+{
+    QTest::addColumn<QByteArray>("signature");
+    QTest::addColumn<int>("index"); // relative to the methods QObject declares
+
+    // Subclasses and callers address these by index and by queued connection.
+    QTest::newRow("openDeviceSignal") << QByteArray("openDeviceSignal(IOHandler::DeviceInfo,bool)") << 0;
+    QTest::newRow("recIoBuff") << QByteArray("recIoBuff(QByteArray,QVariant)") << 1;
+    QTest::newRow("recIoBuff, one argument") << QByteArray("recIoBuff(QByteArray)") << 2;
+    QTest::newRow("sendBuffSignal") << QByteArray("sendBuffSignal(QByteArray,QVariant)") << 3;
+    QTest::newRow("sendBuffSignal, one argument") << QByteArray("sendBuffSignal(QByteArray)") << 4;
+    QTest::newRow("init") << QByteArray("init()") << 5;
+    QTest::newRow("openDevice") << QByteArray("openDevice(IOHandler::DeviceInfo,bool)") << 6;
+    QTest::newRow("sendData") << QByteArray("sendData(QByteArray,QVariant)") << 7;
+    QTest::newRow("sendData, one argument") << QByteArray("sendData(QByteArray)") << 8;
+}
+
+void TestIOHandler::metaObjectLayout()
+{
+    QFETCH(QByteArray, signature);
+    QFETCH(int, index);
+    const QMetaObject &mo = IOHandler::staticMetaObject;
+    QCOMPARE(mo.indexOfMethod(signature.constData()) - mo.methodOffset(), index);
+    QCOMPARE(mo.methodCount() - mo.methodOffset(), 9);
+
+    LinkUnderTest t; // registers the payload types by name
+    for (const char *name :
+         {"IOHandler::DeviceInfo", "IOHandler::ConType", "QHostAddress", "QSerialPort::SerialPortError"})
+        QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
 }
 
 void TestIOHandler::serialSettings_data()
@@ -236,6 +270,24 @@ void TestIOHandler::serialOpenFailure()
     emit t.link->openDeviceSignal(serialRequest(QStringLiteral("/nonexistent/ttyZT0: gone")), true);
     const QString text = QStringLiteral("open serial failed:DeviceNotFoundError");
     QTRY_COMPARE_WITH_TIMEOUT(rec.log, (QStringList{"E0 5 " + text, "PWARN |" + text, "E3 5 con0", "E2 5 con0"}), Wait);
+}
+
+void TestIOHandler::linkOnCallersThread()
+{
+    PtyPair pty;
+    Recorder rec;
+    rec.watchHub(hub);
+    IOHandler link(5, false); // init() has run: the slots work at once, on this thread
+    rec.watchLink(&link);
+    QVERIFY(link.openDevice(serialRequest(pty.slavePath()), true));
+    QCOMPARE(rec.log, QStringList{"E1 5 con1"}); // direct: no event loop turn needed
+    QVERIFY(pty.write("abc"));
+    QTRY_COMPARE_WITH_TIMEOUT(rec.received, QByteArray("abc"), Wait);
+    emit link.sendBuffSignal("xyz"); // written as this thread's event loop runs
+    QByteArray got;
+    QTRY_COMPARE_WITH_TIMEOUT((got += pty.read(1, 10), got), QByteArray("xyz"), Wait);
+    QVERIFY(!link.openDevice(serialRequest(pty.slavePath()), false));
+    QCOMPARE(rec.log, (QStringList{"E1 5 con1", "E3 5 con0"}));
 }
 
 void TestIOHandler::otherEndGoesAway()

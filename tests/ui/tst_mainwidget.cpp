@@ -128,7 +128,12 @@ void TestMainWidget::tabsInOrder()
     auto *hint = w.tabWidget()->widget(0)->findChild<QLabel *>();
     QVERIFY(hint);
     QCOMPARE(hint->text(), QString("Please connect FMU-USB port of Zorvan with Type-C cable"));
-    QVERIFY(w.tabWidget()->widget(0)->findChild<Uploader *>());
+    auto *uploader = w.tabWidget()->widget(0)->findChild<Uploader *>();
+    QVERIFY(uploader);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTRY_VERIFY(uploader->isVisible()); // embedded in the tab, not a window of its own
+    QVERIFY(!uploader->isWindow());
 }
 
 void TestMainWidget::chineseTitles_data()

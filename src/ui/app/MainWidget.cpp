@@ -35,7 +35,8 @@ MainWidget::MainWidget(QWidget *parent) : QWidget(parent)
     hint->setFixedHeight(30);
     hint->setAlignment(Qt::AlignCenter);
     uploaderLayout->addWidget(hint);
-    uploader = new Uploader(uploaderTab);
+    // Built as a window of its own, then embedded: the layout makes it a child of the tab.
+    uploader = new Uploader(nullptr);
     uploaderLayout->addWidget(uploader);
     tabs->addTab(uploaderTab, QIcon(QStringLiteral(":/upgrade.svg")), tr("Uploader"));
 
