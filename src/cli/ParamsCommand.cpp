@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLoggingCategory>
 #include <QTextStream>
 #include <QTimer>
 
@@ -181,6 +182,7 @@ int runParams(const QStringList &argsIn)
 
     double timeoutS = DefaultListTimeoutS;
     int type = 9;
+    bool verbose = false;
     QStringList positional;
     for (int i = 0; i < args.size(); ++i) {
         bool ok = true;
@@ -192,6 +194,8 @@ int runParams(const QStringList &argsIn)
             type = args[++i].toInt(&ok);
             if (!ok || type < 1 || type > 10)
                 return fail(2, QStringLiteral("--type takes a MAV_PARAM_TYPE code 1..10"));
+        } else if (args[i] == QLatin1String("--verbose")) {
+            verbose = true;
         } else if (args[i].startsWith(QLatin1String("--")) && args[i] != QLatin1String("--")) {
             return fail(2, QStringLiteral("unknown option \"%1\"").arg(args[i]));
         } else {
@@ -216,6 +220,8 @@ int runParams(const QStringList &argsIn)
         return fail(2, QStringLiteral("unknown subcommand \"%1\"").arg(sub));
     }
 
+    if (!verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     ParamsSession session(link);
     if (!session.open())
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
@@ -223,7 +229,8 @@ int runParams(const QStringList &argsIn)
 }
 
 CommandTable::Registrar reg(cliCommands(), "params",
-                            "params [LINK] list [--timeout S] | params [LINK] set NAME VALUE [--type T]\n"
+                            "params [LINK] list [--timeout S] [--verbose] | params [LINK] set NAME VALUE [--type T] "
+                            "[--verbose]\n"
                             "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
                             "(default 127.0.0.1:7001 -> 127.0.0.1:7000)",
                             &runParams);
