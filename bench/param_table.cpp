@@ -1,15 +1,28 @@
-// The Param page offscreen with 1500 received parameters: the GUI-thread time from the first row to
-// the last row shown (every row delivered as its own queued arrival, the window painting as it goes),
-// with and without a search text in place, and the time of a search over the full table. For
-// comparison, the same list with the whole table filtered again after every row.
+// The Param page offscreen with 1500 received parameters. For each way the rows can arrive it prints
+// the wall time from the first row to the last row shown and the GUI thread's CPU time over it:
+//   sim      zorvan-sim fmu on UDP, through the shared MAVLink link (the real path);
+//   queued   all records queued to the GUI thread at once (a link faster than the page);
+//   per-row  one record per event-loop turn (a slow link: the page may paint after every row);
+// each with and without a search text in place, and, for comparison, with the whole table filtered
+// again after every row. Then the time of a search over the full table.
+#include "IOHandler.h"
+#include "MavlinkHandler.h"
 #include "TApp.h"
 #include "maintenance/ParamManagerWidget.h"
+#include "widgets/TPushButton.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <QUdpSocket>
+
+#include <ctime>
 
 namespace {
 constexpr int Rows = 1500;
@@ -20,43 +33,92 @@ QString nameOf(int i)
     return QStringLiteral("%1%2").arg(groups[i % 6]).arg(i);
 }
 
-// Delivers the list as a fast link does: every record queued to the GUI thread at once (from the
-// link's thread), then returns the seconds until the last row is shown.
-double feedQueued(ParamManagerWidget &page, bool naive)
+double threadCpuSeconds()
 {
-    QElapsedTimer timer;
-    timer.start();
-    for (int i = 0; i < Rows; ++i) {
-        QMetaObject::invokeMethod(
-            &page,
-            [&page, i, naive] {
-                page.recParamInfo(float(i) * 0.25f, Rows, ushort(i), nameOf(i), 9);
-                if (naive)
-                    page.findParam(page.searchLine()->text());
-            },
-            Qt::QueuedConnection);
-    }
-    while (page.tableWidget()->rowCount() < Rows)
-        QCoreApplication::processEvents();
-    page.tableWidget()->scrollToBottom();
-    QCoreApplication::processEvents();
-    return double(timer.nsecsElapsed()) / 1e9;
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
-// Delivers one record per event-loop turn, so the table is painted after every row (a slow link).
-double feed(ParamManagerWidget &page, bool naive)
+struct Figure
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+// Runs the event loop until every row is in the table and the page paints again.
+void settle(ParamManagerWidget &page)
+{
+    while (page.tableWidget()->rowCount() < Rows || !page.updatesEnabled())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    page.tableWidget()->scrollToBottom();
+    QCoreApplication::processEvents();
+}
+
+enum class Mode { Queued, PerRow };
+
+Figure feed(ParamManagerWidget &page, Mode mode, bool naive)
 {
     QElapsedTimer timer;
     timer.start();
-    for (int i = 0; i < Rows; ++i) {
+    const double cpu0 = threadCpuSeconds();
+    const auto deliver = [&page, naive](int i) {
         page.recParamInfo(float(i) * 0.25f, Rows, ushort(i), nameOf(i), 9);
         if (naive)
             page.findParam(page.searchLine()->text());
-        QCoreApplication::processEvents();
+    };
+    for (int i = 0; i < Rows; ++i) {
+        if (mode == Mode::Queued) {
+            QMetaObject::invokeMethod(
+                &page, [deliver, i] { deliver(i); }, Qt::QueuedConnection);
+        } else {
+            deliver(i);
+            QCoreApplication::processEvents();
+        }
     }
-    page.tableWidget()->scrollToBottom();
-    QCoreApplication::processEvents();
-    return double(timer.nsecsElapsed()) / 1e9;
+    settle(page);
+    return {double(timer.nsecsElapsed()) / 1e9, threadCpuSeconds() - cpu0};
+}
+
+// The list from zorvan-sim over UDP through the shared link; timed from the first row shown.
+Figure feedFromSim(ParamManagerWidget &page, const QString &paramFile)
+{
+    QProcess sim;
+    sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", paramFile});
+    if (!sim.waitForReadyRead(10000))
+        return {-1, -1};
+    const QString where = QString::fromLatin1(sim.readLine()).trimmed(); // "udp 127.0.0.1:PORT"
+    auto *link = qobject_cast<MavlinkHandler *>(TApp::instance()->links()->find(6));
+    QUdpSocket probe;
+    probe.bind(QHostAddress(QHostAddress::LocalHost), 0);
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = probe.localPort();
+    probe.close();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    d.targetPort = quint16(where.section(':', -1).toUInt());
+    emit link->openDeviceSignal(d, true);
+    while (!page.getListBtn()->isEnabled())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    QElapsedTimer timer;
+    double cpu0 = 0;
+    QObject guard;
+    QObject::connect(link, &MavlinkHandler::recParamInfo, &guard, [&](float, ushort, ushort index) {
+        if (index == 0 && !timer.isValid()) {
+            timer.start();
+            cpu0 = threadCpuSeconds();
+        }
+    });
+    page.getListBtn()->click();
+    settle(page);
+    const Figure figure{double(timer.nsecsElapsed()) / 1e9, threadCpuSeconds() - cpu0};
+    emit link->openDeviceSignal(d, false);
+    sim.kill();
+    sim.waitForFinished();
+    return figure;
 }
 
 double search(ParamManagerWidget &page, const QString &text)
@@ -80,36 +142,47 @@ int main(int argc, char *argv[])
     const auto ms = [](double s) {
         return QString::number(s * 1000, 'f', 1) + " ms";
     };
+    const auto show = [&](const char *what, const Figure &f) {
+        out << "param_table: " << what << ": " << ms(f.wall) << " wall, " << ms(f.cpu) << " GUI-thread CPU\n";
+        out.flush();
+    };
+
+    QTemporaryDir dir;
+    const QString paramFile = dir.filePath("fmu.params");
+    {
+        QFile f(paramFile);
+        f.open(QIODevice::WriteOnly);
+        for (int i = 0; i < Rows; ++i)
+            f.write(QStringLiteral("%1,%2\n").arg(nameOf(i)).arg(i * 0.25).toLatin1());
+    }
 
     ParamManagerWidget page;
     page.resize(1200, 900);
     page.show();
     QCoreApplication::processEvents();
-
     const auto reset = [&](const QString &text) {
         page.searchLine()->setText(text);
         page.tableWidget()->setRowCount(0);
         QCoreApplication::processEvents();
     };
-    const double queued = feedQueued(page, false);
+
+    show("1500 rows from zorvan-sim over UDP", feedFromSim(page, paramFile));
+    reset(QStringLiteral("compass"));
+    show("1500 rows from zorvan-sim over UDP, search text in place", feedFromSim(page, paramFile));
+    reset(QString());
+    show("1500 rows queued at once", feed(page, Mode::Queued, false));
     const double searchAll = search(page, QStringLiteral("compass"));
     const double clear = search(page, QString());
     reset(QStringLiteral("compass"));
-    const double queuedFiltered = feedQueued(page, false);
+    show("1500 rows queued at once, search text in place", feed(page, Mode::Queued, false));
     reset(QStringLiteral("compass"));
-    const double queuedNaive = feedQueued(page, true);
+    show("  same, whole table re-filtered after every row", feed(page, Mode::Queued, true));
     reset(QString());
-    const double painted = feed(page, false);
+    show("1500 rows one per event-loop turn", feed(page, Mode::PerRow, false));
     reset(QStringLiteral("compass"));
-    const double paintedFiltered = feed(page, false);
+    show("1500 rows one per event-loop turn, search text in place", feed(page, Mode::PerRow, false));
     reset(QStringLiteral("compass"));
-    const double paintedNaive = feed(page, true);
-
-    out << "param_table: " << Rows << " rows listed (queued at once) in " << ms(queued) << "; with a search text "
-        << ms(queuedFiltered) << " (whole table re-filtered per row: " << ms(queuedNaive) << ")\n";
-    out << "param_table: " << Rows << " rows listed (painted after every row) in " << ms(painted)
-        << "; with a search text " << ms(paintedFiltered) << " (whole table re-filtered per row: " << ms(paintedNaive)
-        << ")\n";
+    show("  same, whole table re-filtered after every row", feed(page, Mode::PerRow, true));
     out << "param_table: search over " << Rows << " rows " << ms(searchAll) << ", clearing it " << ms(clear) << "\n";
     return 0;
 }

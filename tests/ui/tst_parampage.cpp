@@ -229,6 +229,8 @@ void TestParamPage::listTransfer()
     QCOMPARE(table->item(2, 1)->text(), QString("0.123457")); // six significant digits
     QCOMPARE(table->item(0, 3)->text(), QString("/"));
     QCOMPARE(table->item(0, 0)->textAlignment(), int(Qt::AlignCenter));
+    // Painting is gathered while rows stream in and resumes by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(page.updatesEnabled(), 5000);
 
     // A second list starts from an empty table and a fresh count.
     page.getListBtn()->click();

@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QSpacerItem>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <cmath>
 
@@ -190,6 +191,16 @@ void ParamManagerWidget::getListSlot()
 
 void ParamManagerWidget::recParamInfo(float value, ushort count, ushort index, const QString &name, uchar type)
 {
+    // While a list streams in, the page is painted at most every RepaintIntervalMs: rows and progress
+    // change at once, only their drawing is gathered (painting a row at a time costs more than the rows).
+    if (!m_repaintPending) {
+        m_repaintPending = true;
+        setUpdatesEnabled(false);
+        QTimer::singleShot(RepaintIntervalMs, this, [this] {
+            m_repaintPending = false;
+            setUpdatesEnabled(true);
+        });
+    }
     receivedCount = index == 0 ? 1 : receivedCount + 1;
     progressBar->setRange(0, count);
     progressBar->setValue(receivedCount);
@@ -266,10 +277,11 @@ void ParamManagerWidget::findParam(const QString &text)
 {
     // Every row ends shown exactly when it holds text; rows already in that state are left alone.
     const int rows = table->rowCount();
+    const bool updates = table->updatesEnabled();
     table->setUpdatesEnabled(false);
     for (int r = 0; r < rows; ++r)
         applyFilter(r, text);
-    table->setUpdatesEnabled(true);
+    table->setUpdatesEnabled(updates);
     dirtyRows.clear();
 }
 

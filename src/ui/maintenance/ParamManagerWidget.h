@@ -39,6 +39,8 @@ class ParamManagerWidget : public QWidget
 {
     Q_OBJECT
 public:
+    static constexpr int RepaintIntervalMs = 40; // table repaints while a list streams in
+
     enum Column { ColName = 0, ColValue, ColType, ColRange, ColUnit, ColDescription, ColumnCount };
 
     explicit ParamManagerWidget(QWidget *parent = nullptr);
@@ -107,4 +109,5 @@ private:
     // Rows changed since the filter was last applied to them: re-applying the filter after a received
     // row only has to look at these, every other row already shows the current filter's result.
     QSet<int> dirtyRows;
+    bool m_repaintPending = false; // painting held back until the next repaint tick
 };
