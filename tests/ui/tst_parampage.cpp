@@ -1,6 +1,8 @@
 // The Param page offscreen: the list transfer (progress, buttons, clearing), descriptions, the
 // search and the presets, and the parameter write with its question.
 #include "IOHandler.h"
+#include "SimProcess.h"
+#include "TestPorts.h"
 #include "MavlinkHandler.h"
 #include "TApp.h"
 #include "app/TimedPopup.h"
@@ -100,6 +102,7 @@ private slots:
     void presets();
     void setParam();
     void setParamRefusals();
+    void againstSimulator();
 
 private:
     void feed(Page &page, const QList<Param> &params);
@@ -396,6 +399,49 @@ void TestParamPage::setParamRefusals()
     QCOMPARE(sets.size(), 0);
     QCOMPARE(m_popups.size(), 2);
     QCOMPARE(m_popups[1].text, QString("fast is not a number"));
+}
+
+void TestParamPage::againstSimulator()
+{
+    // The page over the shared link against zorvan-sim fmu on UDP (the link opened on free ports
+    // instead of the page's fixed 7001 -> 7000): list, filter, write, echo.
+    const QString file = m_dir.filePath("sim.params");
+    QFile params(file);
+    QVERIFY(params.open(QIODevice::WriteOnly));
+    params.write("ACRO_RP_RATE,360\nCOMPASS_OFS_X,12.5\nSERIAL0_PROTOCOL,2,2\nCOMPASS_USE,1,2\n");
+    params.close();
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", file, "--v1"}));
+    Page page;
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = TestPorts::freeUdpPort();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    emit sharedLink()->openDeviceSignal(d, true);
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+
+    page.getListBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+    QTableWidget *table = page.tableWidget();
+    QCOMPARE(table->rowCount(), 4);
+    QCOMPARE(table->item(2, 0)->text(), QString("SERIAL0_PROTOCOL"));
+    QCOMPARE(page.progress()->value(), 4);
+    page.searchLine()->setText("compass");
+    QVERIFY(table->isRowHidden(0));
+    QVERIFY(!table->isRowHidden(1));
+
+    table->item(1, 1)->setText("-3.25");
+    page.setParamBtn()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 5, 10000);
+    QCOMPARE(table->item(4, 0)->text(), QString("COMPASS_OFS_X"));
+    QCOMPARE(table->item(4, 1)->text(), QString("-3.25"));
+    QVERIFY(!table->isRowHidden(4));
+
+    emit sharedLink()->openDeviceSignal(d, false);
+    QTRY_VERIFY_WITH_TIMEOUT(page.connectBtn()->isEnabled(), 10000);
 }
 
 QTEST_MAIN(TestParamPage)
