@@ -221,6 +221,8 @@ void TestParamPage::listTransfer()
     QCOMPARE(page.changedRow(), 0); // filling a row moves the changed row
     QVERIFY(!page.getListBtn()->isEnabled());
     page.recParamInfo(2.5f, 3, 1, "B_TWO", 4);
+    page.searchLine()->setText("two"); // searching while the rows stream in
+    page.searchLine()->clear();
     page.recParamInfo(0.1234567f, 3, 2, "C_THREE", 9);
     QCOMPARE(page.progress()->value(), 3);
     QVERIFY(page.getListBtn()->isEnabled());
@@ -234,6 +236,8 @@ void TestParamPage::listTransfer()
     QCOMPARE(table->item(0, 0)->textAlignment(), int(Qt::AlignCenter));
     // Painting is gathered while rows stream in and resumes by itself.
     QTRY_VERIFY_WITH_TIMEOUT(page.updatesEnabled(), 5000);
+    QVERIFY(table->updatesEnabled());
+    QVERIFY(table->viewport()->updatesEnabled());
 
     // A second list starts from an empty table and a fresh count.
     page.getListBtn()->click();

@@ -277,11 +277,15 @@ void ParamManagerWidget::findParam(const QString &text)
 {
     // Every row ends shown exactly when it holds text; rows already in that state are left alone.
     const int rows = table->rowCount();
-    const bool updates = table->updatesEnabled();
-    table->setUpdatesEnabled(false);
+    // Painting is held for the pass; not when the page already holds it (while a list streams in),
+    // as disabling the table's updates then would keep them disabled after the page resumes.
+    const bool hold = table->updatesEnabled();
+    if (hold)
+        table->setUpdatesEnabled(false);
     for (int r = 0; r < rows; ++r)
         applyFilter(r, text);
-    table->setUpdatesEnabled(updates);
+    if (hold)
+        table->setUpdatesEnabled(true);
     dirtyRows.clear();
 }
 
