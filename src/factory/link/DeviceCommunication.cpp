@@ -37,12 +37,21 @@ DeviceCommunication::DeviceCommunication(bool ownThread) : QObject(nullptr)
 
 DeviceCommunication::~DeviceCommunication()
 {
+    stopWorker();
+    delete m_thread;
+}
+
+void DeviceCommunication::stopWorker(const std::function<void()> &last)
+{
     // The port and socket live in the worker thread: release them there, then stop the thread.
-    runInWorkerAndWait([this] { releaseDevice(); });
-    if (m_thread) {
+    runInWorkerAndWait([this, last] {
+        if (last)
+            last();
+        releaseDevice();
+    });
+    if (m_thread && m_thread->isRunning()) {
         m_thread->quit();
         m_thread->wait();
-        delete m_thread;
     }
 }
 

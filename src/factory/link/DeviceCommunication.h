@@ -74,6 +74,10 @@ protected:
     // Runs f in the worker thread and waits for it (directly when already there or when the thread is
     // not running); the subclass uses it to tear down its worker-thread objects before destruction.
     void runInWorkerAndWait(const std::function<void()> &f);
+    // Ends the worker thread after running last() in it (the device is released there too); nothing
+    // runs in the thread afterwards. The subclass calls it first in its destructor, so no queued call
+    // reaches a half-destroyed object.
+    void stopWorker(const std::function<void()> &last = {});
 
 private:
     void openSerial(const QVariantMap &params);

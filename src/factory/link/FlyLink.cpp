@@ -86,7 +86,9 @@ FlyLink::FlyLink(quint8 ownSystemId, bool ownThread) : DeviceCommunication(ownTh
 
 FlyLink::~FlyLink()
 {
-    runInWorkerAndWait([this] { releaseTimers(); });
+    if (Q_DMMM *bus = Q_DMMM::instance())
+        bus->disconnect(this);
+    stopWorker([this] { releaseTimers(); });
     qDeleteAll(m_logList);
 }
 

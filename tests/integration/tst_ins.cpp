@@ -1,0 +1,251 @@
+// zorvan-cli ins against zorvan-sim ins, over UDP and a pseudo-terminal, clean and with frames dropped
+// and corrupted on the way: identity, parameters, commands, serial number, logs and the live view.
+#include "SimProcess.h"
+#include "TestPorts.h"
+
+#include <QtTest>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+namespace {
+struct CliResult
+{
+    int code = -1;
+    QStringList lines;
+    QString errors;
+};
+
+QByteArray logPattern(int id, int size)
+{
+    QByteArray out(size, '\0');
+    for (int i = 0; i < size; ++i)
+        out[i] = char((i * 7 + id * 13) & 0xFF);
+    return out;
+}
+} // namespace
+
+class TestIns : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void session_data();
+    void session();
+    void commands_data();
+    void commands();
+    void noLink();
+    void linkLossDuringWatch();
+    void badArguments_data();
+    void badArguments();
+
+private:
+    bool startSim(const QStringList &extra, bool udp);
+    CliResult cli(const QStringList &args, int timeoutS = 10);
+
+    SimProcess m_sim;
+    QStringList m_link;
+};
+
+void TestIns::init()
+{
+    m_sim.stop();
+    QDir(QStringLiteral("log")).removeRecursively();
+}
+
+bool TestIns::startSim(const QStringList &extra, bool udp)
+{
+    QStringList args{QStringLiteral("ins")};
+    args << (udp ? QStringList{QStringLiteral("--udp"), QStringLiteral("0")} : QStringList{QStringLiteral("--pty")});
+    args << extra;
+    if (!m_sim.start(QStringLiteral(ZT_SIM_PATH), args))
+        return false;
+    const QString where = m_sim.firstLine();
+    if (udp) {
+        if (!where.startsWith(QLatin1String("udp ")))
+            return false;
+        m_link = QStringList{QStringLiteral("--udp"), QStringLiteral("0"), QStringLiteral("--target"), where.mid(4)};
+    } else {
+        m_link = QStringList{QStringLiteral("--serial"), where};
+    }
+    return true;
+}
+
+CliResult TestIns::cli(const QStringList &args, int timeoutS)
+{
+    QProcess p;
+    QStringList all{QStringLiteral("ins")};
+    all << m_link << QStringLiteral("--timeout") << QString::number(timeoutS) << args;
+    p.start(QStringLiteral(ZT_CLI_PATH), all);
+    CliResult r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+void TestIns::session_data()
+{
+    QTest::addColumn<bool>("udp");
+    QTest::addColumn<QStringList>("faults");
+    QTest::newRow("udp") << true << QStringList();
+    QTest::newRow("pty") << false << QStringList();
+    const QStringList lossy{"--drop", "0.05", "--corrupt", "0.03", "--seed", "7"};
+    QTest::newRow("udp, drop and corruption") << true << lossy;
+    QTest::newRow("pty, drop and corruption") << false << lossy;
+}
+
+void TestIns::session()
+{
+    QFETCH(bool, udp);
+    QFETCH(QStringList, faults);
+    QVERIFY(startSim(faults, udp));
+
+    CliResult r = cli({"info"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines, (QStringList{"HW: ORVE-Nano-2025-0001", "FW: 1.4.2.3", "PTL: 2.1.0-ORVE",
+                                   "UUID: 0035002B3138510735383733", "SN: 2025-0001"}));
+
+    r = cli({"param", "get", "BRD_HEAT_TARG"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines, QStringList{"BRD_HEAT_TARG,45"});
+    r = cli({"param", "set", "BRD_HEAT_TARG", "50.5"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines, QStringList{"BRD_HEAT_TARG,50.5"});
+    r = cli({"param", "get", "BRD_HEAT_TARG"});
+    QCOMPARE(r.lines, QStringList{"BRD_HEAT_TARG,50.5"});
+
+    r = cli({"params"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines.size(), 19);
+    QCOMPARE(r.lines.first(), QStringLiteral("AHRS_ORIENTATION,0"));
+    QVERIFY(r.lines.contains(QStringLiteral("BRD_HEAT_TARG,50.5")));
+    QVERIFY(r.lines.contains(QStringLiteral("INS_ACCOFFS_Y,-0.034")));
+    QCOMPARE(r.lines.last(), QStringLiteral("SYSID_THISMAV,1"));
+
+    r = cli({"write-sn", "2603", "42"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines, QStringList{"Write SN cmd accepted"});
+    r = cli({"info"});
+    QCOMPARE(r.lines.value(0), QStringLiteral("HW: ORVE-Nano-202603-0042"));
+    QCOMPARE(r.lines.value(4), QStringLiteral("SN: 202603-0042"));
+
+    r = cli({"logs", "list"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines,
+             (QStringList{"1 500 2026-01-01T00:00:00Z", "2 5000 2026-01-01T01:00:00Z", "3 1200 2026-01-01T02:00:00Z"}));
+    r = cli({"logs", "download", "1", "2"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines.size(), 2);
+    const int sizes[] = {500, 5000};
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY2(r.lines[i].startsWith(QStringLiteral("log/flight/%1_").arg(i + 1)), qPrintable(r.lines[i]));
+        QFile file(r.lines[i]);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), logPattern(i + 1, sizes[i]));
+    }
+    r = cli({"logs", "download", "1"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QVERIFY2(r.lines.value(0).startsWith(QLatin1String("log/flight/ID1_")) && r.lines.value(0).endsWith("_1.bin"),
+             qPrintable(r.lines.value(0)));
+    r = cli({"logs", "download", "9"});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.errors.contains(QLatin1String("log 9 is not on the unit")));
+
+    if (!faults.isEmpty()) {
+        r = cli({"logs", "erase"});
+        QVERIFY2(r.code == 0, qPrintable(r.errors));
+        return;
+    }
+    r = cli({"watch", "--seconds", "2"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines.size(), 2);
+    QVERIFY2(r.lines[1].contains(QRegularExpression(
+                 "^att -?\\d+\\.\\d -?\\d+\\.\\d \\d+\\.\\d pos 30\\.\\d{7} 120\\.\\d{7} \\d+\\.\\d fix 3D_FIX sats "
+                 "1[789] imu \\d+\\.\\d/\\d+\\.\\d baro \\d+\\.\\d sensors 0x0020002f 0x0020002f 0x0020002[b-f]$")),
+             qPrintable(r.lines[1]));
+
+    r = cli({"logs", "erase"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QCOMPARE(r.lines, QStringList{"erased"});
+    r = cli({"logs", "list"});
+    QVERIFY2(r.code == 0, qPrintable(r.errors));
+    QVERIFY(r.lines.isEmpty());
+    QVERIFY(r.errors.contains(QStringLiteral("机载日志为空")));
+}
+
+void TestIns::commands_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    const char *calibrations[] = {"gyro-cali", "baro-cali",     "level-cali",        "acc-basic-cali",
+                                  "mag-cali",  "mag-cali-stop", "mag-inflight-cali", "mag-inflight-cancel"};
+    for (const char *name : calibrations)
+        QTest::newRow(name) << QStringList{"cmd", name} << 0 << "calibrate cmd accepted";
+    QTest::newRow("reboot") << QStringList{"cmd", "reboot"} << 0 << "Restart cmd accepted";
+    QTest::newRow("factory-reset") << QStringList{"cmd", "factory-reset"} << 0 << "factory data reset cmd accepted";
+    QTest::newRow("write-factory-data") << QStringList{"cmd", "write-factory-data"} << 0
+                                        << "Write factory data cmd accepted";
+    QTest::newRow("mag-simple-cali 90") << QStringList{"mag-simple-cali", "90"} << 0 << "calibrate cmd accepted";
+    QTest::newRow("mag-simple-cali 400 refused")
+        << QStringList{"mag-simple-cali", "400"} << 1 << "calibrate cmd refused";
+}
+
+void TestIns::commands()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QVERIFY(startSim({"--drop", "0.05", "--seed", "3"}, true));
+    const CliResult r = cli(args);
+    QCOMPARE(r.code, code);
+    QCOMPARE(r.lines, QStringList{text});
+}
+
+void TestIns::noLink()
+{
+    // Nobody answers on the target port.
+    m_link = QStringList{"--udp", "0", "--target", QStringLiteral("127.0.0.1:%1").arg(TestPorts::freeUdpPort())};
+    const CliResult r = cli({"info"}, 1);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.errors.contains(QLatin1String("no link")), qPrintable(r.errors));
+}
+
+void TestIns::linkLossDuringWatch()
+{
+    QVERIFY(startSim({"--silent-after", "1.5"}, false));
+    const CliResult r = cli({"watch", "--seconds", "4"});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.errors.contains(QLatin1String("Communication disconnect")));
+    QVERIFY(r.errors.contains(QLatin1String("link lost")));
+}
+
+void TestIns::badArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("no operation") << QStringList();
+    QTest::newRow("unknown command") << QStringList{"cmd", "self-destruct"};
+    QTest::newRow("param set without value") << QStringList{"param", "set", "X"};
+    QTest::newRow("param value not a number") << QStringList{"param", "set", "X", "abc"};
+    QTest::newRow("name too long") << QStringList{"param", "get", "ABCDEFGHIJKLMNOPQ"};
+    QTest::newRow("month 13") << QStringList{"write-sn", "2613", "1"};
+    QTest::newRow("log id") << QStringList{"logs", "download", "x"};
+}
+
+void TestIns::badArguments()
+{
+    QFETCH(QStringList, args);
+    m_link.clear();
+    const CliResult r = cli(args);
+    QCOMPARE(r.code, 2);
+}
+
+QTEST_MAIN(TestIns)
+#include "tst_ins.moc"
