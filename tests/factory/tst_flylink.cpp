@@ -770,6 +770,8 @@ void TestFlyLink::snapshotsAreWhole()
     int sent = 0;
     QElapsedTimer clock;
     clock.start();
+    QElapsedTimer quietSince;
+    quint32 lastRx = 0;
     // Datagrams may be lost on a loaded machine; what arrived must be whole.
     while (clock.elapsed() < 20000) {
         for (int burst = 0; burst < 5 && sent < messages; ++burst, ++sent) {
@@ -787,8 +789,15 @@ void TestFlyLink::snapshotsAreWhole()
             QCOMPARE(FlyLe::get<qint32>(nav + off), first);
         ++checked;
         if (sent >= messages) {
-            if (first == messages - 1 || link.rxBytes() >= quint32(messages * (FlyMsg::NavStateLen + 7)))
+            // Done when the last one arrived or nothing more came for a while (lost datagrams).
+            if (first == messages - 1 || (quietSince.isValid() && quietSince.elapsed() > 300))
                 break;
+            if (link.rxBytes() != lastRx) {
+                lastRx = link.rxBytes();
+                quietSince.start();
+            } else if (!quietSince.isValid()) {
+                quietSince.start();
+            }
             QTest::qWait(1);
         }
     }
