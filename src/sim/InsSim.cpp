@@ -490,7 +490,7 @@ private:
                 send(FlyMsg::AccCaliState, QByteArray(1, char(m_accState)));
             if (m_magActive) {
                 const qint64 elapsed = m_clock.elapsed() - m_magStarted;
-                const int percent = int(qMin<qint64>(100, elapsed / 30));
+                const int percent = int(qMin<qint64>(100, elapsed / 15));
                 sendMagProgress(percent >= 100 ? 4 : (percent < 10 ? 2 : 3), quint8(percent));
                 if (percent >= 100)
                     m_magActive = false;

@@ -64,6 +64,9 @@ private slots:
     void positionValidOnce();
     void wrongLengthIgnored();
     void unitText();
+    void messageEvents_data();
+    void messageEvents();
+    void routeAnswered();
     void acknowledgements_data();
     void acknowledgements();
     void commands_data();
@@ -337,6 +340,58 @@ void TestFlyLink::unitText()
     QCOMPARE(m_spy->size(), 1);
     QCOMPARE((*m_spy)[0][1].toInt(), 1);
     QCOMPARE((*m_spy)[0][2].toString(), QString(52, QLatin1Char('z')));
+}
+
+void TestFlyLink::messageEvents_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("block 7") << 7 << QByteArray(64, '\1') << QList<int>{28};
+    QTest::newRow("origin") << 9 << QByteArray(12, '\1') << QList<int>{19};
+    QTest::newRow("status 51 stored") << 51 << entry(1, 16) << QList<int>{20};
+    QTest::newRow("status 51 not stored") << 51 << entry(0, 16) << QList<int>();
+    QTest::newRow("group 80") << 80 << QByteArray(17, '\0') << QList<int>{29};
+    QTest::newRow("group 83 second slot") << 83 << entry(3, 7) << QList<int>{32};
+    QTest::newRow("group 83 slot out of range") << 83 << entry(4, 7) << QList<int>();
+    QTest::newRow("group 91") << 91 << QByteArray(29, '\0') << QList<int>{41};
+    QTest::newRow("group 50 serial ports") << 50 << QByteArray(41, '\2') << QList<int>{42};
+    QTest::newRow("group 84 wrong length") << 84 << QByteArray(68, '\0') << QList<int>();
+    QTest::newRow("31 discarded") << 31 << QByteArray(5, '\0') << QList<int>();
+    QTest::newRow("unknown id") << 99 << QByteArray(3, '\0') << QList<int>();
+}
+
+void TestFlyLink::messageEvents()
+{
+    QFETCH(int, id);
+    QFETCH(QByteArray, payload);
+    QFETCH(QList<int>, expected);
+    establish();
+    feed(quint8(id), payload);
+    QCOMPARE(events(), expected);
+    if (id == 51 && !expected.isEmpty())
+        QVERIFY(m_link->record().status51Stored());
+    if (id == 9)
+        QVERIFY(m_link->record().originReceived());
+}
+
+void TestFlyLink::routeAnswered()
+{
+    // The program starts no route transfer; a unit that offers one gets its items fetched and acked.
+    establish();
+    feed(FlyMsg::RouteCount, hex("02 00"));
+    feed(FlyMsg::RouteItem, QByteArray(33, '\0'));
+    QByteArray second(33, '\0');
+    second[0] = 1;
+    feed(FlyMsg::RouteItem, second);
+    QCOMPARE(sentOf(FlyMsg::RouteRequest), (QList<QByteArray>{hex("00 00"), hex("01 00")}));
+    QCOMPARE(sentOf(FlyMsg::RouteAck), QList<QByteArray>{hex("00")});
+    QCOMPARE(events(), (QList<int>{11, 10, 12, 10, 12, 7}));
+    m_spy->clear();
+    feed(FlyMsg::RouteRequest, hex("00 00"));
+    feed(FlyMsg::RouteAck, hex("00"));
+    feed(FlyMsg::RouteAck, hex("03"));
+    QCOMPARE(events(), (QList<int>{1, 0, 1}));
 }
 
 void TestFlyLink::acknowledgements_data()
