@@ -3,6 +3,8 @@
 #include "link/FlyLink.h"
 #include "link/Q_DMMM.h"
 
+#include "BusEventLog.h"
+
 #include <QtTest>
 
 #include <QDir>
@@ -104,7 +106,7 @@ private:
     Q_DMMM *m_bus = nullptr;
     FlyLink *m_link = nullptr;
     QUdpSocket *m_sink = nullptr;
-    QSignalSpy *m_spy = nullptr;
+    BusEventLog *m_spy = nullptr;
     quint32 m_now = 100000;
     QList<QByteArray> m_sent;
 };
@@ -121,7 +123,7 @@ void TestFlyLink::init()
     m_sent.clear();
     m_link->setClock([this] { return m_now; });
     m_link->setFrameTap([this](const QByteArray &f) { m_sent.append(f); });
-    m_spy = new QSignalSpy(m_bus, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event));
+    m_spy = new BusEventLog(m_bus);
     QVariantMap map;
     map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
     map.insert(QStringLiteral("SocketUDP_Port"), 0);

@@ -292,7 +292,7 @@ void TestIns::transportCommands()
                 socket.readDatagram(d.data(), d.size());
                 if (d.startsWith("KW"))
                     ++fly;
-                else if (d.size() == 21 && quint8(d[0]) == 0xFD && d[1] == 9)
+                else if (d.size() == 21 && quint8(d.at(0)) == 0xFD && d.at(1) == 9)
                     ++mav;
             }
         }

@@ -26,6 +26,11 @@ DeviceCommunication::DeviceCommunication(bool ownThread) : QObject(nullptr)
     qRegisterMetaType<QAbstractSocket::SocketError>("QAbstractSocket::SocketError");
     if (ownThread) {
         m_thread = new QThread;
+        // The thread's last act takes the task lock, so whoever waited for it (stopWorker) and takes
+        // the lock after is ordered after everything the thread did, also for ThreadSanitizer.
+        connect(
+            m_thread, &QThread::finished, m_thread, [this] { std::lock_guard<std::mutex> lock(m_taskMutex); },
+            Qt::DirectConnection);
         moveToThread(m_thread);
         m_thread->start(QThread::InheritPriority);
     }
@@ -52,16 +57,44 @@ void DeviceCommunication::stopWorker(const std::function<void()> &last)
     if (m_thread && m_thread->isRunning()) {
         m_thread->quit();
         m_thread->wait();
+        std::lock_guard<std::mutex> lock(m_taskMutex);
     }
 }
 
 void DeviceCommunication::runInWorkerAndWait(const std::function<void()> &f)
 {
+    postToWorker(f, true);
+}
+
+void DeviceCommunication::postToWorker(std::function<void()> f, bool wait)
+{
     if (!m_thread || !m_thread->isRunning() || QThread::currentThread() == m_thread) {
         f();
         return;
     }
-    QMetaObject::invokeMethod(this, f, Qt::BlockingQueuedConnection);
+    {
+        std::lock_guard<std::mutex> lock(m_taskMutex);
+        m_tasks.push_back(std::move(f));
+    }
+    QMetaObject::invokeMethod(this, "runPendingTasks", wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    if (wait)
+        std::lock_guard<std::mutex> lock(m_taskMutex); // ordered after the task's last step
+}
+
+void DeviceCommunication::runPendingTasks()
+{
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> lock(m_taskMutex);
+            if (m_tasks.empty())
+                return;
+            task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+        }
+        task();
+        std::lock_guard<std::mutex> lock(m_taskMutex); // publishes what the task wrote
+    }
 }
 
 void DeviceCommunication::releaseDevice()

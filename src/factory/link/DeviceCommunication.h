@@ -9,7 +9,9 @@
 #include <QVariantMap>
 
 #include <atomic>
+#include <deque>
 #include <functional>
+#include <mutex>
 
 class QThread;
 
@@ -78,8 +80,12 @@ protected:
     // runs in the thread afterwards. The subclass calls it first in its destructor, so no queued call
     // reaches a half-destroyed object.
     void stopWorker(const std::function<void()> &last = {});
+    // Runs f in the worker thread: at once when already there (or without a running thread),
+    // otherwise queued; with wait, returns after f ran.
+    void postToWorker(std::function<void()> f, bool wait);
 
 private:
+    Q_INVOKABLE void runPendingTasks();
     void openSerial(const QVariantMap &params);
     void openUdp(const QVariantMap &params);
     void closeDevice();
@@ -97,6 +103,9 @@ private:
     std::atomic<quint32> m_txBytes{0};
     std::atomic<quint32> m_rxBytes{0};
     std::atomic<quint16> m_localUdpPort{0};
+    // Work handed to the worker thread (postToWorker); the lock also orders the hand-off.
+    std::mutex m_taskMutex;
+    std::deque<std::function<void()>> m_tasks;
 };
 
 // Open maps carry addresses as QHostAddress values.

@@ -117,7 +117,7 @@ void FlyLink::setClock(std::function<quint32()> clock)
 
 void FlyLink::setFrameTap(std::function<void(const QByteArray &)> tap)
 {
-    QMutexLocker lock(&m_sendMutex);
+    std::lock_guard<std::mutex> lock(m_sendMutex);
     m_tap = std::move(tap);
 }
 
@@ -133,10 +133,7 @@ void FlyLink::event(int ev, const QVariant &var)
 
 void FlyLink::runInLinkThread(std::function<void()> f)
 {
-    if (QThread::currentThread() == thread())
-        f();
-    else
-        QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+    postToWorker(std::move(f), false);
 }
 
 TelemetryRecord FlyLink::record() const
@@ -169,7 +166,7 @@ FlyLink::Counters FlyLink::counters() const
 
 bool FlyLink::sendFrame(quint8 id, const char *payload, quint8 n)
 {
-    QMutexLocker lock(&m_sendMutex);
+    std::lock_guard<std::mutex> lock(m_sendMutex);
     if (deviceState() != StateOpen || (payload == nullptr && n != 0))
         return false;
     const QByteArray frame = FlyFrame::build(m_ownSystemId, m_sequence, id, QByteArray(payload, n));

@@ -8,12 +8,11 @@
 
 #include <QList>
 #include <QMap>
-#include <QMutex>
-#include <QRecursiveMutex>
 #include <QString>
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 class QFile;
 class QTimer;
@@ -176,14 +175,15 @@ private:
     bool m_inReceive = false;
 
     // Sending.
-    QMutex m_sendMutex;
+    // Standard mutexes (pthread based), so that ThreadSanitizer sees the ordering they give.
+    std::mutex m_sendMutex;
     quint8 m_sequence = 0;
     const quint8 m_ownSystemId;
     std::function<void(const QByteArray &)> m_tap;
     std::atomic<quint32> m_framesSent{0};
 
     // State shared with other threads, under m_state.
-    mutable QRecursiveMutex m_state;
+    mutable std::recursive_mutex m_state;
     int m_lockDepth = 0;
     QList<std::function<void()>> m_deferred;
     std::function<quint32()> m_clock;
