@@ -526,8 +526,9 @@ int runIns(const QStringList &argsIn)
         bool ok1 = false, ok2 = false;
         const uint yymm = args.size() == 2 ? args[0].toUInt(&ok1) : 0;
         const uint seq = args.size() == 2 ? args[1].toUInt(&ok2) : 0;
-        if (!ok1 || !ok2 || args[0].size() != 4 || yymm % 100 < 1 || yymm % 100 > 12 || seq > 0xFFFF)
-            return usageError(QStringLiteral("write-sn YYMM SEQ (YYMM four digits with a month 01-12, SEQ 0-65535)"));
+        // The ranges of the factory's serial-number page: date 2201-2812 (YYMM), sequence 1-9999.
+        if (!ok1 || !ok2 || yymm < 2201 || yymm > 2812 || seq < 1 || seq > 9999)
+            return usageError(QStringLiteral("write-sn YYMM SEQ (YYMM 2201-2812, SEQ 1-9999)"));
         const quint32 sn = (yymm << 16) | seq;
         run = [sn](InsSession &s) {
             return runCommand(s, FlyCmd::WriteSerialNumber, [&s, sn] { s.link()->writeSerialNumber(sn); });

@@ -328,7 +328,9 @@ void TestIns::badArguments_data()
     QTest::newRow("param set without value") << QStringList{"param", "set", "X"};
     QTest::newRow("param value not a number") << QStringList{"param", "set", "X", "abc"};
     QTest::newRow("name too long") << QStringList{"param", "get", "ABCDEFGHIJKLMNOPQ"};
-    QTest::newRow("month 13") << QStringList{"write-sn", "2613", "1"};
+    QTest::newRow("date before 2201") << QStringList{"write-sn", "2112", "1"};
+    QTest::newRow("sequence 0") << QStringList{"write-sn", "2603", "0"};
+    QTest::newRow("sequence 10000") << QStringList{"write-sn", "2603", "10000"};
     QTest::newRow("log id") << QStringList{"logs", "download", "x"};
 }
 
