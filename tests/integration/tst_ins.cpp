@@ -1,102 +1,31 @@
 // zorvan-cli ins against zorvan-sim ins, over UDP and a pseudo-terminal, clean and with frames dropped
-// and corrupted on the way: identity, parameters, commands, serial number, logs and the live view.
-#include "SimProcess.h"
+// and corrupted on the way: identity, parameters, serial number, logs and the live view.
+#include "InsFixture.h"
 #include "TestPorts.h"
-
-#include "flylink/TransportCommand.h"
-#include "link/FlyLink.h"
-#include "link/Q_DMMM.h"
 
 #include <QtTest>
 
 #include <QDir>
 #include <QFile>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QTimer>
-#include <QUdpSocket>
 
-namespace {
-struct CliResult
-{
-    int code = -1;
-    QStringList lines;
-    QString errors;
-};
+using namespace InsFixture;
 
-QByteArray logPattern(int id, int size)
-{
-    QByteArray out(size, '\0');
-    for (int i = 0; i < size; ++i)
-        out[i] = char((i * 7 + id * 13) & 0xFF);
-    return out;
-}
-} // namespace
-
-class TestIns : public QObject
+class TestIns : public QObject, public InsSimFixture
 {
     Q_OBJECT
 private slots:
     void init();
     void session_data();
     void session();
-    void commands_data();
-    void commands();
     void noLink();
-    void linkLossDuringWatch();
-    void calibrationSequences();
-    void transportCommands();
     void badArguments_data();
     void badArguments();
-
-private:
-    bool startSim(const QStringList &extra, bool udp);
-    CliResult cli(const QStringList &args, int timeoutS = 10);
-
-    SimProcess m_sim;
-    QStringList m_link;
 };
 
 void TestIns::init()
 {
     m_sim.stop();
     QDir(QStringLiteral("log")).removeRecursively();
-}
-
-bool TestIns::startSim(const QStringList &extra, bool udp)
-{
-    QStringList args{QStringLiteral("ins")};
-    args << (udp ? QStringList{QStringLiteral("--udp"), QStringLiteral("0")} : QStringList{QStringLiteral("--pty")});
-    args << extra;
-    if (!m_sim.start(QStringLiteral(ZT_SIM_PATH), args))
-        return false;
-    const QString where = m_sim.firstLine();
-    if (udp) {
-        if (!where.startsWith(QLatin1String("udp ")))
-            return false;
-        m_link = QStringList{QStringLiteral("--udp"), QStringLiteral("0"), QStringLiteral("--target"), where.mid(4)};
-    } else {
-        m_link = QStringList{QStringLiteral("--serial"), where};
-    }
-    return true;
-}
-
-CliResult TestIns::cli(const QStringList &args, int timeoutS)
-{
-    QProcess p;
-    QStringList all{QStringLiteral("ins")};
-    all << m_link << QStringLiteral("--timeout") << QString::number(timeoutS) << args;
-    p.start(QStringLiteral(ZT_CLI_PATH), all);
-    CliResult r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
 }
 
 void TestIns::session_data()
@@ -189,35 +118,6 @@ void TestIns::session()
     QVERIFY(r.errors.contains(QStringLiteral("机载日志为空")));
 }
 
-void TestIns::commands_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-    const char *calibrations[] = {"gyro-cali", "baro-cali",     "level-cali",        "acc-basic-cali",
-                                  "mag-cali",  "mag-cali-stop", "mag-inflight-cali", "mag-inflight-cancel"};
-    for (const char *name : calibrations)
-        QTest::newRow(name) << QStringList{"cmd", name} << 0 << "calibrate cmd accepted";
-    QTest::newRow("reboot") << QStringList{"cmd", "reboot"} << 0 << "Restart cmd accepted";
-    QTest::newRow("factory-reset") << QStringList{"cmd", "factory-reset"} << 0 << "factory data reset cmd accepted";
-    QTest::newRow("write-factory-data") << QStringList{"cmd", "write-factory-data"} << 0
-                                        << "Write factory data cmd accepted";
-    QTest::newRow("mag-simple-cali 90") << QStringList{"mag-simple-cali", "90"} << 0 << "calibrate cmd accepted";
-    QTest::newRow("mag-simple-cali 400 refused")
-        << QStringList{"mag-simple-cali", "400"} << 1 << "calibrate cmd refused";
-}
-
-void TestIns::commands()
-{
-    QFETCH(QStringList, args);
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    QVERIFY(startSim({"--drop", "0.05", "--seed", "3"}, true));
-    const CliResult r = cli(args);
-    QCOMPARE(r.code, code);
-    QCOMPARE(r.lines, QStringList{text});
-}
-
 void TestIns::noLink()
 {
     // Nobody answers on the target port.
@@ -225,99 +125,6 @@ void TestIns::noLink()
     const CliResult r = cli({"info"}, 1);
     QCOMPARE(r.code, 1);
     QVERIFY2(r.errors.contains(QLatin1String("no link")), qPrintable(r.errors));
-}
-
-void TestIns::linkLossDuringWatch()
-{
-    QVERIFY(startSim({"--silent-after", "1.5"}, false));
-    const CliResult r = cli({"watch", "--seconds", "4"});
-    QCOMPARE(r.code, 1);
-    QVERIFY(r.errors.contains(QLatin1String("Communication disconnect")));
-    QVERIFY(r.errors.contains(QLatin1String("link lost")));
-}
-
-void TestIns::calibrationSequences()
-{
-    // The panel's own stack against the simulated unit: accelerometer placements on state messages
-    // and compass progress up to success.
-    QVERIFY(startSim({}, true));
-    Q_DMMM bus(-1);
-    QVariantMap map;
-    map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_Port"), 0);
-    map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_TargetPort"), m_link.last().section(QLatin1Char(':'), 1).toInt());
-    bus.openLink(map, 1);
-    FlyLink *link = bus.linkById(1);
-    QVERIFY(link);
-    QTimer wake;
-    connect(&wake, &QTimer::timeout, link, [link] { link->requestBoardInfo(); });
-    wake.start(300);
-    QTRY_VERIFY_WITH_TIMEOUT(link->isConnected(), 10000);
-    wake.stop();
-    link->StartAcc3DCali();
-    QTRY_COMPARE_WITH_TIMEOUT(bus.poolSnapshot(1).accCaliState(), quint8(1), 10000);
-    for (int face = 2; face <= 7; ++face) {
-        link->StartAcc3DCaliNextFace();
-        QTRY_COMPARE_WITH_TIMEOUT(bus.poolSnapshot(1).accCaliState(), quint8(face), 10000);
-    }
-    link->DoMagCali();
-    QTRY_VERIFY_WITH_TIMEOUT(bus.poolSnapshot(1).magProgress(0).status() == 4, 15000);
-    const TelemetryRecord r = bus.poolSnapshot(1);
-    QCOMPARE(r.magProgressCount(), quint8(2));
-    QCOMPARE(r.magProgress(0).percent(), quint8(100));
-    QCOMPARE(r.compassCount(), quint8(2));
-    bus.releaseLinks();
-}
-
-void TestIns::transportCommands()
-{
-    QVERIFY(startSim({}, true));
-    QUdpSocket socket;
-    QVERIFY(socket.bind(QHostAddress(QHostAddress::LocalHost), 0));
-    const quint16 port = quint16(m_link.last().section(QLatin1Char(':'), 1).toUInt());
-    auto command = [&](quint8 payload) {
-        socket.writeDatagram(TransportCommand::build(TransportCommand::TypeControl, QByteArray(1, char(payload))),
-                             QHostAddress(QHostAddress::LocalHost), port);
-    };
-    // What arrives within ms: counts of FlyLink frames and MAVLink 2 frames.
-    auto listen = [&](int ms, int &fly, int &mav) {
-        fly = mav = 0;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms) {
-            socket.waitForReadyRead(50);
-            while (socket.hasPendingDatagrams()) {
-                QByteArray d(int(socket.pendingDatagramSize()), '\0');
-                socket.readDatagram(d.data(), d.size());
-                if (d.startsWith("KW"))
-                    ++fly;
-                else if (d.size() == 21 && quint8(d.at(0)) == 0xFD && d.at(1) == 9)
-                    ++mav;
-            }
-        }
-    };
-    int fly = 0, mav = 0;
-    command(TransportCommand::SwitchToFlyLink); // also tells the unit where to send
-    listen(500, fly, mav);
-    QVERIFY(fly > 0);
-    command(TransportCommand::SwitchToMavlink);
-    listen(200, fly, mav);
-    listen(1500, fly, mav);
-    QCOMPARE(fly, 0);
-    QVERIFY(mav >= 1);
-    command(TransportCommand::SwitchToFlyLink);
-    listen(200, fly, mav);
-    listen(500, fly, mav);
-    QVERIFY(fly > 0);
-    QCOMPARE(mav, 0);
-    // Reboot: about a second of silence, then the stream again.
-    command(TransportCommand::Reboot);
-    listen(100, fly, mav);
-    listen(700, fly, mav);
-    QCOMPARE(fly, 0);
-    listen(1000, fly, mav);
-    QVERIFY(fly > 0);
 }
 
 void TestIns::badArguments_data()
