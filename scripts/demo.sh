@@ -42,6 +42,9 @@ start_unit() {
 start_unit "Simulated USB bootloader" bootloader --erase-ms 1500
 start_unit "Simulated FMU (MAVLink)" fmu --udp 127.0.0.1:7000
 start_unit "Simulated FMU console" console
+start_unit "Simulated ORVE inertial unit" ins
+# The Transport page and the ORVE panel's UDP mode talk to 127.0.0.1:7000.
+start_unit "Simulated ORVE inertial unit (UDP)" ins --udp 127.0.0.1:7000 --target 127.0.0.1:7001
 
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"

@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>FlyLink</name>
+    <message>
+        <source>Communication established</source>
+        <translation>通信已建立</translation>
+    </message>
+    <message>
+        <source>Communication disconnect</source>
+        <translation>通信断开</translation>
+    </message>
+    <message>
+        <source> cmd accepted</source>
+        <translation> 命令已接受</translation>
+    </message>
+    <message>
+        <source> cmd Provisionally refused</source>
+        <translation> 命令暂时被拒绝</translation>
+    </message>
+    <message>
+        <source> cmd refused</source>
+        <translation> 命令被拒绝</translation>
+    </message>
+    <message>
+        <source> cmd is invalid</source>
+        <translation> 命令无效</translation>
+    </message>
+    <message>
+        <source> cmd failed</source>
+        <translation> 命令执行失败</translation>
+    </message>
+    <message>
+        <source> cmd is In execution</source>
+        <translation> 命令执行中</translation>
+    </message>
+    <message>
+        <source> Unknown result</source>
+        <translation> 未知结果</translation>
+    </message>
+</context>
+<context>
     <name>IOHandler</name>
     <message>
         <source>open serial failed:</source>

@@ -1,0 +1,572 @@
+// zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
+#include "CliCommands.h"
+#include "LinkOptions.h"
+
+#include "link/FlyLink.h"
+#include "link/Q_DMMM.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QMap>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+constexpr int LinkId = 1;
+
+void out(const QString &line)
+{
+    std::printf("%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+void err(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+}
+
+QString number(float v)
+{
+    return QString::number(double(v), 'g', 7);
+}
+
+// One session: the bus, link 1 opened with the link options, and what the unit reported so far.
+class InsSession : public QObject
+{
+public:
+    explicit InsSession(int timeoutMs) : m_bus(-1), m_timeoutMs(timeoutMs)
+    {
+        connect(&m_bus, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event), this, &InsSession::onEvent);
+    }
+    ~InsSession() override { m_bus.releaseLinks(); }
+
+    FlyLink *link() const { return m_bus.linkById(LinkId); }
+    TelemetryRecord record() { return m_bus.poolSnapshot(LinkId); }
+    int timeoutMs() const { return m_timeoutMs; }
+
+    // Opens the device and waits until the unit's first valid frame established the link. Over UDP the
+    // unit learns where to send from our requests, so the board information is asked every second.
+    bool connectLink(const LinkOptions &options)
+    {
+        QVariantMap map;
+        if (options.serial) {
+            map.insert(QStringLiteral("SerialPortName"), options.serialPath);
+            if (options.baud > 0)
+                map.insert(QStringLiteral("SerialPort_baudRate"), options.baud);
+        } else {
+            map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(options.localIp));
+            map.insert(QStringLiteral("SocketUDP_Port"), options.localPort);
+            map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(options.targetIp));
+            map.insert(QStringLiteral("SocketUDP_TargetPort"), options.targetPort);
+        }
+        m_bus.openLink(map, LinkId);
+        if (!waitFor([this] { return m_opened || m_openFailed; }, m_timeoutMs) || m_openFailed) {
+            err(QStringLiteral("ins: cannot open %1").arg(options.describe()));
+            return false;
+        }
+        if (!waitFor([this] { return link()->isConnected(); }, m_timeoutMs, [this] { link()->requestBoardInfo(); })) {
+            err(QStringLiteral("no link"));
+            return false;
+        }
+        return true;
+    }
+
+    // Runs the event loop until done() or the time-out; every() runs at once and then once a second.
+    bool waitFor(const std::function<bool()> &done, int timeoutMs, const std::function<void()> &every = {})
+    {
+        QElapsedTimer clock;
+        clock.start();
+        qint64 nextEvery = 0;
+        while (!done()) {
+            if (clock.elapsed() > timeoutMs)
+                return false;
+            if (every && clock.elapsed() >= nextEvery) {
+                every();
+                nextEvery = clock.elapsed() + 1000;
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return true;
+    }
+
+    // Waits for an answer, giving up after timeoutMs without progress().
+    bool waitWithProgress(const std::function<bool()> &done, const std::function<int()> &progress,
+                          const std::function<void()> &every = {})
+    {
+        int last = progress();
+        QElapsedTimer quiet;
+        quiet.start();
+        return waitFor(
+                   [&] {
+                       if (progress() != last) {
+                           last = progress();
+                           quiet.restart();
+                       }
+                       return done() || quiet.elapsed() > m_timeoutMs;
+                   },
+                   INT_MAX, every) &&
+               done();
+    }
+
+    // Reported by the unit.
+    bool boardInfo = false;
+    bool lost = false;
+    QMap<QString, float> values;              // latest value per name
+    QMap<int, QPair<QString, float>> byIndex; // values by index (all-parameter fetch)
+    int valueCount = 0;
+    bool allDone = false;
+    QList<FlyLogInfo> logEntries;
+    bool listDone = false;
+    bool logEmpty = false;
+    int logTimeouts = 0;
+    int logBlocks = 0;
+
+private:
+    void onEvent(int ev, int linkid, const QVariant &var)
+    {
+        if (ev == Q_DMMM::DMMM_GCSEvent_new_textmsg) {
+            if (linkid == LinkId && var.toString() == QStringLiteral("机载日志为空"))
+                logEmpty = true;
+            err(var.toString());
+            return;
+        }
+        if (linkid != LinkId)
+            return;
+        switch (ev) {
+        case Q_DMMM::DMMM_GCSEvent_Device_opened:
+            m_opened = true;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Device_open_failed:
+            m_openFailed = true;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Protocol_Lost:
+            lost = true;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_GetBoardInfo:
+            boardInfo = true;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Param_value: {
+            const FlyParamValue v = var.value<FlyLink::CommonParam_t>();
+            values.insert(v.name(), v.value());
+            if (v.index() >= 0)
+                byIndex.insert(v.index(), qMakePair(v.name(), v.value()));
+            ++valueCount;
+            break;
+        }
+        case Q_DMMM::DMMM_GCSEvent_Param_all_done:
+            allDone = true;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Log_entry:
+            logEntries.append(var.value<FlyLink::log_info_t>());
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Log_list_done:
+            listDone = true;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Log_timeout:
+            ++logTimeouts;
+            break;
+        case Q_DMMM::DMMM_GCSEvent_Log_data:
+            ++logBlocks;
+            break;
+        default:
+            break;
+        }
+    }
+
+    Q_DMMM m_bus;
+    int m_timeoutMs;
+    bool m_opened = false;
+    bool m_openFailed = false;
+};
+
+int usageError(const QString &text)
+{
+    err(QStringLiteral("ins: ") + text);
+    return 2;
+}
+
+int runInfo(InsSession &s)
+{
+    if (!s.waitFor([&] { return s.boardInfo; }, s.timeoutMs(), [&] { s.link()->requestBoardInfo(); })) {
+        err(QStringLiteral("ins info: no board information"));
+        return 1;
+    }
+    const TelemetryRecord r = s.record();
+    const FlyBoardInfoView b = r.boardInfo();
+    out(QStringLiteral("HW: ") + FlyText::boardTypeName(b.boardType()) + QStringLiteral("-") +
+        FlyText::serialNumberText(b.serialNumber()));
+    out(QStringLiteral("FW: ") + FlyText::firmwareText(b.firmwareVersion()));
+    out(QStringLiteral("PTL: ") + FlyText::protocolText(b.protocolWord()));
+    out(QStringLiteral("UUID: ") + FlyText::uuidText(b));
+    out(QStringLiteral("SN: ") + FlyText::serialNumberText(b.serialNumber()));
+    return 0;
+}
+
+int runParamGet(InsSession &s, const QString &name)
+{
+    s.values.remove(name);
+    if (!s.waitFor([&] { return s.values.contains(name); }, s.timeoutMs(), [&] { s.link()->requestParam(name); })) {
+        err(QStringLiteral("ins param get %1: the unit did not answer").arg(name));
+        return 1;
+    }
+    out(name + QStringLiteral(",") + number(s.values.value(name)));
+    return 0;
+}
+
+int runParamSet(InsSession &s, const QString &name, float value)
+{
+    s.values.remove(name);
+    const bool answered = s.waitFor([&] { return s.values.contains(name); }, s.timeoutMs(),
+                                    [&] {
+                                        s.link()->sendParamSet(name, value);
+                                        s.link()->requestParam(name);
+                                    });
+    if (!answered) {
+        err(QStringLiteral("ins param set %1: the unit did not answer").arg(name));
+        return 1;
+    }
+    out(name + QStringLiteral(",") + number(s.values.value(name)));
+    if (s.values.value(name) != value) {
+        err(QStringLiteral("ins param set %1: the unit kept %2").arg(name, number(s.values.value(name))));
+        return 1;
+    }
+    return 0;
+}
+
+int runParams(InsSession &s)
+{
+    s.byIndex.clear();
+    s.allDone = false;
+    s.link()->startAllParamFetch();
+    if (!s.waitWithProgress([&] { return s.allDone; }, [&] { return s.valueCount; })) {
+        s.link()->stopAllParamFetch();
+        err(QStringLiteral("ins params: the unit stopped answering at index %1").arg(s.link()->allParamIndex()));
+        return 1;
+    }
+    // The last value may still be queued behind the end event.
+    s.waitFor([&] { return s.byIndex.size() >= s.link()->allParamCount(); }, 1000);
+    for (auto it = s.byIndex.constBegin(); it != s.byIndex.constEnd(); ++it) {
+        if (it.key() < s.link()->allParamCount())
+            out(it->first + QStringLiteral(",") + number(it->second));
+    }
+    return 0;
+}
+
+// Sends a command (again every 1.5 s) until its acknowledgement arrives; exit 0 only when accepted.
+int runCommand(InsSession &s, int number, const std::function<void()> &send)
+{
+    bool acked = false;
+    int result = -1;
+    QString text;
+    QMetaObject::Connection c =
+        QObject::connect(s.link(), &FlyLink::commandAcknowledged, &s, [&](int command, int r, const QString &t) {
+            if (command != number || acked)
+                return;
+            acked = true;
+            result = r;
+            text = t;
+        });
+    QElapsedTimer resend;
+    bool sent = false;
+    const bool ok = s.waitFor([&] { return acked; }, s.timeoutMs(),
+                              [&] {
+                                  if (!sent || resend.elapsed() >= 1500) {
+                                      send();
+                                      sent = true;
+                                      resend.start();
+                                  }
+                              });
+    QObject::disconnect(c);
+    if (!ok) {
+        err(QStringLiteral("ins: no acknowledgement"));
+        return 1;
+    }
+    out(text);
+    return result == 0 ? 0 : 1;
+}
+
+bool listLogs(InsSession &s)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        s.logEntries.clear();
+        s.listDone = s.logEmpty = false;
+        const int timeoutsBefore = s.logTimeouts;
+        s.link()->requestLogList();
+        s.waitFor([&] { return s.listDone || s.logEmpty || s.logTimeouts != timeoutsBefore; }, 10000);
+        if (s.listDone || s.logEmpty)
+            return true;
+    }
+    err(QStringLiteral("ins logs: the log list did not complete"));
+    return false;
+}
+
+int runLogs(InsSession &s, const QStringList &args)
+{
+    if (args.isEmpty())
+        return usageError(QStringLiteral("logs list | logs download ID... | logs erase"));
+    const QString what = args.first();
+    if (what == QLatin1String("list")) {
+        if (!listLogs(s))
+            return 1;
+        QMap<int, FlyLogInfo> unique;
+        for (const FlyLogInfo &e : s.logEntries)
+            unique.insert(e.id(), e);
+        for (const FlyLogInfo &e : unique)
+            out(QStringLiteral("%1 %2 %3")
+                    .arg(e.id())
+                    .arg(e.size())
+                    .arg(QDateTime::fromSecsSinceEpoch(e.timeUtc(), Qt::UTC).toString(Qt::ISODate)));
+        return 0;
+    }
+    if (what == QLatin1String("download")) {
+        QList<quint16> ids;
+        for (const QString &a : args.mid(1)) {
+            bool ok = false;
+            const uint id = a.toUInt(&ok);
+            if (!ok || id > 0xFFFE)
+                return usageError(QStringLiteral("logs download: not a log id: ") + a);
+            ids << quint16(id);
+        }
+        if (ids.isEmpty())
+            return usageError(QStringLiteral("logs download needs at least one log id"));
+        if (!listLogs(s))
+            return 1;
+        for (quint16 id : ids) {
+            bool known = false;
+            for (const FlyLogInfo &e : s.logEntries)
+                known = known || e.id() == id;
+            if (!known) {
+                err(QStringLiteral("ins logs download: log %1 is not on the unit").arg(id));
+                return 1;
+            }
+        }
+        QStringList paths;
+        QObject::connect(s.link(), &FlyLink::logFileCompleted, &s, [&](int, const QString &path) { paths << path; });
+        for (quint16 id : ids)
+            s.link()->queueLogDownload(id);
+        const int timeoutsBefore = s.logTimeouts;
+        s.link()->startLogDownloads();
+        s.waitFor([&] { return paths.size() == ids.size() || s.logTimeouts != timeoutsBefore; }, INT_MAX);
+        for (const QString &p : paths)
+            out(p);
+        if (paths.size() != ids.size()) {
+            s.link()->cancelLogDownload();
+            err(QStringLiteral("ins logs download: log %1 gave up (the unit stopped answering)")
+                    .arg(ids[paths.size()]));
+            return 1;
+        }
+        return 0;
+    }
+    if (what == QLatin1String("erase")) {
+        // The unit does not acknowledge an erase: erase until the list comes back empty.
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < s.timeoutMs() * 2) {
+            s.link()->eraseLogs();
+            s.waitFor([] { return false; }, 300);
+            if (!listLogs(s))
+                return 1;
+            if (s.logEmpty) {
+                out(QStringLiteral("erased"));
+                return 0;
+            }
+        }
+        err(QStringLiteral("ins logs erase: logs are still listed"));
+        return 1;
+    }
+    return usageError(QStringLiteral("logs: unknown operation ") + what);
+}
+
+int runWatch(InsSession &s, int seconds)
+{
+    for (int i = 0; i < seconds; ++i) {
+        s.waitFor([] { return false; }, 1000);
+        const TelemetryRecord r = s.record();
+        const FlyNavView nav = r.navigation();
+        const FlySysStatusView st = r.sysStatus();
+        QStringList temps;
+        for (int k = 0; k < r.imuCount() && k < 3; ++k)
+            temps << QString::number(r.imu(k).temperatureCenti() * 0.01, 'f', 1);
+        QStringList baro;
+        for (int k = 0; k < r.baroCount() && k < 3; ++k)
+            baro << QString::number(r.baro(k).temperatureCenti() * 0.01, 'f', 1);
+        out(QStringLiteral("att %1 %2 %3 pos %4 %5 %6 fix %7 sats %8 imu %9 baro %10 sensors %11 %12 %13")
+                .arg(QString::number(nav.rollCentiDeg() * 0.01, 'f', 1),
+                     QString::number(nav.pitchCentiDeg() * 0.01, 'f', 1),
+                     QString::number(nav.yawCentiDeg() * 0.01, 'f', 1), QString::number(nav.latE7() * 1e-7, 'f', 7),
+                     QString::number(nav.lonE7() * 1e-7, 'f', 7), QString::number(nav.altitudeAsl(), 'f', 1),
+                     FlyText::gpsFixText(r.gnss(0).fixType()), QString::number(r.gnss(0).satellites()),
+                     temps.isEmpty() ? QStringLiteral("-") : temps.join(QLatin1Char('/')))
+                .arg(baro.isEmpty() ? QStringLiteral("-") : baro.join(QLatin1Char('/')),
+                     QStringLiteral("0x%1").arg(st.sensorsPresent(), 8, 16, QLatin1Char('0')),
+                     QStringLiteral("0x%1").arg(st.sensorsEnabled(), 8, 16, QLatin1Char('0')),
+                     QStringLiteral("0x%1").arg(st.sensorsHealthy(), 8, 16, QLatin1Char('0'))));
+    }
+    if (!s.link()->isConnected()) {
+        err(QStringLiteral("ins watch: link lost"));
+        return 1;
+    }
+    return 0;
+}
+
+struct NamedCommand
+{
+    const char *name;
+    int number;
+    bool (FlyLink::*op)();
+};
+
+const NamedCommand kCommands[] = {
+    {"gyro-cali", FlyCmd::Calibrate, &FlyLink::DoGyroZeroCali},
+    {"baro-cali", FlyCmd::Calibrate, &FlyLink::DoBaroCali},
+    {"level-cali", FlyCmd::Calibrate, &FlyLink::StartAccLevelCali},
+    {"acc-basic-cali", FlyCmd::Calibrate, &FlyLink::StartAccBasicCali},
+    {"mag-cali", FlyCmd::Calibrate, &FlyLink::DoMagCali},
+    {"mag-cali-stop", FlyCmd::Calibrate, &FlyLink::StopMagCali},
+    {"mag-inflight-cali", FlyCmd::Calibrate, &FlyLink::DoMagInflightCali},
+    {"mag-inflight-cancel", FlyCmd::Calibrate, &FlyLink::CancelMagInflightCali},
+    {"reboot", FlyCmd::Reboot, &FlyLink::rebootUnit},
+    {"factory-reset", FlyCmd::FactoryReset, &FlyLink::factoryReset},
+    {"write-factory-data", FlyCmd::WriteFactoryData, &FlyLink::WriteFactoryData},
+};
+
+// The link's debug lines stay out of the output unless ZORVAN_CLI_DEBUG is set.
+void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &msg)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
+}
+
+int runIns(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    if (qEnvironmentVariableIsEmpty("ZORVAN_CLI_DEBUG"))
+        qInstallMessageHandler(quietDebug);
+    LinkOptions options;
+    QString error;
+    if (!LinkOptions::parse(args, options, error))
+        return usageError(error);
+    int timeoutMs = 5000;
+    int watchSeconds = 10;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--timeout") || args[i] == QLatin1String("--seconds")) {
+            bool ok = false;
+            const double v = i + 1 < args.size() ? args[i + 1].toDouble(&ok) : 0;
+            if (!ok || v <= 0)
+                return usageError(args[i] + QStringLiteral(" needs a positive number"));
+            if (args[i] == QLatin1String("--timeout"))
+                timeoutMs = int(v * 1000);
+            else
+                watchSeconds = int(v);
+            args.removeAt(i + 1);
+            args.removeAt(i);
+            --i;
+        }
+    }
+    if (args.isEmpty())
+        return usageError(QStringLiteral("missing operation (info, param, params, cmd, mag-simple-cali, write-sn, "
+                                         "logs, watch)"));
+    const QString op = args.takeFirst();
+
+    // Check the arguments before touching the link.
+    std::function<int(InsSession &)> run;
+    if (op == QLatin1String("info")) {
+        run = runInfo;
+    } else if (op == QLatin1String("param")) {
+        if (args.size() == 2 && args[0] == QLatin1String("get")) {
+            const QString name = args[1];
+            run = [name](InsSession &s) {
+                return runParamGet(s, name);
+            };
+        } else if (args.size() == 3 && args[0] == QLatin1String("set")) {
+            bool ok = false;
+            const float value = args[2].toFloat(&ok);
+            if (!ok)
+                return usageError(QStringLiteral("param set: not a number: ") + args[2]);
+            const QString name = args[1];
+            run = [name, value](InsSession &s) {
+                return runParamSet(s, name, value);
+            };
+        } else {
+            return usageError(QStringLiteral("param get NAME | param set NAME VALUE"));
+        }
+        if (args[1].isEmpty() || args[1].toLatin1().size() > FlyMsg::ParamNameLen)
+            return usageError(QStringLiteral("param: a name has 1 to 16 characters"));
+    } else if (op == QLatin1String("params")) {
+        run = runParams;
+    } else if (op == QLatin1String("cmd")) {
+        if (args.size() != 1)
+            return usageError(QStringLiteral("cmd NAME"));
+        const NamedCommand *found = nullptr;
+        for (const NamedCommand &c : kCommands) {
+            if (args[0] == QLatin1String(c.name))
+                found = &c;
+        }
+        if (!found) {
+            QStringList names;
+            for (const NamedCommand &c : kCommands)
+                names << QLatin1String(c.name);
+            return usageError(QStringLiteral("cmd: unknown command %1 (one of %2)").arg(args[0], names.join(", ")));
+        }
+        run = [found](InsSession &s) {
+            return runCommand(s, found->number, [&s, found] { (s.link()->*found->op)(); });
+        };
+    } else if (op == QLatin1String("mag-simple-cali")) {
+        bool ok = false;
+        const uint deg = args.size() == 1 ? args[0].toUInt(&ok) : 0;
+        if (!ok || deg > 0xFFFF)
+            return usageError(QStringLiteral("mag-simple-cali DEG (the true heading in whole degrees)"));
+        run = [deg](InsSession &s) {
+            return runCommand(s, FlyCmd::Calibrate, [&s, deg] { s.link()->DoMagSimpleCali(quint16(deg)); });
+        };
+    } else if (op == QLatin1String("write-sn")) {
+        bool ok1 = false, ok2 = false;
+        const uint yymm = args.size() == 2 ? args[0].toUInt(&ok1) : 0;
+        const uint seq = args.size() == 2 ? args[1].toUInt(&ok2) : 0;
+        // The ranges of the factory's serial-number page: date 2201-2812 (YYMM), sequence 1-9999.
+        if (!ok1 || !ok2 || yymm < 2201 || yymm > 2812 || seq < 1 || seq > 9999)
+            return usageError(QStringLiteral("write-sn YYMM SEQ (YYMM 2201-2812, SEQ 1-9999)"));
+        const quint32 sn = (yymm << 16) | seq;
+        run = [sn](InsSession &s) {
+            return runCommand(s, FlyCmd::WriteSerialNumber, [&s, sn] { s.link()->writeSerialNumber(sn); });
+        };
+    } else if (op == QLatin1String("logs")) {
+        const QStringList rest = args;
+        if (rest.isEmpty() || (rest[0] != QLatin1String("list") && rest[0] != QLatin1String("download") &&
+                               rest[0] != QLatin1String("erase")))
+            return usageError(QStringLiteral("logs list | logs download ID... | logs erase"));
+        for (const QString &a : rest.mid(1)) {
+            bool ok = false;
+            if (rest[0] == QLatin1String("download") && (a.toUInt(&ok) > 0xFFFE || !ok))
+                return usageError(QStringLiteral("logs download: not a log id: ") + a);
+        }
+        run = [rest](InsSession &s) {
+            return runLogs(s, rest);
+        };
+        args.clear();
+    } else if (op == QLatin1String("watch")) {
+        run = [watchSeconds](InsSession &s) {
+            return runWatch(s, watchSeconds);
+        };
+    } else {
+        return usageError(QStringLiteral("unknown operation ") + op);
+    }
+
+    InsSession session(timeoutMs);
+    if (!session.connectLink(options))
+        return 1;
+    return run(session);
+}
+
+CommandTable::Registrar
+    reg(cliCommands(), "ins",
+        "ins [--serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT] [--timeout S] OPERATION\n"
+        "    info | param get NAME | param set NAME VALUE | params | watch [--seconds N]\n"
+        "    cmd gyro-cali|baro-cali|level-cali|acc-basic-cali|mag-cali|mag-cali-stop|mag-inflight-cali|\n"
+        "        mag-inflight-cancel|reboot|factory-reset|write-factory-data\n"
+        "    mag-simple-cali DEG | write-sn YYMM SEQ | logs list | logs download ID... | logs erase",
+        &runIns);
+} // namespace

@@ -1,0 +1,204 @@
+#include "Q_DMMM.h"
+
+#include "FlyLink.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+#include <QTimer>
+
+namespace {
+Q_DMMM *s_instance = nullptr;
+
+const char *eventName(int ev)
+{
+    switch (ev) {
+    case 0:
+        return "DMMM_GCSEvent_Mission_Upload_Succeed";
+    case 1:
+        return "DMMM_GCSEvent_Mission_Upload_Failed";
+    case 2:
+        return "DMMM_GCSEvent_Mission_Upload_Item";
+    case 3:
+        return "DMMM_GCSEvent_Mission_Upload_Item_count";
+    case 4:
+        return "DMMM_GCSEvent_new_textmsg";
+    case 6:
+        return "DMMM_GCSEvent_Mission_download_Failed";
+    case 7:
+        return "DMMM_GCSEvent_Mission_download_Succeed";
+    case 8:
+        return "DMMM_GCSEvent_Mission_Download_start";
+    case 9:
+        return "DMMM_GCSEvent_Mission_Download_request_list";
+    case 10:
+        return "DMMM_GCSEvent_Mission_Download_request_item";
+    case 11:
+        return "DMMM_GCSEvent_Mission_Download_get_item_count";
+    case 12:
+        return "DMMM_GCSEvent_Mission_Download_get_item";
+    case 13:
+        return "DMMM_GCSEvent_link_is_no_active";
+    case 14:
+        return "DMMM_GCSEvent_mission_is_uploading";
+    case 15:
+        return "DMMM_GCSEvent_mission_is_downloading";
+    case 16:
+        return "DMMM_GCSEvent_Home_received";
+    case 19:
+        return "DMMM_GCSEvent_Origin_received";
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
+Q_DMMM::Q_DMMM(int ownId) : m_ownId(ownId)
+{
+    if (s_instance) {
+        qDebug() << "Q_DMMM must be singleton";
+        return;
+    }
+    s_instance = this;
+    qRegisterMetaType<TelemetryRecord>("TelemetryRecord");
+    m_timer = new QTimer(this);
+    m_timer->start(10);
+    loadParamCfg();
+    connect(this, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event), this,
+            qOverload<int, int>(&Q_DMMM::handle_DMMM_event));
+    connect(this, &Q_DMMM::close, this, &Q_DMMM::handle_close);
+    connect(m_timer, &QTimer::timeout, this, &Q_DMMM::Slot_Timer100Hz);
+}
+
+Q_DMMM::~Q_DMMM()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+}
+
+Q_DMMM *Q_DMMM::instance()
+{
+    return s_instance;
+}
+
+void Q_DMMM::loadParamCfg()
+{
+    QDir().mkpath(QStringLiteral("./cfg"));
+    QFile file(QStringLiteral("./cfg/paracfg.csv"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "ParamCfg Load failed";
+        return;
+    }
+    QTextStream in(&file);
+    in.setCodec("utf-8");
+    const QString text = in.readAll();
+    file.close();
+    m_paramCfg = parseParaCfgCsv(text);
+    qDebug() << "ParamCfg Load Succeed:" << m_paramCfg.size();
+}
+
+void Q_DMMM::openLink(const QVariantMap &params, int linkid)
+{
+    auto it = m_links.find(linkid);
+    if (it == m_links.end()) {
+        PoolEntry entry;
+        entry.link = new FlyLink(1, true);
+        entry.link->setLinkId(linkid);
+        entry.ownSystemId = entry.link->ownSystemId();
+        emit entry.link->OpenProtocolDevice(params);
+        m_links.insert(linkid, entry);
+    } else if (it->link) {
+        emit it->link->OpenProtocolDevice(params);
+    }
+    m_currentLinkId = linkid;
+}
+
+FlyLink *Q_DMMM::linkById(int linkid) const
+{
+    const auto it = m_links.constFind(linkid);
+    return it == m_links.constEnd() ? nullptr : it->link;
+}
+
+void Q_DMMM::copyFromLink(PoolEntry &entry)
+{
+    if (!entry.link)
+        return;
+    entry.data = entry.link->record();
+    entry.ownSystemId = entry.link->ownSystemId();
+}
+
+TelemetryRecord Q_DMMM::poolSnapshot(int linkid)
+{
+    auto it = m_links.find(linkid);
+    if (it == m_links.end() || !it->link)
+        return TelemetryRecord();
+    copyFromLink(*it);
+    return it->data;
+}
+
+void Q_DMMM::update_datapool()
+{
+    for (auto it = m_links.begin(); it != m_links.end(); ++it)
+        copyFromLink(*it);
+}
+
+void Q_DMMM::postText(int linkid, const QString &text)
+{
+    emit DMMM_Event(DMMM_GCSEvent_new_textmsg, linkid, QVariant(text));
+    qDebug() << linkid << ":" << text;
+}
+
+QString Q_DMMM::paramCfgUnit(const QString &name) const
+{
+    const auto it = m_paramCfg.constFind(name);
+    return it == m_paramCfg.constEnd() ? QStringLiteral("/") : it->unit;
+}
+
+QString Q_DMMM::paramCfgRange(const QString &name) const
+{
+    const auto it = m_paramCfg.constFind(name);
+    return it == m_paramCfg.constEnd() ? QStringLiteral("/") : it->range;
+}
+
+QString Q_DMMM::paramCfgDescription(const QString &name) const
+{
+    const auto it = m_paramCfg.constFind(name);
+    return it == m_paramCfg.constEnd() ? QStringLiteral("/") : it->description;
+}
+
+void Q_DMMM::handle_DMMM_event(int ev, int linkid)
+{
+    Q_UNUSED(linkid)
+    if (const char *name = eventName(ev))
+        qDebug() << name;
+}
+
+void Q_DMMM::handle_DMMM_event(int ev)
+{
+    handle_DMMM_event(ev, 0);
+}
+
+void Q_DMMM::handle_close(int linkid)
+{
+    if (FlyLink *link = linkById(linkid))
+        emit link->CloseProtocolDevice();
+}
+
+void Q_DMMM::Slot_Timer100Hz()
+{
+    ++m_tickCount;
+    if (m_tickCount % 10 == 0)
+        emit DMMM_Event(DMMM_GCSEvent_Timer_10Hz, -1, QVariant(int(0)));
+    if (m_tickCount % 100 == 0)
+        emit DMMM_Event(DMMM_GCSEvent_Timer_1Hz, -1, QVariant(int(0)));
+    emit DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
+}
+
+void Q_DMMM::releaseLinks()
+{
+    for (auto it = m_links.begin(); it != m_links.end(); ++it) {
+        delete it->link;
+        it->link = nullptr;
+    }
+}

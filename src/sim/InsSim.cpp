@@ -1,0 +1,595 @@
+// zorvan-sim ins: a simulated ORVE inertial unit speaking FlyLink on a pseudo-terminal or UDP.
+//
+// It streams heartbeat, navigation state (slowly turning attitude, slowly moving position), GNSS, two
+// IMUs with drifting temperatures, two compasses, a barometer, system status with sensor masks and
+// home; answers message requests (board information, home), commands with acknowledgements (an
+// accelerometer six-placement sequence on state messages 33, compass progress on 34, reboot, factory
+// reset, factory data, the serial number, which it remembers and reports in its board information),
+// parameter reads, writes and the fetch by index, the log list, log data blocks and erase. It also
+// takes the transport command frames "QJ" of type 3: 6 switches its output to MAVLink heartbeats,
+// 7 back to FlyLink, 8 reboots.
+//
+// Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
+#include "SimEndpoint.h"
+#include "SimModes.h"
+
+#include "flylink/FlyFrame.h"
+#include "flylink/FlyMessages.h"
+#include "flylink/TelemetryRecord.h"
+#include "flylink/TransportCommand.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QVector>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+namespace {
+struct SimParam
+{
+    QString name;
+    float value;
+    float defaultValue;
+};
+
+struct SimLog
+{
+    quint16 id;
+    quint32 time;
+    quint32 size;
+};
+
+QByteArray logBytes(quint16 id, quint32 offset, int count)
+{
+    QByteArray out(count, '\0');
+    for (int i = 0; i < count; ++i)
+        out[i] = char(((offset + quint32(i)) * 7 + id * 13) & 0xFF);
+    return out;
+}
+
+template <typename T> void put(QByteArray &p, int offset, T v)
+{
+    FlyLe::put<T>(reinterpret_cast<uchar *>(p.data()) + offset, v);
+}
+
+// CRC-16/MCRF4XX of MAVLink over bytes, then the message's extra byte.
+quint16 mavlinkCrc(const QByteArray &bytes, quint8 extra)
+{
+    quint16 crc = 0xFFFF;
+    auto acc = [&crc](quint8 b) {
+        quint8 tmp = b ^ quint8(crc & 0xFF);
+        tmp ^= quint8(tmp << 4);
+        crc = quint16((crc >> 8) ^ (tmp << 8) ^ (tmp << 3) ^ (tmp >> 4));
+    };
+    for (char c : bytes)
+        acc(quint8(c));
+    acc(extra);
+    return crc;
+}
+
+class InsUnit : public QObject
+{
+public:
+    InsUnit(SimEndpoint *endpoint, double drop, double corrupt, quint32 seed, double silentAfter, quint32 boardType)
+        : m_endpoint(endpoint), m_drop(drop), m_corrupt(corrupt), m_rng(seed), m_silentAfterMs(silentAfter * 1000),
+          m_boardType(boardType)
+    {
+        resetParams();
+        resetLogs();
+        connect(endpoint, &SimEndpoint::received, this, &InsUnit::onBytes);
+        connect(&m_timer, &QTimer::timeout, this, &InsUnit::tick);
+        m_timer.start(20);
+        m_clock.start();
+    }
+
+private:
+    void resetParams()
+    {
+        const std::pair<const char *, float> defaults[] = {
+            {"AHRS_ORIENTATION", 0},
+            {"BRD_HEAT_TARG", 45},
+            {"INS_ACC_BODYFIX", 2},
+            {"INS_ACCOFFS_X", 0.012f},
+            {"INS_ACCOFFS_Y", -0.034f},
+            {"INS_ACCOFFS_Z", 0.051f},
+            {"INS_ACCSCAL_X", 1.001f},
+            {"INS_ACCSCAL_Y", 0.998f},
+            {"INS_ACCSCAL_Z", 1.002f},
+            {"INS_GYR_CAL", 1},
+            {"INS_GYROFFS_X", 0.0021f},
+            {"INS_GYROFFS_Y", -0.0013f},
+            {"INS_GYROFFS_Z", 0.0007f},
+            {"INS_TCAL1_ENABLE", 1},
+            {"INS_USE", 1},
+            {"INS_USE2", 1},
+            {"LOG_BACKEND_TYPE", 1},
+            {"LOG_DISARMED", 0},
+            {"SYSID_THISMAV", 1},
+        };
+        m_params.clear();
+        for (const auto &d : defaults)
+            m_params.append(SimParam{QLatin1String(d.first), d.second, d.second});
+    }
+
+    void resetLogs() { m_logs = {{1, 1767225600, 500}, {2, 1767229200, 5000}, {3, 1767232800, 1200}}; }
+
+    bool silent() const { return m_silentAfterMs > 0 && m_clock.elapsed() > m_silentAfterMs; }
+    bool rebooting() const { return m_rebootUntil > m_clock.elapsed(); }
+    bool chance(double p) { return p > 0 && std::uniform_real_distribution<double>(0, 1)(m_rng) < p; }
+
+    void send(quint8 id, const QByteArray &payload)
+    {
+        if (silent() || rebooting() || m_mavlinkMode)
+            return;
+        QByteArray f = FlyFrame::build(m_sysId, m_seq++, id, payload);
+        if (chance(m_drop))
+            return;
+        if (chance(m_corrupt)) {
+            const int at = std::uniform_int_distribution<int>(0, f.size() - 1)(m_rng);
+            f[at] = char(f[at] ^ (1 << std::uniform_int_distribution<int>(0, 7)(m_rng)));
+        }
+        m_endpoint->send(f);
+    }
+
+    void sendAck(quint8 number, quint8 result) { send(FlyMsg::CommandAck, FlyCmd::ackPayload(number, result)); }
+
+    void onBytes(const QByteArray &bytes)
+    {
+        for (const TransportCommand::Frame &cmd : m_transport.feed(bytes))
+            onTransport(cmd);
+        for (const FlyFrame &f : m_parser.feed(bytes)) {
+            if (silent() || rebooting() || chance(m_drop))
+                continue;
+            onFrame(f);
+        }
+    }
+
+    void onTransport(const TransportCommand::Frame &cmd)
+    {
+        if (cmd.type != TransportCommand::TypeControl || cmd.payload.size() != 1)
+            return;
+        switch (quint8(cmd.payload[0])) {
+        case TransportCommand::SwitchToMavlink:
+            m_mavlinkMode = true;
+            break;
+        case TransportCommand::SwitchToFlyLink:
+            m_mavlinkMode = false;
+            break;
+        case TransportCommand::Reboot:
+            reboot();
+            break;
+        default:
+            break;
+        }
+    }
+
+    void reboot()
+    {
+        m_rebootUntil = m_clock.elapsed() + 1000;
+        m_accState = 0;
+        m_magActive = false;
+        m_seq = 0;
+    }
+
+    void onFrame(const FlyFrame &f)
+    {
+        const QByteArray &p = f.payload;
+        switch (f.id) {
+        case FlyMsg::Command:
+            if (p.size() == FlyMsg::CommandLen)
+                onCommand(p);
+            break;
+        case FlyMsg::ParamRead:
+            if (p.size() == FlyMsg::ParamReadLen) {
+                const FlyParamRead req = FlyParamRead::fromPayload(p);
+                const int index = req.index() < 0 ? findParam(req.name()) : req.index();
+                if (index >= 0 && index < m_params.size())
+                    sendParam(index);
+            }
+            break;
+        case FlyMsg::ParamValue:
+            if (p.size() == FlyMsg::ParamValueLen) {
+                const FlyParamValue set = FlyParamValue::fromPayload(p);
+                const int index = findParam(set.name());
+                if (index >= 0) {
+                    m_params[index].value = set.value();
+                    if (set.name() == QLatin1String("SYSID_THISMAV") && set.value() >= 1 && set.value() <= 255)
+                        m_sysId = quint8(set.value());
+                    sendParam(index);
+                }
+            }
+            break;
+        case FlyMsg::LogListRequest:
+            if (p.size() == FlyMsg::LogListRequestLen)
+                onLogList(FlyLe::get<quint16>(reinterpret_cast<const uchar *>(p.constData())));
+            break;
+        case FlyMsg::LogDataRequest:
+            if (p.size() == FlyMsg::LogDataRequestLen)
+                onLogData(FlyLogRequest::fromPayload(p));
+            break;
+        case FlyMsg::LogErase:
+            m_logs.clear();
+            send(FlyMsg::Text, FlyMsg::textPayload(QStringLiteral("Logs erased")));
+            break;
+        default:
+            break;
+        }
+    }
+
+    int findParam(const QString &name) const
+    {
+        for (int i = 0; i < m_params.size(); ++i) {
+            if (m_params[i].name == name)
+                return i;
+        }
+        return -1;
+    }
+
+    void sendParam(int index)
+    {
+        send(FlyMsg::ParamValue,
+             FlyMsg::paramValue(qint16(index), qint16(m_params.size()), m_params[index].name, m_params[index].value));
+    }
+
+    void onCommand(const QByteArray &p)
+    {
+        const quint8 number = quint8(p[0]);
+        switch (number) {
+        case FlyCmd::RequestMessage:
+            sendAck(number, 0);
+            if (quint8(p[1]) == FlyMsg::BoardInfo)
+                sendBoardInfo();
+            else if (quint8(p[1]) == FlyMsg::Home)
+                sendHome();
+            else if (quint8(p[1]) == 0 || quint8(p[1]) == FlyMsg::Heartbeat)
+                sendHeartbeat();
+            break;
+        case FlyCmd::FactoryReset:
+            resetParams();
+            m_sysId = 1;
+            sendAck(number, 0);
+            break;
+        case FlyCmd::Reboot:
+            sendAck(number, 0);
+            reboot();
+            break;
+        case FlyCmd::WriteFactoryData:
+            sendAck(number, 0);
+            break;
+        case FlyCmd::WriteSerialNumber:
+            m_serialNumber = FlyLe::get<quint32>(reinterpret_cast<const uchar *>(p.constData()) + 1);
+            sendAck(number, 0);
+            sendBoardInfo();
+            break;
+        case FlyCmd::Calibrate:
+            onCalibrate(quint8(p[1]), quint8(p[2]),
+                        FlyLe::get<quint16>(reinterpret_cast<const uchar *>(p.constData()) + 3));
+            break;
+        default:
+            sendAck(number, 3); // not a command of this unit
+            break;
+        }
+    }
+
+    void onCalibrate(quint8 what, quint8 action, quint16 arg)
+    {
+        quint8 result = 0;
+        switch (what) {
+        case FlyCmd::Acc3D:
+            if (action == FlyCmd::Start) {
+                m_accState = 1;
+            } else if (action == FlyCmd::Stop) {
+                m_accState = 0;
+            } else if (m_accState >= 1 && m_accState <= 6) {
+                ++m_accState; // the sixth placement taken gives 7, success
+            } else {
+                result = 2;
+            }
+            break;
+        case FlyCmd::AccLevel:
+        case FlyCmd::AccBasic:
+        case FlyCmd::Baro:
+        case FlyCmd::GyroZero:
+            result = action == FlyCmd::Start ? 0 : 3;
+            break;
+        case FlyCmd::Airspeed:
+            result = 3; // no airspeed sensor on this unit
+            break;
+        case FlyCmd::Mag:
+            m_magActive = action == FlyCmd::Start;
+            m_magStarted = m_clock.elapsed();
+            if (!m_magActive)
+                sendMagProgress(0, 0);
+            break;
+        case FlyCmd::MagInflight:
+            result = action <= FlyCmd::Stop ? 0 : 3;
+            break;
+        case FlyCmd::MagSimple:
+            if (arg > 359) {
+                result = 2;
+            } else {
+                m_yawOffset = double(arg) - yawDeg();
+            }
+            break;
+        default:
+            result = 3;
+            break;
+        }
+        sendAck(FlyCmd::Calibrate, result);
+        if (what == FlyCmd::Acc3D)
+            send(FlyMsg::AccCaliState, QByteArray(1, char(m_accState)));
+    }
+
+    double seconds() const { return m_clock.elapsed() / 1000.0; }
+    double yawDeg() const { return std::fmod(seconds() * 6.0 + m_yawOffset + 3600.0, 360.0); }
+
+    void sendHeartbeat()
+    {
+        QByteArray p(FlyMsg::HeartbeatLen, '\0');
+        put<quint16>(p, 0, quint16(0x0003)); // inertial unit
+        send(FlyMsg::Heartbeat, p);
+    }
+
+    void sendBoardInfo()
+    {
+        QByteArray p(FlyMsg::BoardInfoLen, '\0');
+        put<quint32>(p, FlyLayout::Board::Uid0, 0x0035002Bu);
+        put<quint32>(p, FlyLayout::Board::Uid1, 0x31385107u);
+        put<quint32>(p, FlyLayout::Board::Uid2, 0x35383733u);
+        put<quint32>(p, FlyLayout::Board::BoardType, m_boardType);
+        put<quint32>(p, FlyLayout::Board::Firmware, 0x01040203u);     // 1.4.2.3
+        put<quint16>(p, FlyLayout::Board::Protocol, quint16(0x2103)); // 2.1.0, inertial unit
+        put<quint32>(p, FlyLayout::Board::SerialNumber, m_serialNumber);
+        send(FlyMsg::BoardInfo, p);
+    }
+
+    void sendHome()
+    {
+        QByteArray p(FlyMsg::HomeLen, '\0');
+        put<qint32>(p, FlyLayout::Home::Lat, m_homeLat);
+        put<qint32>(p, FlyLayout::Home::Lon, m_homeLon);
+        send(FlyMsg::Home, p);
+    }
+
+    void sendNav()
+    {
+        const double t = seconds();
+        QByteArray p(FlyMsg::NavStateLen, '\0');
+        put<qint16>(p, FlyLayout::Nav::Roll, qint16(std::lround(300 * std::sin(t * 0.5))));
+        put<qint16>(p, FlyLayout::Nav::Pitch, qint16(std::lround(200 * std::cos(t * 0.3))));
+        put<quint16>(p, FlyLayout::Nav::Yaw, quint16(std::lround(yawDeg() * 100)) % 36000);
+        put<float>(p, FlyLayout::Nav::AccX, float(0.05 * std::sin(t)));
+        put<float>(p, FlyLayout::Nav::AccY, float(0.04 * std::cos(t)));
+        put<float>(p, FlyLayout::Nav::AccZ, float(-9.80 + 0.02 * std::sin(t * 2)));
+        put<float>(p, FlyLayout::Nav::GyroX, float(1.5 * std::cos(t * 0.5)));
+        put<float>(p, FlyLayout::Nav::GyroY, float(-0.6 * std::sin(t * 0.3)));
+        put<float>(p, FlyLayout::Nav::GyroZ, 6.0f);
+        put<qint32>(p, FlyLayout::Nav::Lat, m_homeLat + qint32(std::lround(300 * std::sin(t * 0.05))));
+        put<qint32>(p, FlyLayout::Nav::Lon, m_homeLon + qint32(std::lround(300 * std::cos(t * 0.05))));
+        put<float>(p, FlyLayout::Nav::AltAsl, float(52.3 + 0.5 * std::sin(t * 0.1)));
+        put<float>(p, FlyLayout::Nav::PosDown, float(-1.2 - 0.5 * std::sin(t * 0.1)));
+        put<float>(p, FlyLayout::Nav::BaroAlt, float(52.1 + 0.4 * std::sin(t * 0.1)));
+        send(FlyMsg::NavState, p);
+    }
+
+    void sendSensors()
+    {
+        const double t = seconds();
+        for (quint8 i = 0; i < 2; ++i) {
+            QByteArray imu(FlyMsg::ImuLen, '\0');
+            imu[0] = char(i);
+            put<qint16>(imu, FlyLayout::Imu::Temperature,
+                        qint16(std::lround((38.0 + 2.0 * i + 1.5 * std::sin(t / 30.0 + i)) * 100)));
+            send(FlyMsg::Imu, imu);
+            QByteArray mag(FlyMsg::CompassLen, '\0');
+            mag[0] = char(i);
+            send(FlyMsg::Compass, mag);
+        }
+        QByteArray gnss(FlyMsg::GnssLen, '\0');
+        gnss[FlyLayout::Gnss::FixType] = 3;
+        gnss[FlyLayout::Gnss::Satellites] = char(17 + int(t / 20) % 3);
+        put<quint16>(gnss, FlyLayout::Gnss::Hdop, 78);
+        put<quint16>(gnss, FlyLayout::Gnss::Vdop, 121);
+        put<quint16>(gnss, FlyLayout::Gnss::SpeedAcc, 35);
+        send(FlyMsg::Gnss, gnss);
+        QByteArray baro(FlyMsg::BaroLen, '\0');
+        put<qint16>(baro, FlyLayout::Baro::Temperature, qint16(std::lround((35.5 + std::sin(t / 40.0)) * 100)));
+        send(FlyMsg::Baro, baro);
+    }
+
+    void sendSysStatus()
+    {
+        QByteArray p(FlyMsg::SysStatusLen, '\0');
+        p[FlyLayout::SysStatus::HardwareFlags] = 1;
+        // Gyro, accelerometer, compass, barometer, GNSS, attitude; no airspeed sensor.
+        const quint32 present = 0x1 | 0x2 | 0x4 | 0x8 | 0x20 | 0x200000;
+        put<quint32>(p, FlyLayout::SysStatus::Present, present);
+        put<quint32>(p, FlyLayout::SysStatus::Enabled, present);
+        put<quint32>(p, FlyLayout::SysStatus::Healthy, m_magActive ? present & ~0x4u : present);
+        send(FlyMsg::SysStatus, p);
+    }
+
+    void sendMagProgress(quint8 status, quint8 percent)
+    {
+        for (quint8 i = 0; i < 2; ++i) {
+            QByteArray p(FlyMsg::MagCaliProgressLen, '\0');
+            p[FlyLayout::MagProgress::Index] = char(i);
+            p[FlyLayout::MagProgress::Status] = char(status);
+            p[FlyLayout::MagProgress::Percent] = char(qMin<int>(100, percent + 3 * i));
+            send(FlyMsg::MagCaliProgress, p);
+        }
+    }
+
+    void sendMavlinkHeartbeat()
+    {
+        QByteArray f;
+        f.append(char(0xFD)).append(char(9)).append(char(0)).append(char(0)).append(char(m_seq++));
+        f.append(char(m_sysId)).append(char(1)).append(char(0)).append(char(0)).append(char(0));
+        f.append(QByteArray(4, '\0'));      // custom mode
+        f.append(char(18)).append(char(3)); // type onboard controller, ArduPilot autopilot
+        f.append(char(0)).append(char(4)).append(char(3));
+        const quint16 crc = mavlinkCrc(f.mid(1), 50);
+        f.append(char(crc & 0xFF)).append(char(crc >> 8));
+        if (!silent() && !rebooting())
+            m_endpoint->send(f);
+    }
+
+    void onLogList(quint16 id)
+    {
+        if (m_logs.isEmpty()) {
+            send(FlyMsg::LogEntry, FlyLogInfo::make(0, 0, 0, 0, 0).toPayload());
+            return;
+        }
+        const SimLog *log = nullptr;
+        for (const SimLog &l : m_logs) {
+            if (id == 0 || l.id == id) {
+                log = &l;
+                break;
+            }
+        }
+        if (log)
+            send(FlyMsg::LogEntry,
+                 FlyLogInfo::make(log->id, log->time, log->size, quint16(m_logs.size()), m_logs.last().id).toPayload());
+    }
+
+    void onLogData(const FlyLogRequest &req)
+    {
+        for (const SimLog &l : m_logs) {
+            if (l.id != req.id())
+                continue;
+            if (req.offset() > l.size)
+                return;
+            const int n = int(std::min({quint32(req.count()), l.size - req.offset(), 240u}));
+            send(FlyMsg::LogData, FlyLogData::make(l.id, req.offset(), logBytes(l.id, req.offset(), n)).toPayload());
+            return;
+        }
+    }
+
+    void tick()
+    {
+        ++m_ticks;
+        // A terminal nobody reads fills up: skip the stream until it drains.
+        if (m_endpoint->pendingBytes() > 65536)
+            return;
+        if (m_mavlinkMode) {
+            if (m_ticks % 50 == 0)
+                sendMavlinkHeartbeat();
+            return;
+        }
+        if (m_ticks % 5 == 0) { // 10 Hz
+            sendNav();
+            sendSensors();
+        }
+        if (m_ticks % 25 == 0) { // 2 Hz
+            if (m_accState != 0)
+                send(FlyMsg::AccCaliState, QByteArray(1, char(m_accState)));
+            if (m_magActive) {
+                const qint64 elapsed = m_clock.elapsed() - m_magStarted;
+                const int percent = int(qMin<qint64>(100, elapsed / 15));
+                sendMagProgress(percent >= 100 ? 4 : (percent < 10 ? 2 : 3), quint8(percent));
+                if (percent >= 100)
+                    m_magActive = false;
+            }
+        }
+        if (m_ticks % 50 == 0) { // 1 Hz
+            sendHeartbeat();
+            sendSysStatus();
+            if (m_ticks % 250 == 0)
+                sendHome();
+        }
+    }
+
+    SimEndpoint *m_endpoint;
+    double m_drop;
+    double m_corrupt;
+    std::mt19937 m_rng;
+    qint64 m_silentAfterMs;
+    quint32 m_boardType;
+    FlyParser m_parser;
+    TransportCommand::Parser m_transport;
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    quint64 m_ticks = 0;
+    quint8 m_seq = 0;
+    quint8 m_sysId = 1;
+    bool m_mavlinkMode = false;
+    qint64 m_rebootUntil = 0;
+    quint8 m_accState = 0;
+    bool m_magActive = false;
+    qint64 m_magStarted = 0;
+    double m_yawOffset = 0;
+    quint32 m_serialNumber = (25u << 16) | 1;
+    qint32 m_homeLat = 301234567;
+    qint32 m_homeLon = 1201234567;
+    QVector<SimParam> m_params;
+    QVector<SimLog> m_logs;
+};
+
+bool takeValue(QStringList &args, const QString &option, QString &value, QString &error)
+{
+    const int i = args.indexOf(option);
+    if (i < 0)
+        return true;
+    if (i + 1 >= args.size()) {
+        error = option + QStringLiteral(" needs a value");
+        return false;
+    }
+    value = args.takeAt(i + 1);
+    args.removeAt(i);
+    return true;
+}
+
+int runIns(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    SimEndpoint endpoint;
+    if (!endpoint.parseOptions(args)) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(endpoint.error()));
+        return 2;
+    }
+    QString drop = QStringLiteral("0"), corrupt = QStringLiteral("0"), silent = QStringLiteral("0");
+    QString seed = QString::number(QDateTime::currentMSecsSinceEpoch() & 0x7FFFFFFF);
+    QString board = QStringLiteral("10031");
+    QString error;
+    if (!takeValue(args, QStringLiteral("--drop"), drop, error) ||
+        !takeValue(args, QStringLiteral("--corrupt"), corrupt, error) ||
+        !takeValue(args, QStringLiteral("--seed"), seed, error) ||
+        !takeValue(args, QStringLiteral("--silent-after"), silent, error) ||
+        !takeValue(args, QStringLiteral("--board-type"), board, error)) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
+        return 2;
+    }
+    if (!args.isEmpty()) {
+        std::fprintf(stderr, "zorvan-sim ins: unknown option %s\n", qPrintable(args.first()));
+        return 2;
+    }
+    bool ok[5];
+    const double dropP = drop.toDouble(&ok[0]);
+    const double corruptP = corrupt.toDouble(&ok[1]);
+    const quint32 seedValue = seed.toUInt(&ok[2]);
+    const double silentS = silent.toDouble(&ok[3]);
+    const quint32 boardType = board.toUInt(&ok[4]);
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || dropP < 0 || dropP >= 1 || corruptP < 0 || corruptP > 1) {
+        std::fprintf(stderr, "zorvan-sim ins: bad number in the options\n");
+        return 2;
+    }
+    if (!endpoint.open()) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(endpoint.error()));
+        return 1;
+    }
+    endpoint.announce();
+    InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType);
+    return QCoreApplication::exec();
+}
+
+CommandTable::Registrar
+    reg(simModes(), "ins",
+        "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop P] [--corrupt P]\n"
+        "    [--seed N] [--silent-after S] [--board-type N]   simulated inertial unit (FlyLink)",
+        &runIns);
+} // namespace
