@@ -2,7 +2,8 @@
 
 #include <QDebug>
 
-MavlinkHandler::MavlinkHandler(int id, bool ownThread, QObject *parent) : IOHandler(id, ownThread, parent)
+MavlinkHandler::MavlinkHandler(int id, bool ownThread, QObject *parent)
+    : IOHandler(id, ownThread, parent, DeferredStart())
 {
     qDebug() << "mavlink creat";
     qRegisterMetaType<mavlink_log_data_t>("mavlink_log_data_t");
@@ -14,20 +15,22 @@ MavlinkHandler::MavlinkHandler(int id, bool ownThread, QObject *parent) : IOHand
     connect(this, &MavlinkHandler::sendMavlinkMsgSignal, this, &MavlinkHandler::sendMavlinkMsg);
     connect(this, &IOHandler::recIoBuff, this,
             [this](const QByteArray &bytes, const QVariant &) { decodeMavlinkData(bytes); });
+    // Last: the link's thread starts (and init() runs there) only now that the handler is whole.
+    startLink();
 }
 
 MavlinkHandler::~MavlinkHandler() = default;
 
 MavlinkLinkCounters MavlinkHandler::counters() const
 {
-    QMutexLocker lock(&m_countersMutex);
+    std::lock_guard<std::mutex> lock(m_countersMutex);
     return m_counters;
 }
 
 void MavlinkHandler::decodeMavlinkData(QByteArray data)
 {
     m_engine.feed(data, [this](const mavlink_message_t &msg) { handleMessage(msg); });
-    QMutexLocker lock(&m_countersMutex);
+    std::lock_guard<std::mutex> lock(m_countersMutex);
     m_counters = m_engine.counters();
 }
 

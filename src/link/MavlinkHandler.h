@@ -5,8 +5,9 @@
 #include "mavlink/MavlinkLinkEngine.h"
 
 #include <QByteArray>
-#include <QMutex>
 #include <QString>
+
+#include <mutex>
 
 // The maintenance side's MAVLink link (link id 6, shared by the Param and Log pages): an IOHandler
 // whose received bytes are parsed as MAVLink (channel 0) and dispatched by message id, with the
@@ -63,6 +64,6 @@ protected:
     MavlinkLinkEngine m_engine;
 
 private:
-    mutable QMutex m_countersMutex;
-    MavlinkLinkCounters m_counters; // copy of the engine's counters, published after every chunk
+    mutable std::mutex m_countersMutex; // a standard mutex, so ThreadSanitizer sees the ordering
+    MavlinkLinkCounters m_counters;     // copy of the engine's counters, published after every chunk
 };
