@@ -11,6 +11,7 @@
 #include "widgets/TPushButton.h"
 
 #include <QDir>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -162,6 +163,15 @@ void TestParamPage::layoutAndEditors()
     QVERIFY(table->itemDelegateForColumn(5) == nullptr);
     QVERIFY(!page.getListBtn()->isEnabled());
     QVERIFY(page.connectBtn()->isEnabled());
+
+    // The row numbers keep room for their longest number as the table grows.
+    QHeaderView *rows = table->verticalHeader();
+    QVERIFY(rows->sectionsClickable());
+    for (int i = 0; i < 1000; ++i)
+        page.recParamInfo(1, 1000, ushort(i), "P", 9);
+    const int fourDigits = rows->fontMetrics().horizontalAdvance("1000");
+    QVERIFY2(rows->sizeHint().width() > fourDigits, qPrintable(QString::number(rows->sizeHint().width())));
+    QCOMPARE(table->model()->headerData(999, Qt::Vertical).toString(), QString("1000"));
 }
 
 void TestParamPage::linkEventsSwitchControls()

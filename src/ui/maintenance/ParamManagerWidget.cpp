@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QDebug>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -25,6 +26,31 @@
 
 namespace {
 const char *kFontFamily = "微软雅黑";
+}
+
+RowNumberHeader::RowNumberHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent)
+{
+    // As the table view's own vertical header.
+    setSectionsClickable(true);
+    setHighlightSections(true);
+}
+
+QSize RowNumberHeader::sectionSizeFromContents(int logicalIndex) const
+{
+    const int digits = QString::number(logicalIndex + 1).size();
+    const auto it = m_sizeByDigits.constFind(digits);
+    if (it != m_sizeByDigits.constEnd())
+        return *it;
+    const QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+    m_sizeByDigits.insert(digits, size);
+    return size;
+}
+
+void RowNumberHeader::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        m_sizeByDigits.clear();
+    QHeaderView::changeEvent(event);
 }
 
 ParamManagerWidget::ParamManagerWidget(QWidget *parent) : QWidget(parent), itemFont(QString::fromUtf8(kFontFamily), 10)
@@ -83,6 +109,7 @@ void ParamManagerWidget::initUi()
         w->setFixedWidth(controlWidth);
     progressBar->setFixedWidth(400);
 
+    table->setVerticalHeader(new RowNumberHeader(table));
     table->setColumnCount(ColumnCount);
     table->setHorizontalHeaderLabels({tr("Name"), tr("Value"), tr("Type"), tr("Range"), tr("Unit"), tr("Description")});
     const int widths[] = {250, 60, 60, 100, 100};

@@ -2,6 +2,8 @@
 
 #include "formats/ParamDescriptions.h"
 
+#include <QHash>
+#include <QHeaderView>
 #include <QMap>
 #include <QSet>
 #include <QStyledItemDelegate>
@@ -19,6 +21,23 @@ class TComboBox;
 class TLabel;
 class TPushButton;
 class TSerialCombox;
+
+// The row-number header of the parameter table. Its size hint is measured on the sections' texts;
+// a long table adds a row at a time, and measuring a hundred numbers again after every row is what
+// made a long list slow. Numbers of the same length take the same room, so each length is measured once.
+class RowNumberHeader : public QHeaderView
+{
+    Q_OBJECT
+public:
+    explicit RowNumberHeader(QWidget *parent);
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    mutable QHash<int, QSize> m_sizeByDigits;
+};
 
 // A delegate that offers no editor: the cells of its columns cannot be edited.
 class ReadOnlyDelegate : public QStyledItemDelegate
