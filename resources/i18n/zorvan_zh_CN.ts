@@ -79,6 +79,65 @@
     </message>
 </context>
 <context>
+    <name>ParamManagerWidget</name>
+    <message>
+        <source>INS_USB:</source>
+        <translation>INS_USB 端口：</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>DisConnect</source>
+        <translation>断开</translation>
+    </message>
+    <message>
+        <source>SetParam</source>
+        <translation>设置参数</translation>
+    </message>
+    <message>
+        <source>GetParamList</source>
+        <translation>获取参数列表</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>Range</source>
+        <translation>范围</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>描述</translation>
+    </message>
+    <message>
+        <source>no change</source>
+        <translation>没有改变</translation>
+    </message>
+    <message>
+        <source>change value of %1 to %2</source>
+        <translation>将 %1 的值修改为 %2</translation>
+    </message>
+    <message>
+        <source>%1 is not a number</source>
+        <translation>%1 不是数字</translation>
+    </message>
+</context>
+<context>
     <name>SerialComWidget</name>
     <message>
         <source>FMU_USB:</source>

@@ -28,6 +28,17 @@ QDebug operator<<(QDebug debug, const IOHandler::DeviceInfo &info)
 
 IOHandler::IOHandler(int id, bool ownThread, QObject *parent) : QObject(parent)
 {
+    setUp(id, ownThread);
+    startLink();
+}
+
+IOHandler::IOHandler(int id, bool ownThread, QObject *parent, DeferredStart) : QObject(parent)
+{
+    setUp(id, ownThread);
+}
+
+void IOHandler::setUp(int id, bool ownThread)
+{
     info.id = id;
     qRegisterMetaType<IOHandler::DeviceInfo>("IOHandler::DeviceInfo");
     qRegisterMetaType<IOHandler::DeviceInfo>("DeviceInfo");
@@ -41,15 +52,20 @@ IOHandler::IOHandler(int id, bool ownThread, QObject *parent) : QObject(parent)
     connect(this, &IOHandler::sendBuffSignal, this, &IOHandler::sendData);
 
     if (ownThread) {
-        if (parent)
+        if (parent())
             setParent(nullptr); // an object with a parent cannot change threads
         m_workerThread = new QThread;
         moveToThread(m_workerThread);
         connect(m_workerThread, &QThread::started, this, &IOHandler::init);
-        m_workerThread->start(QThread::InheritPriority);
-    } else {
-        init();
     }
+}
+
+void IOHandler::startLink()
+{
+    if (m_workerThread)
+        m_workerThread->start(QThread::InheritPriority);
+    else
+        init();
 }
 
 IOHandler::~IOHandler()

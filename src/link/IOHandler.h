@@ -60,6 +60,20 @@ public:
     IOHandler(int id, bool ownThread, QObject *parent = nullptr);
     ~IOHandler() override;
 
+protected:
+    // For a subclass that must be whole before its link runs: constructs like the constructor above
+    // but neither starts the worker thread nor calls init(); the subclass calls startLink() as the last
+    // step of its own constructor. The worker thread then never meets a half-built object (its first
+    // events reach the object's virtual event() while the subclass constructor would still be writing
+    // the object's vtable pointer).
+    struct DeferredStart
+    {
+    };
+    IOHandler(int id, bool ownThread, QObject *parent, DeferredStart);
+    // Starts the worker thread (init() runs on it), or calls init() at once without one.
+    void startLink();
+
+public:
     int linkId() const { return info.id; }
 
     // Changes the serial write stall limit (tests use a short one). Any thread.
@@ -92,6 +106,7 @@ public slots:
     void sendData(QByteArray b, QVariant device = QVariant(0));
 
 private:
+    void setUp(int id, bool ownThread);
     bool openSerial(bool isConFlag);
     void closeSerial();
     bool openUdp(bool isConFlag);

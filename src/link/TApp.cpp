@@ -1,5 +1,7 @@
 #include "TApp.h"
 
+#include "MavlinkHandler.h"
+
 #include <QDebug>
 #include <QSettings>
 
@@ -22,6 +24,10 @@ TApp::~TApp()
 {
     if (s_app == this)
         s_app = nullptr;
+    // The shared link ends with the hub, after the program's event loop has ended: its thread is
+    // stopped cleanly rather than left running into process exit.
+    if (m_sharedMavlinkLink && linkManager.find(SharedMavlinkLinkId) == m_sharedMavlinkLink)
+        IOHandler::destroy(m_sharedMavlinkLink);
 }
 
 TApp *TApp::instance()
@@ -58,5 +64,6 @@ QMap<QString, QString> TApp::loadParams(const QString &path)
 
 void TApp::createSharedMavlinkLink()
 {
-    // The MAVLink link (id 6) joins the registry here once the MAVLink handler exists.
+    m_sharedMavlinkLink = new MavlinkHandler(SharedMavlinkLinkId, true);
+    linkManager.add(SharedMavlinkLinkId, m_sharedMavlinkLink);
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QVariant>
 
+class MavlinkHandler;
+
 // The application event hub: link events for every page, the presets of ./cfg/param.ini, the link
 // registry and the message manager. One static instance exists per process.
 //
@@ -17,6 +19,8 @@ class TApp : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int SharedMavlinkLinkId = 6; // the MavlinkHandler of the Param and Log pages
+
     enum Event { EventLinkError = 0, EventLinkOpened = 1, EventOpenFailed = 2, EventLinkClosed = 3, EventNotice = 11 };
 
     // Builds the hub; paramIniPath is the preset file (./cfg/param.ini in the program).
@@ -44,6 +48,7 @@ private:
     void createSharedMavlinkLink();
 
     QMap<QString, QString> m_params;
+    MavlinkHandler *m_sharedMavlinkLink = nullptr;
     TLinkManager linkManager;
     TMsgManager msgManager;
 };

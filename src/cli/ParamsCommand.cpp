@@ -1,0 +1,237 @@
+// zorvan-cli params: read the whole parameter list or write one parameter over the MAVLink link.
+#include "CliCommands.h"
+#include "LinkOptions.h"
+#include "MavlinkHandler.h"
+#include "TApp.h"
+
+#include "mavlink/ParamList.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLoggingCategory>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+constexpr int ListRetries = 3; // re-requests of an incomplete list
+constexpr int SetAttempts = 3; // one PARAM_SET and two retries
+constexpr int SetEchoWaitMs = 1000;
+constexpr double DefaultListTimeoutS = 5;
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int fail(int code, const QString &text)
+{
+    err() << "params: " << text << Qt::endl;
+    return code;
+}
+
+// The hub with its shared MAVLink link, opened on the command line's link options.
+class ParamsSession : public QObject
+{
+public:
+    explicit ParamsSession(const LinkOptions &options) : m_options(options), m_hub(QStringLiteral("./cfg/param.ini"))
+    {
+        // Pop-ups of the link become lines on stderr.
+        TMsgManager::setPopupPresenter([](TMsgManager::PopupIcon, const QString &title, const QString &text, int) {
+            err() << "params: " << title.trimmed() << ": " << text << Qt::endl;
+        });
+        m_link = qobject_cast<MavlinkHandler *>(m_hub.links()->find(TApp::SharedMavlinkLinkId));
+    }
+    ~ParamsSession() override { TMsgManager::setPopupPresenter({}); }
+
+    MavlinkHandler *link() const { return m_link; }
+
+    // Opens the link; false when it did not open within a few seconds.
+    bool open()
+    {
+        if (!m_link)
+            return false;
+        IOHandler::DeviceInfo d;
+        d.id = TApp::SharedMavlinkLinkId;
+        if (m_options.serial) {
+            d.conType = IOHandler::ConSerial;
+            d.name = m_options.serialPath;
+            d.baudRate = m_options.baud;
+            d.dataBits = 8;
+            d.stopBits = 1;
+            d.parity = 0;
+        } else {
+            d.conType = IOHandler::ConUdp;
+            d.localIp = m_options.localIp;
+            d.localPort = m_options.localPort;
+            d.targetIp = m_options.targetIp;
+            d.targetPort = m_options.targetPort;
+        }
+        int result = -1;
+        QEventLoop loop;
+        connect(&m_hub, QOverload<int, int, QVariant>::of(&TApp::TAppEvent), &loop, [&](int event, int id, QVariant) {
+            if (id != TApp::SharedMavlinkLinkId || result >= 0)
+                return;
+            if (event == TApp::EventLinkOpened || event == TApp::EventOpenFailed) {
+                result = event;
+                loop.quit();
+            }
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        emit m_link->openDeviceSignal(d, true);
+        loop.exec();
+        return result == TApp::EventLinkOpened;
+    }
+
+private:
+    LinkOptions m_options;
+    TApp m_hub;
+    MavlinkHandler *m_link = nullptr;
+};
+
+int runList(ParamsSession &session, double timeoutS)
+{
+    ParamListCollector list;
+    QEventLoop loop;
+    QTimer idle;
+    idle.setSingleShot(true);
+    idle.setInterval(int(timeoutS * 1000));
+    int requests = 0;
+    const auto request = [&] {
+        ++requests;
+        emit session.link()->requestParamListSignal();
+        idle.start();
+    };
+    QObject::connect(session.link(), &MavlinkHandler::recParamInfo, &loop,
+                     [&](float value, ushort count, ushort index, QString name, uchar type) {
+                         if (list.add(index, count, name, value, type))
+                             idle.start(); // the transfer is alive
+                         if (list.isComplete())
+                             loop.quit();
+                     });
+    QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+        if (requests <= ListRetries) {
+            err() << "params: list incomplete after " << timeoutS << " s without a new value (" << list.received()
+                  << " of " << list.expected() << "), requesting again" << Qt::endl;
+            request();
+        } else {
+            loop.quit();
+        }
+    });
+    request();
+    loop.exec();
+    if (!list.isComplete()) {
+        err() << "incomplete: got " << list.received() << " of " << list.expected() << Qt::endl;
+        return 1;
+    }
+    QTextStream out(stdout);
+    for (const ParamListCollector::Entry &e : list.entries())
+        out << e.name << ',' << ParamText::formatFloat(e.value) << '\n';
+    out.flush();
+    return 0;
+}
+
+int runSet(ParamsSession &session, const QByteArray &name, float value, int type)
+{
+    bool echoed = false;
+    float echo = 0;
+    QEventLoop loop;
+    QObject::connect(session.link(), &MavlinkHandler::recParamInfo, &loop,
+                     [&](float v, ushort, ushort, QString n, uchar) {
+                         if (n.toLatin1() == name.left(16)) {
+                             echoed = true;
+                             echo = v;
+                             loop.quit();
+                         }
+                     });
+    QTimer wait;
+    wait.setSingleShot(true);
+    QObject::connect(&wait, &QTimer::timeout, &loop, &QEventLoop::quit);
+    for (int attempt = 1; attempt <= SetAttempts && !echoed; ++attempt) {
+        emit session.link()->setParamValueSignal(name, value, ushort(type));
+        wait.start(SetEchoWaitMs);
+        loop.exec();
+        if (!echoed && attempt < SetAttempts)
+            err() << "params: no echo of " << name << " within " << SetEchoWaitMs << " ms, retrying" << Qt::endl;
+    }
+    if (!echoed)
+        return fail(1, QStringLiteral("set %1: no PARAM_VALUE echo after %2 attempts")
+                           .arg(QString::fromLatin1(name))
+                           .arg(SetAttempts));
+    QTextStream(stdout) << name << ',' << ParamText::formatFloat(echo) << Qt::endl;
+    if (echo != value)
+        return fail(1,
+                    QStringLiteral("set %1: the unit kept %2, not %3")
+                        .arg(QString::fromLatin1(name), ParamText::formatFloat(echo), ParamText::formatFloat(value)));
+    return 0;
+}
+
+int runParams(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    LinkOptions link;
+    QString error;
+    if (!LinkOptions::parse(args, link, error))
+        return fail(2, error);
+    if (args.isEmpty())
+        return fail(2, QStringLiteral("expected \"list\" or \"set NAME VALUE\""));
+    const QString sub = args.takeFirst();
+
+    double timeoutS = DefaultListTimeoutS;
+    int type = 9;
+    bool verbose = false;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        bool ok = true;
+        if (args[i] == QLatin1String("--timeout") && i + 1 < args.size()) {
+            timeoutS = args[++i].toDouble(&ok);
+            if (!ok || !(timeoutS > 0))
+                return fail(2, QStringLiteral("--timeout takes seconds greater than 0"));
+        } else if (args[i] == QLatin1String("--type") && i + 1 < args.size()) {
+            type = args[++i].toInt(&ok);
+            if (!ok || type < 1 || type > 10)
+                return fail(2, QStringLiteral("--type takes a MAV_PARAM_TYPE code 1..10"));
+        } else if (args[i] == QLatin1String("--verbose")) {
+            verbose = true;
+        } else if (args[i].startsWith(QLatin1String("--")) && args[i] != QLatin1String("--")) {
+            return fail(2, QStringLiteral("unknown option \"%1\"").arg(args[i]));
+        } else {
+            positional << args[i];
+        }
+    }
+
+    QByteArray name;
+    float value = 0;
+    if (sub == QLatin1String("list")) {
+        if (!positional.isEmpty())
+            return fail(2, QStringLiteral("list takes no arguments"));
+    } else if (sub == QLatin1String("set")) {
+        if (positional.size() != 2)
+            return fail(2, QStringLiteral("set takes NAME VALUE"));
+        name = positional[0].toLatin1();
+        if (name.isEmpty() || name.size() > 16 || positional[0] != QString::fromLatin1(name))
+            return fail(2, QStringLiteral("the name must have 1 to 16 ASCII characters"));
+        if (!ParamText::parseFloat(positional[1], value))
+            return fail(2, QStringLiteral("\"%1\" is not a number").arg(positional[1]));
+    } else {
+        return fail(2, QStringLiteral("unknown subcommand \"%1\"").arg(sub));
+    }
+
+    if (!verbose)
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    ParamsSession session(link);
+    if (!session.open())
+        return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
+    return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, value, type);
+}
+
+CommandTable::Registrar reg(cliCommands(), "params",
+                            "params [LINK] list [--timeout S] [--verbose] | params [LINK] set NAME VALUE [--type T] "
+                            "[--verbose]\n"
+                            "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
+                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)",
+                            &runParams);
+} // namespace

@@ -1,0 +1,70 @@
+// zorvan-sim fmu: the simulated flight-control unit (MAVLink 2 parameter service).
+#include "FmuParams.h"
+#include "FmuUnit.h"
+#include "SimEndpoint.h"
+#include "SimModes.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+int usageError(const QString &text)
+{
+    QTextStream(stderr) << "fmu: " << text << "\n";
+    return 2;
+}
+
+int runFmu(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    SimEndpoint endpoint;
+    if (!endpoint.parseOptions(args))
+        return usageError(endpoint.error());
+
+    FmuUnit::Options options;
+    QString paramsFile;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        if (a == QLatin1String("--v1")) {
+            options.v1 = true;
+        } else if (a == QLatin1String("--split")) {
+            options.split = true;
+        } else if (a == QLatin1String("--params") && hasValue) {
+            paramsFile = args[++i];
+        } else if (a == QLatin1String("--drop") && hasValue) {
+            options.dropPercent = args[++i].toDouble(&ok);
+            if (!ok || options.dropPercent < 0 || options.dropPercent > 100)
+                return usageError(QStringLiteral("--drop takes a percentage 0..100"));
+        } else if (a == QLatin1String("--seed") && hasValue) {
+            options.seed = args[++i].toUInt(&ok);
+            if (!ok)
+                return usageError(QStringLiteral("--seed takes an unsigned number"));
+        } else if (a == QLatin1String("--rate") && hasValue) {
+            options.rateHz = args[++i].toDouble(&ok);
+            if (!ok || options.rateHz < 0)
+                return usageError(QStringLiteral("--rate takes a frequency in Hz (0 = unpaced)"));
+        } else {
+            return usageError(QStringLiteral("unknown option \"%1\"").arg(a));
+        }
+    }
+
+    QVector<FmuParam> params = FmuParams::builtin();
+    if (!paramsFile.isEmpty()) {
+        QString error;
+        if (!FmuParams::readFile(paramsFile, params, error))
+            return usageError(error);
+    }
+    if (!endpoint.open())
+        return usageError(endpoint.error());
+    FmuUnit unit(&endpoint, params, options);
+    endpoint.announce();
+    return QCoreApplication::exec();
+}
+
+CommandTable::Registrar reg(simModes(), "fmu",
+                            "fmu [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--params FILE] "
+                            "[--drop PERCENT] [--seed N] [--v1] [--split] [--rate HZ]",
+                            &runFmu);
+} // namespace

@@ -1,0 +1,180 @@
+// zorvan-cli params list/set against zorvan-sim fmu over real loopback UDP and pseudo-terminals,
+// with the simulator's fault knobs (loss, MAVLink 1 answers, frames split over writes).
+#include "SimProcess.h"
+#include "TestFiles.h"
+#include "TestPorts.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+using CliRun = TestFiles::ProgramRun;
+
+// A parameter file of 60 entries: mixed types, 16-character names, values that need all their digits.
+QByteArray paramFile(QStringList &expectedLines)
+{
+    QByteArray file = "# name,value[,type]\n";
+    const QStringList names = {"SERIAL0_PROTOCOL", "LOG_BACKEND_TYPE", "ACRO_PITCH_RATE", "COMPASS_OFS_X"};
+    for (int i = 0; i < 60; ++i) {
+        const QString name = i < names.size() ? names[i] : QStringLiteral("TEST_PARAM_%1").arg(i);
+        const bool integer = i % 3 == 0;
+        const QString value = integer ? QString::number(i * 7 - 20) : QStringLiteral("%1.%2").arg(i).arg(i * 37 % 1000);
+        file += QStringLiteral("%1,%2,%3\n").arg(name, value).arg(integer ? 6 : 9).toLatin1();
+        float f = value.toFloat();
+        QString text = QString::number(double(f), 'g', 9);
+        for (int p = 1; p <= 9; ++p) {
+            if (QString::number(double(f), 'g', p).toFloat() == f) {
+                text = QString::number(double(f), 'g', p);
+                break;
+            }
+        }
+        if (integer)
+            text = QString::number(i * 7 - 20);
+        expectedLines << name + "," + text;
+    }
+    return file;
+}
+
+// The link options of the CLI for what the simulator announced.
+QStringList linkArgs(const QString &where)
+{
+    if (where.startsWith("udp ")) {
+        return {"--udp", QStringLiteral("127.0.0.1:%1").arg(TestPorts::freeUdpPort()), "--target", where.mid(4)};
+    }
+    return {"--serial", where};
+}
+
+QStringList lines(const QString &text)
+{
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+} // namespace
+
+class TestParams : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void listAndSet_data();
+    void listAndSet();
+    void builtinListOverUdp();
+    void incompleteList();
+    void setRefused_data();
+    void setRefused();
+
+private:
+    QTemporaryDir m_dir;
+    QStringList m_expected;
+    QString m_paramFile;
+};
+
+void TestParams::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_paramFile = m_dir.filePath("fmu.params");
+    QVERIFY(TestFiles::write(m_paramFile, paramFile(m_expected)));
+}
+
+void TestParams::listAndSet_data()
+{
+    QTest::addColumn<QStringList>("endpoint");
+    QTest::addColumn<QStringList>("knobs");
+    const QStringList udp = {"--udp", "0"};
+    const QStringList pty = {"--pty"};
+    QTest::newRow("udp") << udp << QStringList();
+    QTest::newRow("pty") << pty << QStringList();
+    QTest::newRow("udp drop") << udp << QStringList{"--drop", "15", "--seed", "7"};
+    QTest::newRow("pty drop") << pty << QStringList{"--drop", "15", "--seed", "3"};
+    QTest::newRow("udp v1") << udp << QStringList{"--v1"};
+    QTest::newRow("pty v1") << pty << QStringList{"--v1"};
+    QTest::newRow("udp split") << udp << QStringList{"--split"};
+    QTest::newRow("pty split") << pty << QStringList{"--split"};
+    QTest::newRow("udp paced") << udp << QStringList{"--rate", "400"};
+}
+
+void TestParams::listAndSet()
+{
+    QFETCH(QStringList, endpoint);
+    QFETCH(QStringList, knobs);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--params", m_paramFile} + knobs));
+    const QStringList link = linkArgs(sim.firstLine());
+
+    const CliRun list =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list", "--timeout", "1"});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    QCOMPARE(lines(list.out), m_expected);
+
+    // A value given with more digits than a float holds, echoed exactly; then the list shows it.
+    const CliRun set = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link +
+                                                       QStringList{"set", "LOG_BACKEND_TYPE", "0.123456791"});
+    QVERIFY2(set.exitCode == 0, qPrintable(set.err));
+    QCOMPARE(lines(set.out), QStringList{"LOG_BACKEND_TYPE,0.12345679"});
+    const CliRun again =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list", "--timeout", "1"});
+    QVERIFY2(again.exitCode == 0, qPrintable(again.err));
+    QCOMPARE(lines(again.out).at(1), QString("LOG_BACKEND_TYPE,0.12345679"));
+}
+
+void TestParams::builtinListOverUdp()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0"}));
+    const CliRun list =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + linkArgs(sim.firstLine()) + QStringList{"list"});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    const QStringList out = lines(list.out);
+    QVERIFY2(out.size() >= 1000, qPrintable(QString::number(out.size())));
+    QVERIFY(out.contains("SERIAL0_PROTOCOL,2"));
+    QSet<QString> names;
+    for (const QString &line : out)
+        names.insert(line.section(',', 0, 0));
+    QCOMPARE(names.size(), out.size()); // each index once
+}
+
+void TestParams::incompleteList()
+{
+    // Every answer is lost: four requests, then the count of what arrived.
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", m_paramFile, "--drop", "100"}));
+    const CliRun list = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + linkArgs(sim.firstLine()) +
+                                                        QStringList{"list", "--timeout", "0.3"});
+    QCOMPARE(list.exitCode, 1);
+    QVERIFY2(list.err.contains("incomplete: got 0 of 0"), qPrintable(list.err));
+    QCOMPARE(list.out, QString());
+}
+
+void TestParams::setRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    // An integer parameter stores the rounded value: the echo differs, so the write failed.
+    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5", "--type", "6"} << 1
+                                       << "SERIAL0_PROTOCOL,3"
+                                       << "the unit kept 3, not 2.5";
+    QTest::newRow("unknown name") << QStringList{"set", "NO_SUCH_PARAM", "1"} << 1 << ""
+                                  << "no PARAM_VALUE echo after 3 attempts";
+    QTest::newRow("name too long") << QStringList{"set", "A_NAME_LONGER_THAN_16", "1"} << 2 << ""
+                                   << "1 to 16 ASCII characters";
+    QTest::newRow("not a number") << QStringList{"set", "SERIAL0_PROTOCOL", "abc"} << 2 << ""
+                                  << "not a number";
+    QTest::newRow("bad type") << QStringList{"set", "SERIAL0_PROTOCOL", "1", "--type", "12"} << 2 << ""
+                              << "MAV_PARAM_TYPE";
+}
+
+void TestParams::setRefused()
+{
+    QFETCH(QStringList, args);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", m_paramFile}));
+    const CliRun run = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + linkArgs(sim.firstLine()) + args);
+    QTEST(run.exitCode, "exitCode");
+    QTEST(run.out.trimmed(), "out");
+    QFETCH(QString, err);
+    QVERIFY2(run.err.contains(err), qPrintable(run.err));
+}
+
+QTEST_GUILESS_MAIN(TestParams)
+#include "tst_params.moc"

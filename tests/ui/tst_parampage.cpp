@@ -1,0 +1,462 @@
+// The Param page offscreen: the list transfer (progress, buttons, clearing), descriptions, the
+// search and the presets, and the parameter write with its question.
+#include "IOHandler.h"
+#include "SimProcess.h"
+#include "TestPorts.h"
+#include "MavlinkHandler.h"
+#include "TApp.h"
+#include "app/TimedPopup.h"
+#include "maintenance/ParamManagerWidget.h"
+#include "widgets/TComboBox.h"
+#include "widgets/TPushButton.h"
+
+#include <QDir>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <quazip.h>
+#include <quazipfile.h>
+
+namespace {
+// The page with its question answered by the test.
+class Page : public ParamManagerWidget
+{
+public:
+    bool answer = true;
+    QStringList questions;
+    bool questionBox(const QString &title, const QString &text) override
+    {
+        questions << title + "|" + text;
+        return answer;
+    }
+};
+
+struct Param
+{
+    const char *name;
+    float value;
+    int type;
+};
+
+// A workbook whose active sheet holds rows of inline strings (columns A..E).
+bool writeWorkbook(const QString &path, const QList<QStringList> &rows)
+{
+    QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    for (int r = 0; r < rows.size(); ++r) {
+        sheet += "<row r=\"" + QByteArray::number(r + 1) + "\">";
+        for (int c = 0; c < rows[r].size(); ++c) {
+            if (rows[r][c].isEmpty())
+                continue;
+            sheet += "<c r=\"" + QByteArray(1, char('A' + c)) + QByteArray::number(r + 1) +
+                     "\" t=\"inlineStr\"><is><t>" + rows[r][c].toUtf8() + "</t></is></c>";
+        }
+        sheet += "</row>";
+    }
+    sheet += "</sheetData></worksheet>";
+    const QList<QPair<QString, QByteArray>> parts = {
+        {"xl/workbook.xml", "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                            "<sheets><sheet name=\"P\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
+                                       "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+        {"xl/worksheets/sheet1.xml", sheet}};
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (const auto &part : parts) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first)))
+            return false;
+        file.write(part.second);
+    }
+    zip.close();
+    return true;
+}
+
+IOHandler::DeviceInfo record(int id, const QString &name = QString())
+{
+    IOHandler::DeviceInfo d;
+    d.id = id;
+    d.name = name;
+    return d;
+}
+} // namespace
+
+class TestParamPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+    void layoutAndEditors();
+    void linkEventsSwitchControls();
+    void listTransfer();
+    void descriptions();
+    void search_data();
+    void search();
+    void filterFollowsArrivalsAndEdits();
+    void presets();
+    void setParam();
+    void setParamRefusals();
+    void againstSimulator();
+
+private:
+    void feed(Page &page, const QList<Param> &params);
+    MavlinkHandler *sharedLink() const;
+    QTemporaryDir m_dir;
+    QList<TimedPopup::Shown> m_popups;
+};
+
+void TestParamPage::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QDir().mkpath("cfg");
+    QFile ini("cfg/param.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[General]\nCompass=COMPASS_\nNone=\nRates=_RATE\n");
+    ini.close();
+    static TApp app(QStringLiteral("./cfg/param.ini"));
+    TimedPopup::setInterceptor([this](const TimedPopup::Shown &shown) { m_popups << shown; });
+}
+
+void TestParamPage::init()
+{
+    m_popups.clear();
+}
+
+void TestParamPage::cleanupTestCase()
+{
+    TimedPopup::setInterceptor({});
+}
+
+MavlinkHandler *TestParamPage::sharedLink() const
+{
+    return qobject_cast<MavlinkHandler *>(TApp::instance()->links()->find(6));
+}
+
+void TestParamPage::feed(Page &page, const QList<Param> &params)
+{
+    for (int i = 0; i < params.size(); ++i)
+        page.recParamInfo(params[i].value, ushort(params.size()), ushort(i), params[i].name, uchar(params[i].type));
+}
+
+void TestParamPage::layoutAndEditors()
+{
+    Page page;
+    QTableWidget *table = page.tableWidget();
+    QCOMPARE(table->columnCount(), 6);
+    QCOMPARE(table->horizontalHeaderItem(5)->text(), QString("Description"));
+    QCOMPARE(table->columnWidth(0), 250);
+    QCOMPARE(table->columnWidth(1), 60);
+    QCOMPARE(page.presets()->currentText(), QString("None"));
+    QCOMPARE(page.searchLine()->text(), QString());
+    QCOMPARE(page.linkKind()->count(), 2);
+    QStyleOptionViewItem option;
+    for (int c : {0, 2, 3, 4})
+        QVERIFY(table->itemDelegateForColumn(c)->createEditor(table, option, QModelIndex()) == nullptr);
+    QVERIFY(table->itemDelegateForColumn(1) == nullptr);
+    QVERIFY(table->itemDelegateForColumn(5) == nullptr);
+    QVERIFY(!page.getListBtn()->isEnabled());
+    QVERIFY(page.connectBtn()->isEnabled());
+
+    // The row numbers keep room for their longest number as the table grows.
+    QHeaderView *rows = table->verticalHeader();
+    QVERIFY(rows->sectionsClickable());
+    for (int i = 0; i < 1000; ++i)
+        page.recParamInfo(1, 1000, ushort(i), "P", 9);
+    const int fourDigits = rows->fontMetrics().horizontalAdvance("1000");
+    QVERIFY2(rows->sizeHint().width() > fourDigits, qPrintable(QString::number(rows->sizeHint().width())));
+    QCOMPARE(table->model()->headerData(999, Qt::Vertical).toString(), QString("1000"));
+}
+
+void TestParamPage::linkEventsSwitchControls()
+{
+    Page page;
+    QSignalSpy open(sharedLink(), &IOHandler::openDeviceSignal);
+    page.linkKind()->setCurrentText("UDP");
+    page.connectBtn()->click();
+    QCOMPARE(open.size(), 1);
+    const auto udp = open.first().at(0).value<IOHandler::DeviceInfo>();
+    QCOMPARE(udp.id, 6);
+    QCOMPARE(udp.conType, int(IOHandler::ConUdp));
+    QCOMPARE(udp.localPort, quint16(7001));
+    QCOMPARE(udp.targetPort, quint16(7000));
+    QCOMPARE(udp.targetIp, QHostAddress(QHostAddress::LocalHost));
+    QVERIFY(open.first().at(1).toBool());
+
+    // Controls change only on the hub's report, and only for link 6.
+    QVERIFY(!page.getListBtn()->isEnabled());
+    emit TApp::instance()->TAppEvent(1, 5, QVariant::fromValue(record(5)));
+    QVERIFY(!page.getListBtn()->isEnabled());
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    QVERIFY(page.getListBtn()->isEnabled());
+    QVERIFY(page.disconnectBtn()->isEnabled());
+    QVERIFY(!page.connectBtn()->isEnabled());
+    page.disconnectBtn()->click();
+    QCOMPARE(open.size(), 2);
+    QVERIFY(!open.at(1).at(1).toBool());
+    emit TApp::instance()->TAppEvent(0, 6, QVariant("open serial failed:ResourceError")); // text only: ignored
+    QVERIFY(page.disconnectBtn()->isEnabled());
+    emit TApp::instance()->TAppEvent(3, 6, QVariant::fromValue(record(6)));
+    QVERIFY(!page.getListBtn()->isEnabled());
+    QVERIFY(page.connectBtn()->isEnabled());
+
+    page.linkKind()->setCurrentText("USB");
+    page.connectBtn()->click();
+    const auto usb = open.last().at(0).value<IOHandler::DeviceInfo>();
+    QCOMPARE(usb.conType, int(IOHandler::ConSerial));
+    QCOMPARE(usb.baudRate, 9600);
+    QCOMPARE(usb.dataBits, 8);
+    QCOMPARE(usb.stopBits, 1);
+    QCOMPARE(usb.parity, 0);
+}
+
+void TestParamPage::listTransfer()
+{
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    QSignalSpy requests(sharedLink(), &MavlinkHandler::requestParamListSignal);
+    page.getListBtn()->click();
+    QCOMPARE(requests.size(), 1);
+    QVERIFY(!page.getListBtn()->isEnabled());
+
+    page.recParamInfo(1, 3, 0, "A_ONE", 9);
+    QCOMPARE(page.progress()->maximum(), 3);
+    QCOMPARE(page.progress()->value(), 1);
+    QCOMPARE(page.changedRow(), 0); // filling a row moves the changed row
+    QVERIFY(!page.getListBtn()->isEnabled());
+    page.recParamInfo(2.5f, 3, 1, "B_TWO", 4);
+    page.searchLine()->setText("two"); // searching while the rows stream in
+    page.searchLine()->clear();
+    page.recParamInfo(0.1234567f, 3, 2, "C_THREE", 9);
+    QCOMPARE(page.progress()->value(), 3);
+    QVERIFY(page.getListBtn()->isEnabled());
+    QCOMPARE(page.changedRow(), -1);
+    QTableWidget *table = page.tableWidget();
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->item(1, 1)->text(), QString("2.5"));
+    QCOMPARE(table->item(1, 2)->text(), QString("4"));
+    QCOMPARE(table->item(2, 1)->text(), QString("0.123457")); // six significant digits
+    QCOMPARE(table->item(0, 3)->text(), QString("/"));
+    QCOMPARE(table->item(0, 0)->textAlignment(), int(Qt::AlignCenter));
+    // Painting is gathered while rows stream in and resumes by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(page.updatesEnabled(), 5000);
+    QVERIFY(table->updatesEnabled());
+    QVERIFY(table->viewport()->updatesEnabled());
+
+    // A second list starts from an empty table and a fresh count.
+    page.getListBtn()->click();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(table->rowCount(), 0);
+    page.recParamInfo(7, 2, 0, "Z_NEW", 9);
+    QCOMPARE(page.progress()->value(), 1);
+    QCOMPARE(page.progress()->maximum(), 2);
+    QCOMPARE(table->rowCount(), 1);
+    // A duplicate is listed again.
+    page.recParamInfo(7, 2, 0, "Z_NEW", 9);
+    QCOMPARE(table->rowCount(), 2);
+}
+
+void TestParamPage::descriptions()
+{
+    const QString path = m_dir.filePath("paracfg.xlsx");
+    QVERIFY(writeWorkbook(path, {{"ACRO_RP_RATE", "x", "deg/s", "10 500", "Roll and pitch rate in Acro mode"},
+                                 {},
+                                 {"SERIAL0_PROTOCOL", "", "", "1:MAVlink1 2:MAVLink2", "Protocol of serial 0"}}));
+    Page page;
+    page.loadParamInfo(path);
+    feed(page, {{"ACRO_RP_RATE", 360, 9}, {"SERIAL0_PROTOCOL", 2, 2}, {"acro_rp_rate", 1, 9}});
+    QTableWidget *table = page.tableWidget();
+    QCOMPARE(table->item(0, 3)->text(), QString("10 500"));
+    QCOMPARE(table->item(0, 4)->text(), QString("deg/s"));
+    QCOMPARE(table->item(0, 5)->text(), QString("Roll and pitch rate in Acro mode"));
+    QCOMPARE(table->item(1, 3)->text(), QString("1:MAVlink1 2:MAVLink2"));
+    QCOMPARE(table->item(1, 4)->text(), QString());
+    QCOMPARE(table->item(2, 3)->text(), QString("/")); // lookup is case-sensitive
+
+    // Without the file every parameter still lists, with "/".
+    QTest::ignoreMessage(QtDebugMsg, "paracfg not exist");
+    page.loadParamInfo(m_dir.filePath("absent.xlsx"));
+    page.recParamInfo(1, 1, 0, "ACRO_RP_RATE", 9);
+    QCOMPARE(table->item(3, 5)->text(), QString("/"));
+}
+
+void TestParamPage::search_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("visible");
+    QTest::newRow("name in lower case") << "acro" << QList<int>{0, 1, 3};
+    QTest::newRow("value") << "2.5" << QList<int>{2};
+    QTest::newRow("type column") << "4" << QList<int>{2};
+    QTest::newRow("nothing") << "zzz" << QList<int>{};
+    QTest::newRow("empty shows all") << "" << QList<int>{0, 1, 2, 3};
+}
+
+void TestParamPage::search()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, visible);
+    const QString path = m_dir.filePath("search.xlsx");
+    QVERIFY(writeWorkbook(path, {{"THR_MID", "", "", "", "Throttle in ACRO mode"}}));
+    Page page;
+    page.loadParamInfo(path);
+    feed(page, {{"ACRO_RP_RATE", 360, 9}, {"Acro_Y_Rate", 90, 9}, {"BATT_LOW", 2.5f, 4}, {"THR_MID", 0.5f, 9}});
+    page.searchLine()->setText("x"); // a filter in place first
+    page.searchLine()->setText(text);
+    QList<int> shown;
+    for (int r = 0; r < page.tableWidget()->rowCount(); ++r) {
+        if (!page.tableWidget()->isRowHidden(r))
+            shown << r;
+    }
+    QCOMPARE(shown, visible);
+}
+
+void TestParamPage::filterFollowsArrivalsAndEdits()
+{
+    // Rows arriving under a filter, and a row edited meanwhile, end as a full re-filter would leave them.
+    Page page;
+    page.searchLine()->setText("compass");
+    QList<Param> params;
+    for (int i = 0; i < 40; ++i)
+        params.append({i % 4 == 0 ? "COMPASS_OFS_X" : "INS_GYR_ID", float(i), 9});
+    for (int i = 0; i < 20; ++i)
+        page.recParamInfo(params[i].value, 40, ushort(i), params[i].name, 9);
+    page.tableWidget()->item(1, 5)->setText("see compass"); // edited description now matches
+    page.tableWidget()->item(4, 0)->setText("RENAMED");     // no longer matches
+    for (int i = 20; i < 40; ++i)
+        page.recParamInfo(params[i].value, 40, ushort(i), params[i].name, 9);
+    QList<bool> incremental;
+    for (int r = 0; r < 40; ++r)
+        incremental << page.tableWidget()->isRowHidden(r);
+    page.findParam(page.searchLine()->text());
+    for (int r = 0; r < 40; ++r)
+        QCOMPARE(page.tableWidget()->isRowHidden(r), incremental[r]);
+    QVERIFY(!page.tableWidget()->isRowHidden(1));
+    QVERIFY(page.tableWidget()->isRowHidden(4));
+    QVERIFY(!page.tableWidget()->isRowHidden(8));
+}
+
+void TestParamPage::presets()
+{
+    Page page;
+    QCOMPARE(page.presets()->count(), 3);
+    QCOMPARE(page.presets()->itemText(0), QString("Compass"));
+    feed(page, {{"COMPASS_OFS_X", 1, 9}, {"ACRO_RP_RATE", 2, 9}, {"COMPASS_USE", 1, 2}});
+    page.presets()->setCurrentText("Compass");
+    QCOMPARE(page.searchLine()->text(), QString("COMPASS_"));
+    QVERIFY(!page.tableWidget()->isRowHidden(0));
+    QVERIFY(page.tableWidget()->isRowHidden(1));
+    QVERIFY(!page.tableWidget()->isRowHidden(2));
+    page.presets()->setCurrentText("Rates");
+    QCOMPARE(page.searchLine()->text(), QString("_RATE"));
+    // A text that is not a key clears the filter.
+    page.presets()->addItem("Not a key");
+    page.presets()->setCurrentText("Not a key");
+    QCOMPARE(page.searchLine()->text(), QString());
+    QVERIFY(!page.tableWidget()->isRowHidden(1));
+}
+
+void TestParamPage::setParam()
+{
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    QList<Param> params;
+    for (int i = 0; i < 8; ++i)
+        params.append({i == 5 ? "LOG_BACKEND_TYPE" : "OTHER", float(i), i == 5 ? 9 : 2});
+    feed(page, params);
+    QSignalSpy sets(sharedLink(), &MavlinkHandler::setParamValueSignal);
+
+    page.tableWidget()->item(5, 1)->setText("2.5");
+    QCOMPARE(page.changedRow(), 5);
+    page.answer = false;
+    page.setParamBtn()->click();
+    QCOMPARE(page.questions, QStringList{"info|change value of LOG_BACKEND_TYPE to 2.5"});
+    QCOMPARE(sets.size(), 0);
+
+    page.answer = true;
+    page.setParamBtn()->click();
+    QCOMPARE(sets.size(), 1);
+    QCOMPARE(sets.first().at(0).toByteArray(), QByteArray("LOG_BACKEND_TYPE"));
+    QCOMPARE(sets.first().at(1).toFloat(), 2.5f);
+    QCOMPARE(sets.first().at(2).value<ushort>(), ushort(9));
+    QCOMPARE(page.changedRow(), 5); // kept
+    QVERIFY(m_popups.isEmpty());
+
+    // The echo is appended as a new row.
+    page.recParamInfo(2.5f, 8, 5, "LOG_BACKEND_TYPE", 9);
+    QCOMPARE(page.tableWidget()->rowCount(), 9);
+}
+
+void TestParamPage::setParamRefusals()
+{
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    feed(page, {{"A", 1, 9}, {"B", 2, 9}});
+    QSignalSpy sets(sharedLink(), &MavlinkHandler::setParamValueSignal);
+    page.setParamBtn()->click();
+    QCOMPARE(m_popups.size(), 1);
+    QCOMPARE(m_popups[0].title, QString("Warning"));
+    QCOMPARE(m_popups[0].text, QString("no change"));
+    QCOMPARE(m_popups[0].closeAfterMs, 1000);
+    QCOMPARE(m_popups[0].icon, QMessageBox::Information);
+    QVERIFY(page.questions.isEmpty());
+
+    // A value that is not a number is not written as 0.
+    page.tableWidget()->item(1, 1)->setText("fast");
+    page.setParamBtn()->click();
+    QCOMPARE(page.questions.size(), 1);
+    QCOMPARE(sets.size(), 0);
+    QCOMPARE(m_popups.size(), 2);
+    QCOMPARE(m_popups[1].text, QString("fast is not a number"));
+}
+
+void TestParamPage::againstSimulator()
+{
+    // The page over the shared link against zorvan-sim fmu on UDP (the link opened on free ports
+    // instead of the page's fixed 7001 -> 7000): list, filter, write, echo.
+    const QString file = m_dir.filePath("sim.params");
+    QFile params(file);
+    QVERIFY(params.open(QIODevice::WriteOnly));
+    params.write("ACRO_RP_RATE,360\nCOMPASS_OFS_X,12.5\nSERIAL0_PROTOCOL,2,2\nCOMPASS_USE,1,2\n");
+    params.close();
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", file, "--v1"}));
+    Page page;
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = TestPorts::freeUdpPort();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    emit sharedLink()->openDeviceSignal(d, true);
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+
+    page.getListBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+    QTableWidget *table = page.tableWidget();
+    QCOMPARE(table->rowCount(), 4);
+    QCOMPARE(table->item(2, 0)->text(), QString("SERIAL0_PROTOCOL"));
+    QCOMPARE(page.progress()->value(), 4);
+    page.searchLine()->setText("compass");
+    QVERIFY(table->isRowHidden(0));
+    QVERIFY(!table->isRowHidden(1));
+
+    table->item(1, 1)->setText("-3.25");
+    page.setParamBtn()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 5, 10000);
+    QCOMPARE(table->item(4, 0)->text(), QString("COMPASS_OFS_X"));
+    QCOMPARE(table->item(4, 1)->text(), QString("-3.25"));
+    QVERIFY(!table->isRowHidden(4));
+
+    emit sharedLink()->openDeviceSignal(d, false);
+    QTRY_VERIFY_WITH_TIMEOUT(page.connectBtn()->isEnabled(), 10000);
+}
+
+QTEST_MAIN(TestParamPage)
+#include "tst_parampage.moc"
