@@ -3,8 +3,11 @@
 #include "TApp.h"
 #include "TMsgManager.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QList>
 #include <QMetaEnum>
+#include <QPointer>
 #include <QMutexLocker>
 #include <QThread>
 #include <QTimer>
@@ -60,12 +63,37 @@ void IOHandler::setUp(int id, bool ownThread)
     }
 }
 
+namespace {
+// Worker threads of links built before the application object exists (the hub's shared link is
+// built during static initialisation): an event loop cannot run before it, so they start with it.
+QList<QPointer<QThread>> &threadsWaitingForApplication()
+{
+    static QList<QPointer<QThread>> threads;
+    return threads;
+}
+
+void startThreadsWaitingForApplication()
+{
+    const auto threads = threadsWaitingForApplication();
+    threadsWaitingForApplication().clear();
+    for (const QPointer<QThread> &thread : threads) {
+        if (thread)
+            thread->start(QThread::InheritPriority);
+    }
+}
+} // namespace
+
 void IOHandler::startLink()
 {
-    if (m_workerThread)
-        m_workerThread->start(QThread::InheritPriority);
-    else
+    if (!m_workerThread) {
         init();
+    } else if (QCoreApplication::instance()) {
+        m_workerThread->start(QThread::InheritPriority);
+    } else {
+        if (threadsWaitingForApplication().isEmpty())
+            qAddPreRoutine(startThreadsWaitingForApplication);
+        threadsWaitingForApplication().append(m_workerThread);
+    }
 }
 
 IOHandler::~IOHandler()
