@@ -17,6 +17,8 @@
 #include "flylink/FlyMessages.h"
 #include "flylink/TelemetryRecord.h"
 #include "flylink/TransportCommand.h"
+#include "mavlink/MavlinkFrame.h"
+#include "mavlink/MavlinkMessages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -55,21 +57,6 @@ QByteArray logBytes(quint16 id, quint32 offset, int count)
 template <typename T> void put(QByteArray &p, int offset, T v)
 {
     FlyLe::put<T>(reinterpret_cast<uchar *>(p.data()) + offset, v);
-}
-
-// CRC-16/MCRF4XX of MAVLink over bytes, then the message's extra byte.
-quint16 mavlinkCrc(const QByteArray &bytes, quint8 extra)
-{
-    quint16 crc = 0xFFFF;
-    auto acc = [&crc](quint8 b) {
-        quint8 tmp = b ^ quint8(crc & 0xFF);
-        tmp ^= quint8(tmp << 4);
-        crc = quint16((crc >> 8) ^ (tmp << 8) ^ (tmp << 3) ^ (tmp >> 4));
-    };
-    for (char c : bytes)
-        acc(quint8(c));
-    acc(extra);
-    return crc;
 }
 
 class InsUnit : public QObject
@@ -427,16 +414,19 @@ private:
 
     void sendMavlinkHeartbeat()
     {
-        QByteArray f;
-        f.append(char(0xFD)).append(char(9)).append(char(0)).append(char(0)).append(char(m_seq++));
-        f.append(char(m_sysId)).append(char(1)).append(char(0)).append(char(0)).append(char(0));
-        f.append(QByteArray(4, '\0'));      // custom mode
-        f.append(char(18)).append(char(3)); // type onboard controller, ArduPilot autopilot
-        f.append(char(0)).append(char(4)).append(char(3));
-        const quint16 crc = mavlinkCrc(f.mid(1), 50);
-        f.append(char(crc & 0xFF)).append(char(crc >> 8));
+        mavlink_heartbeat_t hb;
+        hb.type = 18;     // onboard controller
+        hb.autopilot = 3; // ArduPilot-style firmware
+        hb.base_mode = 0;
+        hb.system_status = 4; // active
+        hb.mavlink_version = 3;
+        uint8_t payload[mavlink_heartbeat_t::LEN];
+        hb.encode(payload);
+        mavlink_message_t msg;
+        MavlinkFrame::finalize(msg, mavlink_heartbeat_t::MSG_ID, payload, mavlink_heartbeat_t::LEN, m_mavlinkTx,
+                               m_sysId, 1);
         if (!silent() && !rebooting())
-            m_endpoint->send(f);
+            m_endpoint->send(MavlinkFrame::serialize(msg));
     }
 
     void onLogList(quint16 id)
@@ -516,6 +506,7 @@ private:
     QElapsedTimer m_clock;
     quint64 m_ticks = 0;
     quint8 m_seq = 0;
+    MavlinkTxChannel m_mavlinkTx;
     quint8 m_sysId = 1;
     bool m_mavlinkMode = false;
     qint64 m_rebootUntil = 0;
