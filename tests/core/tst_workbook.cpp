@@ -5,26 +5,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <quazip.h>
-#include <quazipfile.h>
+#include "TestFiles.h"
 
 namespace {
 using Parts = QList<QPair<QString, QByteArray>>;
 
 bool writeZip(const QString &path, const Parts &parts)
 {
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &part : parts) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first)))
-            return false;
-        file.write(part.second);
-        file.close();
-    }
-    zip.close();
-    return zip.getZipError() == 0;
+    return TestFiles::writeZip(path, parts);
 }
 
 const char *kRelsNs = "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <quazip.h>
+#include <quazipfile.h>
+
 bool TestFiles::write(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
@@ -13,6 +16,22 @@ QByteArray TestFiles::read(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool TestFiles::writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts)
+{
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate))
+        return false;
+    for (const auto &part : parts) {
+        QuaZipFile file(&zip);
+        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first)))
+            return false;
+        file.write(part.second);
+        file.close();
+    }
+    zip.close();
+    return zip.getZipError() == 0;
 }
 
 TestFiles::ProgramRun TestFiles::run(const QString &program, const QStringList &args, const QProcessEnvironment &env,

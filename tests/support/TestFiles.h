@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,9 @@ namespace TestFiles {
 bool write(const QString &path, const QByteArray &bytes);
 // The whole file, or empty when it cannot be read.
 QByteArray read(const QString &path);
+
+// Writes a zip archive (an .xlsx workbook, say) of the given (name, content) parts.
+bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts);
 
 struct ProgramRun
 {

@@ -19,8 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <quazip.h>
-#include <quazipfile.h>
+#include "TestFiles.h"
 
 namespace {
 // The page with its question answered by the test.
@@ -64,17 +63,7 @@ bool writeWorkbook(const QString &path, const QList<QStringList> &rows)
         {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
                                        "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
         {"xl/worksheets/sheet1.xml", sheet}};
-    QuaZip zip(path);
-    if (!zip.open(QuaZip::mdCreate))
-        return false;
-    for (const auto &part : parts) {
-        QuaZipFile file(&zip);
-        if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(part.first)))
-            return false;
-        file.write(part.second);
-    }
-    zip.close();
-    return true;
+    return TestFiles::writeZip(path, parts);
 }
 
 IOHandler::DeviceInfo record(int id, const QString &name = QString())
