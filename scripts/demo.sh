@@ -40,11 +40,12 @@ start_unit() {
 
 # Simulated units (each feature adds its own here):
 start_unit "Simulated USB bootloader" bootloader --erase-ms 1500
+# The Param and Log tabs reach the FMU over UDP (127.0.0.1:7001 -> 7000) or over USB (its pseudo-terminal).
 start_unit "Simulated FMU (MAVLink)" fmu --udp 127.0.0.1:7000
+start_unit "Simulated FMU (MAVLink) serial" fmu
 start_unit "Simulated FMU console" console
+# UDP 7000 is the FMU's; the inertial unit is on its pseudo-terminal (the ORVE panel's serial mode).
 start_unit "Simulated ORVE inertial unit" ins
-# The Transport page and the ORVE panel's UDP mode talk to 127.0.0.1:7000.
-start_unit "Simulated ORVE inertial unit (UDP)" ins --udp 127.0.0.1:7000 --target 127.0.0.1:7001
 
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"
