@@ -239,7 +239,7 @@ bool MavlinkHandler::log_file_start(uint16_t index)
     QString path = QStringLiteral("log/flight/%1_%2.bin").arg(entry.id).arg(stamp);
     for (int n = 1; QFile::exists(path); ++n)
         path = QStringLiteral("log/flight/ID%1_%2_%3.bin").arg(entry.id).arg(stamp).arg(n);
-    qDebug() << "log save path:" << path;
+    qDebug().noquote() << "log save path:" << path;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qDebug() << "打开文件错误" << path << file.errorString();
