@@ -41,6 +41,8 @@ start_unit() {
 # Simulated units (each feature adds its own here):
 start_unit "Simulated USB bootloader" bootloader --erase-ms 1500
 start_unit "Simulated FMU (MAVLink)" fmu --udp 127.0.0.1:7000
+# Its logs (Log tab) come with loss, duplicates, reordering and late chunks, over USB or UDP 7000.
+start_unit "Simulated FMU (MAVLink, lossy logs)" fmu --drop 3 --dup 3 --reorder --late-ms 300
 start_unit "Simulated FMU console" console
 start_unit "Simulated ORVE inertial unit" ins
 # The Transport page and the ORVE panel's UDP mode talk to 127.0.0.1:7000.

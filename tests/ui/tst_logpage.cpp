@@ -7,6 +7,8 @@
 #include "TApp.h"
 #include "TestFiles.h"
 #include "TestPorts.h"
+#include "ZtResources.h"
+#include "app/AppTranslation.h"
 #include "app/TimedPopup.h"
 #include "maintenance/LogManagerWidget.h"
 #include "mavlink/LogPattern.h"
@@ -19,6 +21,7 @@
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -86,6 +89,7 @@ private slots:
     void progressAndCancelButtons();
     void eraseAsksFirst();
     void downloadsAgainstSimulator();
+    void chineseTexts();
 
 private:
     QList<TimedPopup::Shown> m_popups;
@@ -272,6 +276,18 @@ void TestLogPage::downloadsAgainstSimulator()
 
     emit sharedLink()->openDeviceSignal(d, false);
     QTRY_VERIFY_WITH_TIMEOUT(page.button("Conncet")->isEnabled(), Wait);
+}
+
+void TestLogPage::chineseTexts()
+{
+    ZtResources::init();
+    QTranslator translator;
+    QVERIFY(AppTranslation::installForLocale(QStringLiteral("zh_CN"), &translator));
+    Page page;
+    QCoreApplication::removeTranslator(&translator);
+    for (const char *text : {"连接", "断开", "获取日志列表", "下载", "取消", "清除日志"})
+        QVERIFY2(page.button(QString::fromUtf8(text)), text);
+    QCOMPARE(page.table()->horizontalHeaderItem(4)->text(), QString::fromUtf8("进度"));
 }
 
 QTEST_MAIN(TestLogPage)
