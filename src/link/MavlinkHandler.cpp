@@ -150,10 +150,10 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
         emit logDownloadProgress(currentId, d.ofs, m_download->total());
         break;
     case LogDownload::Fed::WindowComplete:
-        emit logDownloadProgress(currentId, d.ofs, m_download->total());
-        if (!appendWindow(r.windowBytes))
-            break;
+        // The next window is asked for first: the unit sends while the file is written.
         send_log_req_data({r.next.ofs, r.next.count, r.next.id});
+        emit logDownloadProgress(currentId, d.ofs, m_download->total());
+        appendWindow(r.windowBytes);
         break;
     case LogDownload::Fed::Finished: {
         if (!appendWindow(r.windowBytes))
