@@ -157,6 +157,7 @@ class TestLogHandler : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
+    void metaObjectOrder();
     void listRequestAndEntries();
     void downloadAcrossGapsAndLateChunks();
     void givesUpAfterSixFruitlessReRequests();
@@ -175,6 +176,37 @@ void TestLogHandler::cleanupTestCase()
 {
     qInstallMessageHandler(nullptr);
     QDir("log").removeRecursively();
+}
+
+void TestLogHandler::metaObjectOrder()
+{
+    // Callers invoke the link's slots by name and index: signals first, then the slots in this order.
+    const QMetaObject &mo = MavlinkHandler::staticMetaObject;
+    QStringList names;
+    for (int i = mo.methodOffset(); i < mo.methodCount(); ++i)
+        names << QString::fromLatin1(mo.method(i).name());
+    QCOMPARE(names, (QStringList{"log_list_start_signal",
+                                 "recLogInfo",
+                                 "recLogData",
+                                 "clearLogSignal",
+                                 "logDownloadProgress",
+                                 "requestParamListSignal",
+                                 "setParamValueSignal",
+                                 "recParamInfo",
+                                 "sendMavlinkMsgSignal",
+                                 "decodeMavlinkData",
+                                 "log_list_start",
+                                 "addDownloadIdToList",
+                                 "log_download_start",
+                                 "log_download_do_next_start",
+                                 "log_file_start",
+                                 "send_log_req_data",
+                                 "log_download_cancel_all",
+                                 "clearAllLog",
+                                 "log_file_timer_callback",
+                                 "requestParamList",
+                                 "setParamValue",
+                                 "sendMavlinkMsg"}));
 }
 
 void TestLogHandler::listRequestAndEntries()
