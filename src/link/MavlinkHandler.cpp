@@ -135,8 +135,9 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
         return;
     }
     const int count = std::min<int>(d.count, int(sizeof d.data));
+    const quint32 now = logNowMs();
     const LogDownload::FeedResult r =
-        m_download->feed(d.id, d.ofs, QByteArray(reinterpret_cast<const char *>(d.data), count), logNowMs());
+        m_download->feed(d.id, d.ofs, QByteArray(reinterpret_cast<const char *>(d.data), count), now);
     if (r.rerequest) { // the unit sent all it was asked for, but chunks were lost on the way
         qDebug() << "request gaps" << r.next.ofs << r.next.count;
         send_log_req_data({r.next.ofs, r.next.count, r.next.id});
@@ -147,7 +148,13 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
     case LogDownload::Fed::Duplicate:
         break;
     case LogDownload::Fed::Accepted:
-        emit logDownloadProgress(currentId, d.ofs, m_download->total());
+        // At most one report per ProgressIntervalMs: a report per chunk (tens of thousands a second
+        // on a fast link) costs the link's thread more than the transfer itself.
+        if (!m_progressReported || quint32(now - m_lastProgressMs) >= ProgressIntervalMs) {
+            m_progressReported = true;
+            m_lastProgressMs = now;
+            emit logDownloadProgress(currentId, d.ofs, m_download->total());
+        }
         break;
     case LogDownload::Fed::WindowComplete:
         // The next window is asked for first: the unit sends while the file is written.
@@ -256,6 +263,7 @@ bool MavlinkHandler::log_file_start(uint16_t index)
     }
     currentId = entry.id;
     m_download.reset(new LogDownload(entry.id, entry.size, logNowMs()));
+    m_progressReported = false;
     if (!logTimer) {
         logTimer = new QTimer(this); // on the link's thread, like the handler
         logTimer->setInterval(100);

@@ -37,14 +37,17 @@ Q_DECLARE_METATYPE(log_request_data_t)
 // erases them (LOG_ERASE) and downloads queued log ids one after another into log/flight under the
 // working directory. A download moves in windows (LogDownload places every LOG_DATA by its offset,
 // re-requests what is missing after a second without a new byte and gives up after six fruitless
-// re-requests); a 100 ms timer on the link's thread supervises it. logDownloadProgress reports every
-// accepted chunk's offset and, once the file is whole, the log's size as currentSize.
+// re-requests); a 100 ms timer on the link's thread supervises it. logDownloadProgress reports the
+// offset of an accepted chunk (the first, then at most one every ProgressIntervalMs, and the chunk
+// that completes each window) and, once the file is whole, the log's size as currentSize.
 // addDownloadIdToList, log_download_start and log_download_cancel_all are invoked queued on the
 // link's thread: the log state is not locked.
 class MavlinkHandler : public IOHandler
 {
     Q_OBJECT
 public:
+    static constexpr quint32 ProgressIntervalMs = 20;
+
     MavlinkHandler(int id, bool ownThread, QObject *parent = nullptr);
     ~MavlinkHandler() override;
 
@@ -138,6 +141,8 @@ private:
     QString logFile;
     QList<quint16> downloadIds;
     std::function<quint32()> m_logClock;
+    bool m_progressReported = false; // a report of the current download was emitted
+    quint32 m_lastProgressMs = 0;
     mutable std::mutex m_pathsMutex;
     QHash<ushort, QString> m_logPaths;
 

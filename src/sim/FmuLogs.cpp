@@ -14,7 +14,7 @@
 
 namespace {
 constexpr quint32 kChunk = 90;
-constexpr int kUdpBurst = 24;              // chunks per millisecond tick on UDP (about 2 MB/s)
+constexpr int kUdpBurst = 32; // chunks per millisecond tick on UDP (about 2.9 MB/s)
 constexpr int kTerminalBurst = 64;         // chunks per turn on a terminal, while it drains
 constexpr qint64 kTerminalBacklog = 4096;  // bytes the terminal may hold before the stream waits
 constexpr quint32 kFirstTime = 1740819907; // 2025-03-01 09:05:07 UTC

@@ -256,6 +256,13 @@ void TestLogHandler::downloadAcrossGapsAndLateChunks()
 
     // Chunk 900 is lost; a chunk of the next window and one of another log change nothing.
     f.chunks(4, 0, 9000, {900});
+    // The first accepted chunk is reported, then at most one every ProgressIntervalMs.
+    QCOMPARE(progress.size(), 1);
+    QCOMPARE(progress[0], (QList<QVariant>{4, 0u, 100000u}));
+    f.now += MavlinkHandler::ProgressIntervalMs;
+    f.chunk(4, 9000, 90);
+    QCOMPARE(progress.size(), 2);
+    QCOMPARE(progress[1], (QList<QVariant>{4, 9000u, 100000u}));
     const int reports = progress.size();
     f.chunk(4, 46080, 90);
     f.chunk(7, 990, 90);
