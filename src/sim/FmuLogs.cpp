@@ -14,7 +14,7 @@
 
 namespace {
 constexpr quint32 kChunk = 90;
-constexpr int kUdpBurst = 32; // chunks per millisecond tick on UDP (about 2.9 MB/s)
+constexpr int kUdpBurst = 32;              // chunks per millisecond tick on UDP (about 2.9 MB/s)
 constexpr int kTerminalBurst = 64;         // chunks per turn on a terminal, while it drains
 constexpr qint64 kTerminalBacklog = 4096;  // bytes the terminal may hold before the stream waits
 constexpr quint32 kFirstTime = 1740819907; // 2025-03-01 09:05:07 UTC
@@ -37,15 +37,15 @@ QVector<FmuLog> FmuLogService::defaultLogs()
 {
     QVector<FmuLog> logs;
     QString error;
-    parseSpec(QStringLiteral("1:100000,2:0,3:46080,4:250000,5:1048576"), logs, error);
+    parseLogList(QStringLiteral("1:100000,2:0,3:46080,4:250000,5:1048576"), logs, error);
     return logs;
 }
 
-bool FmuLogService::parseSpec(const QString &spec, QVector<FmuLog> &out, QString &error)
+bool FmuLogService::parseLogList(const QString &list, QVector<FmuLog> &out, QString &error)
 {
     out.clear();
     QSet<quint16> seen;
-    for (const QString &item : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList parts = item.split(QLatin1Char(':'));
         bool okId = false, okSize = false;
         const uint id = parts.size() == 2 ? parts[0].trimmed().toUInt(&okId) : 0;

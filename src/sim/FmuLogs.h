@@ -42,8 +42,8 @@ public:
 
     // The default set: a few logs of assorted sizes, one of them empty.
     static QVector<FmuLog> defaultLogs();
-    // Parses "ID:SIZE[,ID:SIZE...]"; false with error set on a bad spec (ids 1..65534, no repeats).
-    static bool parseSpec(const QString &spec, QVector<FmuLog> &out, QString &error);
+    // Parses "ID:SIZE[,ID:SIZE...]"; false with error set on a bad list (ids 1..65534, no repeats).
+    static bool parseLogList(const QString &list, QVector<FmuLog> &out, QString &error);
 
 private:
     void requestList(const mavlink_message_t &msg);

@@ -46,7 +46,7 @@ int runFmu(const QStringList &argsIn)
                 return usageError(QStringLiteral("--seed takes an unsigned number"));
         } else if (a == QLatin1String("--logs") && hasValue) {
             QString error;
-            if (!FmuLogService::parseSpec(args[++i], logs, error))
+            if (!FmuLogService::parseLogList(args[++i], logs, error))
                 return usageError(QStringLiteral("--logs: ") + error);
         } else if (a == QLatin1String("--dup") && hasValue) {
             logOptions.dupPercent = args[++i].toDouble(&ok);
