@@ -88,6 +88,7 @@ private slots:
     void rowsFromEntries();
     void progressAndCancelButtons();
     void eraseAsksFirst();
+    void downloadAgainAfterTheLinkDroppedAnId();
     void downloadsAgainstSimulator();
     void chineseTexts();
 
@@ -222,6 +223,29 @@ void TestLogPage::eraseAsksFirst()
     page.answer = true;
     page.button("ClearLog")->click();
     QCOMPARE(erase.size(), 1);
+}
+
+QStringList &debugLines()
+{
+    static QStringList lines;
+    return lines;
+}
+
+void TestLogPage::downloadAgainAfterTheLinkDroppedAnId()
+{
+    // The page lists log 1, the link's own list does not hold it (a newer list lost it): the link
+    // drops the id; pressing Download again asks again instead of doing nothing.
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    page.onRecLogInfo(1, 100, Time, 1);
+    page.tick(0);
+    debugLines().clear();
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { debugLines() << text; });
+    page.button("Download")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(debugLines().count("no log entry for 1"), 1, Wait);
+    page.button("Download")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(debugLines().count("no log entry for 1"), 2, Wait);
+    qInstallMessageHandler(nullptr);
 }
 
 void TestLogPage::downloadsAgainstSimulator()

@@ -105,7 +105,13 @@ void LogManagerWidget::initSlots()
     connect(cancelButton, &QPushButton::clicked, this, &LogManagerWidget::cancelSlot);
     connect(getListButton, &QPushButton::clicked, this, &LogManagerWidget::getListSlot);
     connect(clearButton, &QPushButton::clicked, this, &LogManagerWidget::clearSlot);
-    connect(downloadButton, &QPushButton::clicked, this, &LogManagerWidget::requestLogData);
+    connect(downloadButton, &QPushButton::clicked, this, [this] {
+        // Pressed while no download is reported: ids the link dropped (a log no longer in its list)
+        // may be ticked again; the link itself never queues an id twice or the one it is fetching.
+        if (!downloading)
+            submittedIds.clear();
+        requestLogData();
+    });
 }
 
 void LogManagerWidget::updateSerialUi(bool conState)
@@ -217,6 +223,7 @@ void LogManagerWidget::logDownloadProgress(int id, uint currentSize, uint totalS
 {
     if (id < 1 || id > table->rowCount())
         return;
+    downloading = true;
     downloadButton->setEnabled(false);
     getListButton->setEnabled(false);
     cancelButton->setEnabled(true);
@@ -240,6 +247,7 @@ void LogManagerWidget::downloadFinish(int id)
         }
     }
     submittedIds.remove(ushort(id));
+    downloading = false;
     downloadButton->setEnabled(true);
     getListButton->setEnabled(true);
     cancelButton->setEnabled(false);
@@ -251,6 +259,7 @@ void LogManagerWidget::cancelSlot()
     if (link)
         QMetaObject::invokeMethod(link, "log_download_cancel_all", Qt::QueuedConnection);
     submittedIds.clear();
+    downloading = false;
     downloadButton->setEnabled(true);
     getListButton->setEnabled(true);
     cancelButton->setEnabled(false);

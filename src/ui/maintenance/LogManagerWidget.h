@@ -72,4 +72,5 @@ private:
     int linkId = 6;
     MavlinkHandler *link = nullptr;
     QSet<ushort> submittedIds; // handed to the link, neither finished nor cancelled
+    bool downloading = false;  // a progress report came after the last finish or cancel
 };
