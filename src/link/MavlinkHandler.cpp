@@ -137,7 +137,7 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
     const int count = std::min<int>(d.count, int(sizeof d.data));
     const quint32 now = logNowMs();
     const LogDownload::FeedResult r =
-        m_download->feed(d.id, d.ofs, QByteArray(reinterpret_cast<const char *>(d.data), count), now);
+        m_download->feed(d.id, d.ofs, QByteArray::fromRawData(reinterpret_cast<const char *>(d.data), count), now);
     if (r.rerequest) { // the unit sent all it was asked for, but chunks were lost on the way
         qDebug() << "request gaps" << r.next.ofs << r.next.count;
         send_log_req_data({r.next.ofs, r.next.count, r.next.id});

@@ -49,11 +49,13 @@ LogDownload::FeedResult LogDownload::feed(quint16 id, quint32 ofs, const QByteAr
             ++m_chunksIgnored;
             return result;
         }
+        const char *src = bytes.constData();
+        char *dst = m_window.data();
         for (quint64 pos = from; pos < to; ++pos) {
             const quint32 i = quint32(pos - m_windowStart);
             if (!m_have[i]) {
                 m_have[i] = true;
-                m_window[int(i)] = bytes.at(int(pos - ofs));
+                dst[i] = src[pos - ofs];
                 ++m_windowFilled;
                 placedNew = true;
             }
