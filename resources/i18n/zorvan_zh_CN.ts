@@ -48,6 +48,57 @@
     </message>
 </context>
 <context>
+    <name>LogManagerWidget</name>
+    <message>
+        <source>INS_USB:</source>
+        <translation>INS_USB：</translation>
+    </message>
+    <message>
+        <source>Conncet</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>DisConnect</source>
+        <translation>断开</translation>
+    </message>
+    <message>
+        <source>GetLogList</source>
+        <translation>获取日志列表</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>下载</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>ClearLog</source>
+        <translation>清除日志</translation>
+    </message>
+    <message>
+        <source>Select</source>
+        <translation>选择</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>编号</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>大小</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>进度</translation>
+    </message>
+    <message>
+        <source>DateTime</source>
+        <translation>日期时间</translation>
+    </message>
+</context>
+<context>
     <name>MainWidget</name>
     <message>
         <source>Please connect FMU-USB port of Zorvan with Type-C cable</source>

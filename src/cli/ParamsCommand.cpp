@@ -1,8 +1,7 @@
 // zorvan-cli params: read the whole parameter list or write one parameter over the MAVLink link.
 #include "CliCommands.h"
 #include "LinkOptions.h"
-#include "MavlinkHandler.h"
-#include "TApp.h"
+#include "MavlinkSession.h"
 
 #include "mavlink/ParamList.h"
 
@@ -33,66 +32,7 @@ int fail(int code, const QString &text)
     return code;
 }
 
-// The hub with its shared MAVLink link, opened on the command line's link options.
-class ParamsSession : public QObject
-{
-public:
-    explicit ParamsSession(const LinkOptions &options) : m_options(options), m_hub(QStringLiteral("./cfg/param.ini"))
-    {
-        // Pop-ups of the link become lines on stderr.
-        TMsgManager::setPopupPresenter([](TMsgManager::PopupIcon, const QString &title, const QString &text, int) {
-            err() << "params: " << title.trimmed() << ": " << text << Qt::endl;
-        });
-        m_link = qobject_cast<MavlinkHandler *>(m_hub.links()->find(TApp::SharedMavlinkLinkId));
-    }
-    ~ParamsSession() override { TMsgManager::setPopupPresenter({}); }
-
-    MavlinkHandler *link() const { return m_link; }
-
-    // Opens the link; false when it did not open within a few seconds.
-    bool open()
-    {
-        if (!m_link)
-            return false;
-        IOHandler::DeviceInfo d;
-        d.id = TApp::SharedMavlinkLinkId;
-        if (m_options.serial) {
-            d.conType = IOHandler::ConSerial;
-            d.name = m_options.serialPath;
-            d.baudRate = m_options.baud;
-            d.dataBits = 8;
-            d.stopBits = 1;
-            d.parity = 0;
-        } else {
-            d.conType = IOHandler::ConUdp;
-            d.localIp = m_options.localIp;
-            d.localPort = m_options.localPort;
-            d.targetIp = m_options.targetIp;
-            d.targetPort = m_options.targetPort;
-        }
-        int result = -1;
-        QEventLoop loop;
-        connect(&m_hub, QOverload<int, int, QVariant>::of(&TApp::TAppEvent), &loop, [&](int event, int id, QVariant) {
-            if (id != TApp::SharedMavlinkLinkId || result >= 0)
-                return;
-            if (event == TApp::EventLinkOpened || event == TApp::EventOpenFailed) {
-                result = event;
-                loop.quit();
-            }
-        });
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        emit m_link->openDeviceSignal(d, true);
-        loop.exec();
-        return result == TApp::EventLinkOpened;
-    }
-
-private:
-    LinkOptions m_options;
-    TApp m_hub;
-    MavlinkHandler *m_link = nullptr;
-};
-
-int runList(ParamsSession &session, double timeoutS)
+int runList(MavlinkSession &session, double timeoutS)
 {
     ParamListCollector list;
     QEventLoop loop;
@@ -134,7 +74,7 @@ int runList(ParamsSession &session, double timeoutS)
     return 0;
 }
 
-int runSet(ParamsSession &session, const QByteArray &name, float value, int type)
+int runSet(MavlinkSession &session, const QByteArray &name, float value, int type)
 {
     bool echoed = false;
     float echo = 0;
@@ -222,7 +162,7 @@ int runParams(const QStringList &argsIn)
 
     if (!verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    ParamsSession session(link);
+    MavlinkSession session(link, QStringLiteral("params"));
     if (!session.open())
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
     return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, value, type);

@@ -2,12 +2,28 @@
 
 #include "IOHandler.h"
 
+#include "mavlink/LogDownload.h"
 #include "mavlink/MavlinkLinkEngine.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <mutex>
+
+class QTimer;
+
+// The argument of MavlinkHandler::send_log_req_data: one LOG_REQUEST_DATA.
+struct log_request_data_t
+{
+    quint32 ofs = 0;   // byte offset of the first byte asked for
+    quint32 count = 0; // bytes asked for
+    quint16 id = 0;    // log id
+};
+Q_DECLARE_METATYPE(log_request_data_t)
 
 // The maintenance side's MAVLink link (link id 6, shared by the Param and Log pages): an IOHandler
 // whose received bytes are parsed as MAVLink (channel 0) and dispatched by message id, with the
@@ -16,15 +32,36 @@
 //
 // Callers on other threads emit the request signals (requestParamListSignal, setParamValueSignal,
 // sendMavlinkMsgSignal, and the log requests) and receive recParamInfo and the log signals queued.
+//
+// The log service lists the unit's logs (LOG_REQUEST_LIST; every LOG_ENTRY forwarded as recLogInfo),
+// erases them (LOG_ERASE) and downloads queued log ids one after another into log/flight under the
+// working directory. A download moves in windows (LogDownload places every LOG_DATA by its offset,
+// re-requests what is missing after a second without a new byte and gives up after six fruitless
+// re-requests); a 100 ms timer on the link's thread supervises it. logDownloadProgress reports the
+// offset of an accepted chunk (the first, then at most one every ProgressIntervalMs, and the chunk
+// that completes each window) and, once the file is whole, the log's size as currentSize.
+// addDownloadIdToList, log_download_start and log_download_cancel_all are invoked queued on the
+// link's thread: the log state is not locked.
 class MavlinkHandler : public IOHandler
 {
     Q_OBJECT
 public:
+    static constexpr quint32 ProgressIntervalMs = 20;
+
     MavlinkHandler(int id, bool ownThread, QObject *parent = nullptr);
     ~MavlinkHandler() override;
 
     // A consistent copy of the receive counters (frames ok, checksum errors, sequence gaps); any thread.
     MavlinkLinkCounters counters() const;
+
+    // The file the last download of log id went to (empty when none was started); any thread.
+    QString logFilePath(ushort id) const;
+    // Replaces the millisecond clock of the log download's supervision (tests); the link's thread.
+    void setLogClock(std::function<quint32()> clock) { m_logClock = std::move(clock); }
+    // The log id being downloaded, 0xFFFF when none; the link's thread.
+    quint16 currentLogId() const { return currentId; }
+    // The queued log ids; the link's thread.
+    QList<quint16> queuedLogIds() const { return downloadIds; }
 
 signals:
     // Log service requests and results.
@@ -45,8 +82,24 @@ signals:
 public slots:
     // Parses received bytes and dispatches every complete frame.
     void decodeMavlinkData(QByteArray data);
-    // The log service's slots (list, download queue, window requests, erase, timer) go here, between
-    // decodeMavlinkData and requestParamList.
+    // Clears the entry list and sends LOG_REQUEST_LIST (start 0, end 0xFFFF).
+    void log_list_start();
+    // Queues a log id for download unless it is already queued or being downloaded.
+    void addDownloadIdToList(ushort id);
+    // Starts the next queued download unless one is running.
+    void log_download_start();
+    // Starts the first queued id that has a log entry (ids without one are dropped from the queue).
+    void log_download_do_next_start();
+    // Starts the download of log index into a new file; false when the file cannot be created.
+    bool log_file_start(uint16_t index);
+    // (Re)starts the supervision timer and sends one LOG_REQUEST_DATA.
+    bool send_log_req_data(log_request_data_t datainfo);
+    // Stops the current download and empties the queue.
+    void log_download_cancel_all();
+    // Sends LOG_ERASE.
+    void clearAllLog();
+    // The 100 ms supervision tick of the current download.
+    void log_file_timer_callback();
 
     // Sends PARAM_REQUEST_LIST.
     void requestParamList();
@@ -64,6 +117,35 @@ protected:
     MavlinkLinkEngine m_engine;
 
 private:
+    struct LogEntry
+    {
+        quint32 time_utc = 0;
+        quint32 size = 0;
+        quint16 id = 0;
+        quint16 num_logs = 0;
+        quint16 last_log_num = 0;
+    };
+
+    void handleLogEntry(const mavlink_message_t &msg);
+    void handleLogData(const mavlink_message_t &msg);
+    // Writes one finished window to the end of the file; false (and a debug line) when it cannot.
+    bool appendWindow(const QByteArray &bytes);
+    void logFileStop();
+    quint32 logNowMs() const;
+
+    QList<LogEntry> logEntries;
+    // The download in progress.
+    QTimer *logTimer = nullptr;
+    quint16 currentId = 0xFFFF;
+    std::unique_ptr<LogDownload> m_download; // null when idle or after a failed file write
+    QString logFile;
+    QList<quint16> downloadIds;
+    std::function<quint32()> m_logClock;
+    bool m_progressReported = false; // a report of the current download was emitted
+    quint32 m_lastProgressMs = 0;
+    mutable std::mutex m_pathsMutex;
+    QHash<ushort, QString> m_logPaths;
+
     mutable std::mutex m_countersMutex; // a standard mutex, so ThreadSanitizer sees the ordering
     MavlinkLinkCounters m_counters;     // copy of the engine's counters, published after every chunk
 };

@@ -1,4 +1,5 @@
-// zorvan-sim fmu: the simulated flight-control unit (MAVLink 2 parameter service).
+// zorvan-sim fmu: the simulated flight-control unit (MAVLink 2 parameter and log services).
+#include "FmuLogs.h"
 #include "FmuParams.h"
 #include "FmuUnit.h"
 #include "SimEndpoint.h"
@@ -23,6 +24,8 @@ int runFmu(const QStringList &argsIn)
 
     FmuUnit::Options options;
     QString paramsFile;
+    FmuLogService::Options logOptions;
+    QVector<FmuLog> logs = FmuLogService::defaultLogs();
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -41,6 +44,20 @@ int runFmu(const QStringList &argsIn)
             options.seed = args[++i].toUInt(&ok);
             if (!ok)
                 return usageError(QStringLiteral("--seed takes an unsigned number"));
+        } else if (a == QLatin1String("--logs") && hasValue) {
+            QString error;
+            if (!FmuLogService::parseLogList(args[++i], logs, error))
+                return usageError(QStringLiteral("--logs: ") + error);
+        } else if (a == QLatin1String("--dup") && hasValue) {
+            logOptions.dupPercent = args[++i].toDouble(&ok);
+            if (!ok || logOptions.dupPercent < 0 || logOptions.dupPercent > 100)
+                return usageError(QStringLiteral("--dup takes a percentage 0..100"));
+        } else if (a == QLatin1String("--reorder")) {
+            logOptions.reorder = true;
+        } else if (a == QLatin1String("--late-ms") && hasValue) {
+            logOptions.lateMs = args[++i].toInt(&ok);
+            if (!ok || logOptions.lateMs < 0)
+                return usageError(QStringLiteral("--late-ms takes milliseconds"));
         } else if (a == QLatin1String("--rate") && hasValue) {
             options.rateHz = args[++i].toDouble(&ok);
             if (!ok || options.rateHz < 0)
@@ -59,12 +76,16 @@ int runFmu(const QStringList &argsIn)
     if (!endpoint.open())
         return usageError(endpoint.error());
     FmuUnit unit(&endpoint, params, options);
+    logOptions.seed = options.seed;
+    FmuLogService logService(&unit, &endpoint, logs, logOptions);
     endpoint.announce();
     return QCoreApplication::exec();
 }
 
-CommandTable::Registrar reg(simModes(), "fmu",
-                            "fmu [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--params FILE] "
-                            "[--drop PERCENT] [--seed N] [--v1] [--split] [--rate HZ]",
-                            &runFmu);
+CommandTable::Registrar
+    reg(simModes(), "fmu",
+        "fmu [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--params FILE] "
+        "[--drop PERCENT] [--seed N] [--v1] [--split] [--rate HZ] [--logs ID:SIZE,...] [--dup PERCENT] "
+        "[--reorder] [--late-ms MS]",
+        &runFmu);
 } // namespace

@@ -131,6 +131,31 @@ void TestMavlink::goldenFrames_data()
         QTest::newRow("LOG_REQUEST_DATA") << engine.logRequestData(0, 46080, 3)
                                           << hex("FD 09 00 00 00 00 00 77 00 00 00 00 00 00 00 B4 00 00 03 B5 57");
     }
+    {
+        MavlinkLinkEngine engine;
+        QTest::newRow("LOG_ERASE") << engine.logErase() << hex("FD 01 00 00 00 00 00 79 00 00 00 C6 DD");
+    }
+    {
+        // As the simulated unit (system 1, component 1) sends them.
+        MavlinkTxChannel tx;
+        mavlink_log_entry_t entry;
+        entry.time_utc = 1740819907;
+        entry.size = 100000;
+        entry.id = 3;
+        entry.num_logs = 5;
+        entry.last_log_num = 5;
+        QTest::newRow("LOG_ENTRY") << MavlinkMessages::frame(entry, tx, 1, 1)
+                                   << hex("FD 0D 00 00 00 01 01 76 00 00 C3 CD C2 67 A0 86 01 00 03 00 05 00 05 99 6C");
+        mavlink_log_data_t data;
+        data.ofs = 46080;
+        data.id = 3;
+        data.count = 3;
+        data.data[0] = 1;
+        data.data[1] = 2;
+        data.data[2] = 3;
+        QTest::newRow("LOG_DATA (trimmed)") << MavlinkMessages::frame(data, tx, 1, 1)
+                                            << hex("FD 0A 00 00 01 01 01 78 00 00 00 B4 00 00 03 00 03 01 02 03 2F D3");
+    }
 }
 
 void TestMavlink::goldenFrames()

@@ -17,11 +17,14 @@ void LogDownload::openWindow(quint32 start)
     m_have.assign(m_windowSize, false);
 }
 
-LogDownload::Request LogDownload::missingRequest() const
+LogDownload::Request LogDownload::missingRequest()
 {
     const auto first = std::find(m_have.begin(), m_have.end(), false);
     const quint32 offset = quint32(first - m_have.begin());
-    return {m_windowStart + offset, m_windowSize - offset, m_id};
+    const Request request{m_windowStart + offset, m_windowSize - offset, m_id};
+    m_requestEnd = request.ofs + request.count;
+    m_newSinceRequest = false;
+    return request;
 }
 
 LogDownload::FeedResult LogDownload::feed(quint16 id, quint32 ofs, const QByteArray &bytes, quint32 nowMs)
@@ -46,11 +49,13 @@ LogDownload::FeedResult LogDownload::feed(quint16 id, quint32 ofs, const QByteAr
             ++m_chunksIgnored;
             return result;
         }
+        const char *src = bytes.constData();
+        char *dst = m_window.data();
         for (quint64 pos = from; pos < to; ++pos) {
             const quint32 i = quint32(pos - m_windowStart);
             if (!m_have[i]) {
                 m_have[i] = true;
-                m_window[int(i)] = bytes.at(int(pos - ofs));
+                dst[i] = src[pos - ofs];
                 ++m_windowFilled;
                 placedNew = true;
             }
@@ -58,8 +63,10 @@ LogDownload::FeedResult LogDownload::feed(quint16 id, quint32 ofs, const QByteAr
         if (!placedNew) {
             ++m_chunksDuplicate;
             result.fed = Fed::Duplicate;
+            renewIfServed(result, ofs, bytes.size());
             return result;
         }
+        m_newSinceRequest = true;
     }
 
     ++m_chunksAccepted;
@@ -67,6 +74,7 @@ LogDownload::FeedResult LogDownload::feed(quint16 id, quint32 ofs, const QByteAr
     m_retriesSinceProgress = 0;
     if (m_windowFilled < m_windowSize) {
         result.fed = Fed::Accepted;
+        renewIfServed(result, ofs, bytes.size());
         return result;
     }
 
@@ -85,6 +93,17 @@ LogDownload::FeedResult LogDownload::feed(quint16 id, quint32 ofs, const QByteAr
     result.fed = Fed::WindowComplete;
     result.next = missingRequest();
     return result;
+}
+
+void LogDownload::renewIfServed(FeedResult &result, quint32 ofs, int size)
+{
+    // Only when the request brought new bytes: a gap the unit never fills falls back to the
+    // stall re-requests, which are counted and end in a give-up.
+    if (m_newSinceRequest && quint64(ofs) + quint64(size) >= m_requestEnd) {
+        result.rerequest = true;
+        result.next = missingRequest();
+        ++m_gapRequests;
+    }
 }
 
 LogDownload::TickResult LogDownload::tick(quint32 nowMs)

@@ -15,6 +15,9 @@
 // the file: bytes outside the current window are ignored, bytes already held are kept. After
 // StallMs without a new byte the rest of the window is asked for again, from its first missing byte;
 // after MaxFruitlessRetries such re-requests in a row without a new byte the download gives up.
+// A chunk that brings new bytes up to the end of the last request while the window still has gaps
+// means the unit has sent all it was asked for: the gaps are asked for again at once (result
+// rerequest), without waiting out StallMs, so a steady loss costs a round trip, not a second.
 class LogDownload
 {
 public:
@@ -44,7 +47,8 @@ public:
     {
         Fed fed = Fed::Ignored;
         QByteArray windowBytes; // WindowComplete and Finished: the window's bytes, in file order
-        Request next;           // WindowComplete: the request for the next window
+        Request next;           // WindowComplete: the request for the next window; rerequest: the gaps
+        bool rerequest = false; // the last request is served but gaps remain: send next now
     };
 
     enum class Ticked {
@@ -86,7 +90,8 @@ public:
 
 private:
     void openWindow(quint32 start);
-    Request missingRequest() const;
+    Request missingRequest(); // also notes the request's end
+    void renewIfServed(FeedResult &result, quint32 ofs, int size);
 
     quint16 m_id;
     quint32 m_total;
@@ -96,6 +101,8 @@ private:
     QByteArray m_window;
     std::vector<bool> m_have; // per byte of the current window
     Request m_firstRequest;
+    quint32 m_requestEnd = 0;       // end of the range of the last request handed out
+    bool m_newSinceRequest = false; // new bytes arrived since that request
     quint32 m_lastProgressMs;
     int m_retriesSinceProgress = 0; // re-requests sent since the last new byte
     bool m_finished = false;
@@ -104,4 +111,9 @@ private:
     quint32 m_chunksDuplicate = 0;
     quint32 m_chunksIgnored = 0;
     quint32 m_retriesTotal = 0;
+    quint32 m_gapRequests = 0;
+
+public:
+    // Re-requests of gaps sent at once because the last request had been served.
+    quint32 gapRequests() const { return m_gapRequests; }
 };

@@ -1,0 +1,144 @@
+// zorvan-cli logs list/download/erase against zorvan-sim fmu over loopback UDP and pseudo-terminals,
+// with the simulator's fault knobs on the chunks (loss, duplicates, reordering, late chunks): every
+// downloaded file must equal the simulated log byte for byte.
+#include "SimProcess.h"
+#include "TestFiles.h"
+#include "TestPorts.h"
+
+#include "mavlink/LogPattern.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtTest>
+
+namespace {
+using CliRun = TestFiles::ProgramRun;
+
+QStringList linkArgs(const QString &where)
+{
+    if (where.startsWith("udp "))
+        return {"--udp", QStringLiteral("127.0.0.1:%1").arg(TestPorts::freeUdpPort()), "--target", where.mid(4)};
+    return {"--serial", where};
+}
+
+QStringList lines(const QString &text)
+{
+    return text.split('\n', Qt::SkipEmptyParts);
+}
+
+const QString Logs = QStringLiteral("1:100000,2:0,3:200000");
+constexpr quint32 FirstTime = 1740819907; // the simulator's log times: this + 3600 * id
+} // namespace
+
+class TestLogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void downloadExact_data();
+    void downloadExact();
+    void listAndErase();
+    void badRequests_data();
+    void badRequests();
+};
+
+void TestLogs::init()
+{
+    QDir("log").removeRecursively();
+}
+
+void TestLogs::downloadExact_data()
+{
+    QTest::addColumn<QStringList>("endpoint");
+    QTest::addColumn<QStringList>("knobs");
+    const QStringList udp = {"--udp", "0"};
+    const QStringList pty = {"--pty"};
+    const QStringList faults = {"--drop", "5", "--dup", "5", "--reorder", "--late-ms", "300", "--seed", "11"};
+    QTest::newRow("udp") << udp << QStringList();
+    QTest::newRow("pty") << pty << QStringList();
+    QTest::newRow("udp loss, dup, reorder, late") << udp << faults;
+    QTest::newRow("pty loss, dup, reorder, late, split") << pty << faults + QStringList{"--split"};
+}
+
+void TestLogs::downloadExact()
+{
+    QFETCH(QStringList, endpoint);
+    QFETCH(QStringList, knobs);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--logs", Logs} + knobs));
+    const QStringList link = linkArgs(sim.firstLine());
+
+    const CliRun run = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", "3", "2", "1"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    const QStringList paths = lines(run.out);
+    QCOMPARE(paths.size(), 3);
+    // In the order asked for; named by id and the log's local time.
+    const quint16 ids[] = {3, 2, 1};
+    const quint32 sizes[] = {200000, 0, 100000};
+    for (int i = 0; i < 3; ++i) {
+        const QString stamp = QDateTime::fromSecsSinceEpoch(FirstTime + 3600u * ids[i]).toString("yyyyMMdd_hhmmss");
+        QCOMPARE(QFileInfo(paths[i]).fileName(), QStringLiteral("%1_%2.bin").arg(ids[i]).arg(stamp));
+        QCOMPARE(QFileInfo(paths[i]).absolutePath(), QDir("log/flight").absolutePath());
+        const QByteArray file = TestFiles::read(paths[i]);
+        QCOMPARE(file.size(), int(sizes[i]));
+        QVERIFY2(file == LogPattern::bytes(ids[i], 0, sizes[i]), qPrintable(paths[i]));
+    }
+
+    // The same log again: a new file beside the first, nothing overwritten.
+    const CliRun again = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", "1"});
+    QVERIFY2(again.exitCode == 0, qPrintable(again.err));
+    QCOMPARE(lines(again.out).size(), 1);
+    QVERIFY(QFileInfo(lines(again.out).at(0)).fileName().startsWith("ID1_"));
+    QVERIFY(lines(again.out).at(0).endsWith("_1.bin"));
+    QVERIFY(TestFiles::read(lines(again.out).at(0)) == LogPattern::bytes(1, 0, 100000));
+    QVERIFY(TestFiles::read(paths[2]) == LogPattern::bytes(1, 0, 100000));
+}
+
+void TestLogs::listAndErase()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", Logs, "--drop", "10", "--seed", "5"}));
+    const QStringList link = linkArgs(sim.firstLine());
+    const CliRun list = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"list", "--timeout", "1"});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    QCOMPARE(lines(list.out), (QStringList{QStringLiteral("1,100000,%1").arg(FirstTime + 3600),
+                                           QStringLiteral("2,0,%1").arg(FirstTime + 7200),
+                                           QStringLiteral("3,200000,%1").arg(FirstTime + 10800)}));
+
+    const CliRun erase = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"erase"});
+    QCOMPARE(erase.exitCode, 0);
+    const CliRun empty =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"list", "--timeout", "1"});
+    QVERIFY2(empty.exitCode == 0, qPrintable(empty.err));
+    QCOMPARE(empty.out, QString());
+}
+
+void TestLogs::badRequests_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("no subcommand") << QStringList() << 2 << "expected";
+    QTest::newRow("unknown subcommand") << QStringList{"fetch"} << 2 << "unknown subcommand";
+    QTest::newRow("download without id") << QStringList{"download"} << 2 << "one or more log ids";
+    QTest::newRow("bad id") << QStringList{"download", "x"} << 2 << "not a log id";
+    QTest::newRow("id 0") << QStringList{"download", "0"} << 2 << "not a log id";
+    QTest::newRow("bad timeout") << QStringList{"list", "--timeout", "0"} << 2 << "--timeout";
+    QTest::newRow("log not on the unit") << QStringList{"download", "9"} << 1 << "no log 9";
+}
+
+void TestLogs::badRequests()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", Logs}));
+    const CliRun run = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + linkArgs(sim.firstLine()) + args);
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(error), qPrintable(run.err));
+    QVERIFY(!QDir("log/flight").exists() || QDir("log/flight").isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestLogs)
+#include "tst_logs.moc"

@@ -1,0 +1,318 @@
+// The Log page offscreen: rows from log entries, progress texts, the connected look, the erase
+// question, and downloads of ticked rows over the shared link against zorvan-sim fmu with loss
+// (completion unticks the row and starts the next, nothing is fetched twice, cancel).
+#include "IOHandler.h"
+#include "MavlinkHandler.h"
+#include "SimProcess.h"
+#include "TApp.h"
+#include "TestFiles.h"
+#include "TestPorts.h"
+#include "ZtResources.h"
+#include "app/AppTranslation.h"
+#include "app/TimedPopup.h"
+#include "maintenance/LogManagerWidget.h"
+#include "mavlink/LogPattern.h"
+#include "widgets/TCellWidget.h"
+#include "widgets/TPushButton.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTranslator>
+#include <QtTest>
+
+namespace {
+constexpr int Wait = 20000;
+constexpr quint32 Time = 1740819907;
+
+class Page : public LogManagerWidget
+{
+public:
+    bool answer = true;
+    QStringList questions;
+    bool questionBox(const QString &title, const QString &text) override
+    {
+        questions << title + "|" + text;
+        return answer;
+    }
+    TPushButton *button(const QString &text) const
+    {
+        for (TPushButton *b : findChildren<TPushButton *>()) {
+            if (b->text() == text)
+                return b;
+        }
+        return nullptr;
+    }
+    QTableWidget *table() const { return findChild<QTableWidget *>(); }
+    QString cell(int row, int column) const
+    {
+        const QTableWidgetItem *item = table()->item(row, column);
+        return item ? item->text() : QStringLiteral("<none>");
+    }
+    bool ticked(int row) const { return rowCheckBox(row) && rowCheckBox(row)->isChecked(); }
+    void tick(int row) { rowCheckBox(row)->setCheckState(Qt::Checked); }
+};
+
+IOHandler::DeviceInfo record(int id)
+{
+    IOHandler::DeviceInfo d;
+    d.id = id;
+    return d;
+}
+
+MavlinkHandler *sharedLink()
+{
+    return qobject_cast<MavlinkHandler *>(TApp::instance()->links()->find(6));
+}
+
+// A value of the link's state read on its own thread.
+template <class F> auto onLinkThread(F f) -> decltype(f())
+{
+    decltype(f()) value{};
+    QMetaObject::invokeMethod(
+        sharedLink(), [&] { value = f(); }, Qt::BlockingQueuedConnection);
+    return value;
+}
+} // namespace
+
+class TestLogPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void layoutAndConnect();
+    void rowsFromEntries();
+    void progressAndCancelButtons();
+    void eraseAsksFirst();
+    void downloadAgainAfterTheLinkDroppedAnId();
+    void downloadsAgainstSimulator();
+    void chineseTexts();
+
+private:
+    QList<TimedPopup::Shown> m_popups;
+};
+
+void TestLogPage::initTestCase()
+{
+    static TApp app(QStringLiteral("./cfg/param.ini"));
+    TimedPopup::setInterceptor([this](const TimedPopup::Shown &shown) { m_popups << shown; });
+    QDir("log").removeRecursively();
+}
+
+void TestLogPage::cleanupTestCase()
+{
+    TimedPopup::setInterceptor({});
+    QDir("log").removeRecursively();
+}
+
+void TestLogPage::layoutAndConnect()
+{
+    Page page;
+    QTableWidget *table = page.table();
+    QCOMPARE(table->columnCount(), 6);
+    QStringList headers;
+    for (int c = 0; c < 6; ++c)
+        headers << table->horizontalHeaderItem(c)->text();
+    QCOMPARE(headers, (QStringList{"Select", "ID", "Size", "Download", "Progress", "DateTime"}));
+    QCOMPARE(table->columnWidth(0), 50);
+    QCOMPARE(table->columnWidth(2), 150);
+    QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(page.button("Conncet"));
+    QVERIFY(page.button("Conncet")->isEnabled());
+    QVERIFY(!page.button("GetLogList")->isEnabled());
+    QVERIFY(!page.button("ClearLog")->isEnabled());
+
+    QSignalSpy open(sharedLink(), &IOHandler::openDeviceSignal);
+    page.findChild<QComboBox *>()->setCurrentText("USB");
+    page.button("Conncet")->click();
+    QCOMPARE(open.size(), 1);
+    const auto usb = open.first().at(0).value<IOHandler::DeviceInfo>();
+    QCOMPARE(usb.id, 6);
+    QCOMPARE(usb.conType, int(IOHandler::ConSerial));
+    QCOMPARE(usb.baudRate, 9600);
+    QVERIFY(open.first().at(1).toBool());
+
+    // The look follows the hub's reports for link 6 only.
+    emit TApp::instance()->TAppEvent(1, 5, QVariant::fromValue(record(5)));
+    QVERIFY(!page.button("GetLogList")->isEnabled());
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    for (const char *b : {"DisConnect", "GetLogList", "Download", "Cancel", "ClearLog"})
+        QVERIFY2(page.button(b)->isEnabled(), b);
+    QVERIFY(!page.button("Conncet")->isEnabled());
+    emit TApp::instance()->TAppEvent(2, 6, QVariant::fromValue(record(6)));
+    QVERIFY(page.button("Conncet")->isEnabled());
+    QVERIFY(!page.button("Download")->isEnabled());
+}
+
+void TestLogPage::rowsFromEntries()
+{
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    page.onRecLogInfo(1, 1000, Time, 3);
+    QVERIFY(!page.button("GetLogList")->isEnabled());
+    QVERIFY(!page.button("Download")->isEnabled());
+    page.onRecLogInfo(2, 0, Time + 60, 3);
+    page.onRecLogInfo(2, 0, Time + 60, 3); // repeated: the same row
+    page.onRecLogInfo(0, 5, Time, 3);      // no row for id 0
+    page.onRecLogInfo(7, 5, Time, 3);      // nor past the end
+    QVERIFY(!page.button("GetLogList")->isEnabled());
+    page.onRecLogInfo(3, 92160, Time + 120, 3);
+    QVERIFY(page.button("GetLogList")->isEnabled());
+    QVERIFY(page.button("Download")->isEnabled());
+
+    QCOMPARE(page.table()->rowCount(), 3);
+    for (int r = 0; r < 3; ++r) {
+        QCOMPARE(page.cell(r, 1), QString::number(r + 1));
+        QVERIFY(page.rowCheckBox(r));
+        QVERIFY(!page.ticked(r));
+        QCOMPARE(page.cell(r, 3), QString("0"));
+        QCOMPARE(page.cell(r, 4), QString("0%"));
+    }
+    QCOMPARE(page.cell(2, 2), QString("92160"));
+    QCOMPARE(page.cell(2, 5), QDateTime::fromSecsSinceEpoch(Time + 120).toString("yyyy-MM-dd hh-mm-ss"));
+    QCOMPARE(int(page.table()->item(2, 5)->textAlignment()), int(Qt::AlignCenter));
+
+    // The list button empties the table before the new list arrives.
+    QSignalSpy list(sharedLink(), &MavlinkHandler::log_list_start_signal);
+    page.button("GetLogList")->click();
+    QCOMPARE(list.size(), 1);
+    QCOMPARE(page.table()->rowCount(), 0);
+}
+
+void TestLogPage::progressAndCancelButtons()
+{
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    page.onRecLogInfo(1, 100, Time, 2);
+    page.onRecLogInfo(2, 92160, Time, 2);
+    page.logDownloadProgress(2, 46080, 92160);
+    QCOMPARE(page.cell(1, 3), QString("46080"));
+    QCOMPARE(page.cell(1, 4), QString("50.0%"));
+    QVERIFY(!page.button("Download")->isEnabled());
+    QVERIFY(!page.button("GetLogList")->isEnabled());
+    QVERIFY(page.button("Cancel")->isEnabled());
+    page.logDownloadProgress(0, 5, 10); // no such rows: ignored
+    page.logDownloadProgress(3, 5, 10);
+    QCOMPARE(page.cell(0, 3), QString("0"));
+
+    page.button("Cancel")->click();
+    QVERIFY(page.button("Download")->isEnabled());
+    QVERIFY(page.button("GetLogList")->isEnabled());
+    QVERIFY(!page.button("Cancel")->isEnabled());
+
+    // An empty log is complete at once: 100%, not a division by zero.
+    page.tick(0);
+    page.logDownloadProgress(1, 0, 0);
+    QCOMPARE(page.cell(0, 4), QString("100.0%"));
+    QVERIFY(!page.ticked(0));
+}
+
+void TestLogPage::eraseAsksFirst()
+{
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    QSignalSpy erase(sharedLink(), &MavlinkHandler::clearLogSignal);
+    page.answer = false;
+    page.button("ClearLog")->click();
+    QCOMPARE(page.questions, QStringList{"warning|you're deleting all the logs of INS, continue?"});
+    QCOMPARE(erase.size(), 0);
+    page.answer = true;
+    page.button("ClearLog")->click();
+    QCOMPARE(erase.size(), 1);
+}
+
+QStringList &debugLines()
+{
+    static QStringList lines;
+    return lines;
+}
+
+void TestLogPage::downloadAgainAfterTheLinkDroppedAnId()
+{
+    // The page lists log 1, the link's own list does not hold it (a newer list lost it): the link
+    // drops the id; pressing Download again asks again instead of doing nothing.
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    page.onRecLogInfo(1, 100, Time, 1);
+    page.tick(0);
+    debugLines().clear();
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) { debugLines() << text; });
+    page.button("Download")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(debugLines().count("no log entry for 1"), 1, Wait);
+    page.button("Download")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(debugLines().count("no log entry for 1"), 2, Wait);
+    qInstallMessageHandler(nullptr);
+}
+
+void TestLogPage::downloadsAgainstSimulator()
+{
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", "1:50000,2:0,3:120000,4:4000000", "--drop", "5",
+                                    "--dup", "5", "--reorder", "--late-ms", "200", "--seed", "9"}));
+    Page page;
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = TestPorts::freeUdpPort();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    emit sharedLink()->openDeviceSignal(d, true);
+    QTRY_VERIFY_WITH_TIMEOUT(page.button("GetLogList")->isEnabled(), Wait);
+
+    // The list may lose an entry on the way: ask again until it is whole.
+    for (int attempt = 0; attempt < 5 && page.table()->rowCount() < 4; ++attempt) {
+        page.button("GetLogList")->click();
+        QTest::qWaitFor([&] { return page.table()->rowCount() == 4; }, 3000);
+    }
+    QCOMPARE(page.table()->rowCount(), 4);
+
+    // Rows 1 and 3 ticked; Download pressed twice: each log is fetched once, one after the other.
+    page.tick(0);
+    page.tick(2);
+    page.button("Download")->click();
+    page.button("Download")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!page.ticked(0) && !page.ticked(2), Wait);
+    QCOMPARE(page.cell(0, 4), QString("100.0%"));
+    QCOMPARE(page.cell(2, 3), QString("120000"));
+    QCOMPARE(page.cell(2, 4), QString("100.0%"));
+    QVERIFY(page.button("Download")->isEnabled());
+    QVERIFY(!page.button("Cancel")->isEnabled());
+    QTest::qWait(300);
+    const QStringList files = QDir("log/flight").entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files.size(), 2);
+    QVERIFY(TestFiles::read(sharedLink()->logFilePath(1)) == LogPattern::bytes(1, 0, 50000));
+    QVERIFY(TestFiles::read(sharedLink()->logFilePath(3)) == LogPattern::bytes(3, 0, 120000));
+
+    // Cancel during the big log: the buttons come back at once, the link stops.
+    page.tick(3);
+    page.button("Download")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(page.button("Cancel")->isEnabled(), Wait);
+    page.button("Cancel")->click();
+    QVERIFY(page.button("Download")->isEnabled());
+    QVERIFY(page.button("GetLogList")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(onLinkThread([] { return sharedLink()->currentLogId(); }), quint16(0xFFFF), Wait);
+    QVERIFY(page.ticked(3)); // not finished: still ticked
+
+    emit sharedLink()->openDeviceSignal(d, false);
+    QTRY_VERIFY_WITH_TIMEOUT(page.button("Conncet")->isEnabled(), Wait);
+}
+
+void TestLogPage::chineseTexts()
+{
+    ZtResources::init();
+    QTranslator translator;
+    QVERIFY(AppTranslation::installForLocale(QStringLiteral("zh_CN"), &translator));
+    Page page;
+    QCoreApplication::removeTranslator(&translator);
+    for (const char *text : {"连接", "断开", "获取日志列表", "下载", "取消", "清除日志"})
+        QVERIFY2(page.button(QString::fromUtf8(text)), text);
+    QCOMPARE(page.table()->horizontalHeaderItem(4)->text(), QString::fromUtf8("进度"));
+}
+
+QTEST_MAIN(TestLogPage)
+#include "tst_logpage.moc"
