@@ -267,7 +267,7 @@ void TestLogPage::downloadsAgainstSimulator()
     // The list may lose an entry on the way: ask again until it is whole.
     for (int attempt = 0; attempt < 5 && page.table()->rowCount() < 4; ++attempt) {
         page.button("GetLogList")->click();
-        QTest::qWaitFor([&] { return page.table()->rowCount() == 4; }, 3000);
+        (void)QTest::qWaitFor([&] { return page.table()->rowCount() == 4; }, 3000);
     }
     QCOMPARE(page.table()->rowCount(), 4);
 
