@@ -1,5 +1,7 @@
 #include "ParamManagerWidget.h"
 
+#include "MavlinkPageDevice.h"
+
 #include "IOHandler.h"
 #include "MavlinkHandler.h"
 #include "TApp.h"
@@ -170,22 +172,7 @@ void ParamManagerWidget::updateSerialUi(bool conState)
 
 void ParamManagerWidget::conBtnSlot(bool connect)
 {
-    IOHandler::DeviceInfo info;
-    info.id = linkId;
-    if (linkKindBox->currentText() == QLatin1String("USB")) {
-        info.conType = IOHandler::ConSerial;
-        info.name = portPicker->currentText();
-        info.baudRate = 9600;
-        info.dataBits = 8;
-        info.stopBits = 1;
-        info.parity = 0;
-    } else {
-        info.conType = IOHandler::ConUdp;
-        info.localIp = QHostAddress(QStringLiteral("127.0.0.1"));
-        info.localPort = 7001;
-        info.targetIp = QHostAddress(QStringLiteral("127.0.0.1"));
-        info.targetPort = 7000;
-    }
+    const IOHandler::DeviceInfo info = mavlinkPageDevice(linkId, linkKindBox->currentText(), portPicker->currentText());
     if (link)
         emit link->openDeviceSignal(info, connect);
 }
