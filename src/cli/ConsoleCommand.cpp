@@ -155,8 +155,7 @@ int runConsole(const QStringList &args)
 
     QObject::connect(&hub, QOverload<int, int, QVariant>::of(&TApp::TAppEvent), &loop,
                      [&](int event, int, QVariant var) {
-                         if (var.userType() != qMetaTypeId<IOHandler::DeviceInfo>() ||
-                             var.value<IOHandler::DeviceInfo>().id != request.id)
+                         if (!IOHandler::isRecordOfLink(var, request.id))
                              return;
                          if (event == TApp::EventLinkOpened && !opened) {
                              opened = true;

@@ -122,6 +122,18 @@ void IOHandler::destroy(IOHandler *link)
     delete worker;
 }
 
+bool IOHandler::isRecordOfLink(const QVariant &var, int linkId, DeviceInfo *record)
+{
+    if (var.userType() != qMetaTypeId<IOHandler::DeviceInfo>())
+        return false;
+    const DeviceInfo info = var.value<IOHandler::DeviceInfo>();
+    if (info.id != linkId)
+        return false;
+    if (record)
+        *record = info;
+    return true;
+}
+
 void IOHandler::init()
 {
     qDebug() << "IOHandler init::" << this << info.id << QThread::currentThreadId() << thread();

@@ -88,6 +88,10 @@ public:
     // The program keeps its links for its whole life; tests and the command-line tool end them here.
     static void destroy(IOHandler *link);
 
+    // Whether a hub event's payload is the record of link linkId (events 1..3 carry one; event 0 and
+    // notices carry text); the record is copied to record when given.
+    static bool isRecordOfLink(const QVariant &var, int linkId, DeviceInfo *record = nullptr);
+
 signals:
     // Request to open (isConFlag true) or close (false) the device the record describes.
     void openDeviceSignal(IOHandler::DeviceInfo device, bool isConFlag);

@@ -137,10 +137,8 @@ void LogManagerWidget::conBtnSlot(bool connect)
 
 void LogManagerWidget::handleTAppEvent(int event, int, QVariant var)
 {
-    if (var.userType() != qMetaTypeId<IOHandler::DeviceInfo>())
-        return;
-    const IOHandler::DeviceInfo record = var.value<IOHandler::DeviceInfo>();
-    if (record.id != linkId)
+    IOHandler::DeviceInfo record;
+    if (!IOHandler::isRecordOfLink(var, linkId, &record))
         return;
     if (event == TApp::EventLinkError || event == TApp::EventOpenFailed || event == TApp::EventLinkClosed)
         updateSerialUi(false);

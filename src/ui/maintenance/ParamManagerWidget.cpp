@@ -179,10 +179,8 @@ void ParamManagerWidget::conBtnSlot(bool connect)
 
 void ParamManagerWidget::handleTAppEvent(int event, int, QVariant var)
 {
-    if (var.userType() != qMetaTypeId<IOHandler::DeviceInfo>())
-        return;
-    const IOHandler::DeviceInfo record = var.value<IOHandler::DeviceInfo>();
-    if (record.id != linkId)
+    IOHandler::DeviceInfo record;
+    if (!IOHandler::isRecordOfLink(var, linkId, &record))
         return;
     if (event == TApp::EventLinkError || event == TApp::EventOpenFailed || event == TApp::EventLinkClosed) {
         updateSerialUi(false);

@@ -247,9 +247,7 @@ void SerialComWidget::updateSerialUi(bool conState)
 void SerialComWidget::handleTAppEvent(int event, int id, QVariant var)
 {
     Q_UNUSED(id)
-    if (var.userType() != qMetaTypeId<IOHandler::DeviceInfo>())
-        return; // event 0 and notices carry text, not a link record
-    if (var.value<IOHandler::DeviceInfo>().id != linkId)
+    if (!IOHandler::isRecordOfLink(var, linkId))
         return;
     if (event == TApp::EventLinkOpened)
         updateSerialUi(true);
