@@ -20,14 +20,12 @@ constexpr double DefaultDownloadTimeoutS = 15;
 
 QTextStream &err()
 {
-    static QTextStream stream(stderr);
-    return stream;
+    return cliErr();
 }
 
 int fail(int code, const QString &text)
 {
-    err() << "logs: " << text << Qt::endl;
-    return code;
+    return cliFail("logs", code, text);
 }
 
 struct Entry

@@ -22,14 +22,12 @@ constexpr double DefaultListTimeoutS = 5;
 
 QTextStream &err()
 {
-    static QTextStream stream(stderr);
-    return stream;
+    return cliErr();
 }
 
 int fail(int code, const QString &text)
 {
-    err() << "params: " << text << Qt::endl;
-    return code;
+    return cliFail("params", code, text);
 }
 
 int runList(MavlinkSession &session, double timeoutS)
