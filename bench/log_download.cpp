@@ -3,12 +3,12 @@
 // compares the rate with the simulator's own send ceiling on the same link, measured in the same run:
 // one LOG_REQUEST_DATA for the whole log, the simulator streaming without waiting for requests.
 // Prints kB/s of both and the ratio, and checks the file byte for byte.
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "TLinkManager.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "link/TLinkManager.h"
 
-#include "mavlink/LogPattern.h"
-#include "mavlink/MavlinkLinkEngine.h"
+#include "core/mavlink/LogPattern.h"
+#include "core/mavlink/MavlinkLinkEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>

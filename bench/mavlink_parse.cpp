@@ -1,8 +1,8 @@
 // Throughput of the MAVLink parser on a mixed stream: PARAM_VALUE, LOG_DATA, HEARTBEAT and ATTITUDE
 // frames (MAVLink 2, some signed, some MAVLink 1), a little noise and a frame with a bad checksum.
 // Prints MB/s over the whole stream parsed repeatedly for about a second.
-#include "mavlink/MavlinkFrame.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QElapsedTimer>
 #include <QTextStream>

@@ -5,11 +5,11 @@
 //   per-row  one record per event-loop turn (a slow link: the page may paint after every row);
 // each with and without a search text in place, and, for comparison, with the whole table filtered
 // again after every row. Then the time of a search over the full table.
-#include "IOHandler.h"
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "maintenance/ParamManagerWidget.h"
-#include "widgets/TPushButton.h"
+#include "link/IOHandler.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "ui/maintenance/ParamManagerWidget.h"
+#include "ui/widgets/TPushButton.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

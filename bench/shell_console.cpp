@@ -1,9 +1,9 @@
 // Shell tab throughput: (1) bytes per second through an IOHandler serial link on its worker thread,
 // from a zorvan-sim console "burst" over a pseudo-terminal; (2) how fast the Shell page takes console
 // text (cleaning + terminal view), fed in 4 KiB chunks of coloured lines.
-#include "IOHandler.h"
-#include "TApp.h"
-#include "maintenance/SerialComWidget.h"
+#include "link/IOHandler.h"
+#include "link/TApp.h"
+#include "ui/maintenance/SerialComWidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

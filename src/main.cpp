@@ -1,8 +1,8 @@
-#include "TApp.h"
+#include "link/TApp.h"
 #include "ZtResources.h"
-#include "app/AppTranslation.h"
-#include "app/MainWidget.h"
-#include "app/TimedPopup.h"
+#include "ui/app/AppTranslation.h"
+#include "ui/app/MainWidget.h"
+#include "ui/widgets/TimedPopup.h"
 
 #include <QApplication>
 #include <QDebug>

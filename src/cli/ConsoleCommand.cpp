@@ -1,12 +1,12 @@
 // zorvan-cli console: talks to a unit's text console the way the Shell tab does, for factory
 // scripts. Each --send goes out as its text followed by CR; what the unit answers is printed with the
 // Shell tab's text-mode cleaning (carriage returns dropped) or as hex, and matched against --expect.
-#include "CliCommands.h"
-#include "IOHandler.h"
-#include "LinkOptions.h"
-#include "TApp.h"
-#include "TMsgManager.h"
-#include "console/ConsoleText.h"
+#include "cli/CliCommands.h"
+#include "link/IOHandler.h"
+#include "cli/LinkOptions.h"
+#include "link/TApp.h"
+#include "link/TMsgManager.h"
+#include "core/console/ConsoleText.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,10 +1,10 @@
 // zorvan-cli flash FILE (--port PATH | --scan) [--timeout S]: the upgrade window's engine from a script.
 // The file is loaded as the window loads it, the engine runs with the window's timings; report lines go
 // to stdout as the window's log view shows them, progress to stderr.
-#include "BootloaderPort.h"
-#include "CliCommands.h"
-#include "UploaderConfig.h"
-#include "bootloader/UpgradeEngine.h"
+#include "link/BootloaderPort.h"
+#include "cli/CliCommands.h"
+#include "link/UploaderConfig.h"
+#include "core/bootloader/UpgradeEngine.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 // zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
-#include "CliCommands.h"
-#include "LinkOptions.h"
+#include "cli/CliCommands.h"
+#include "cli/LinkOptions.h"
 
-#include "link/FlyLink.h"
-#include "link/Q_DMMM.h"
+#include "factory/link/FlyLink.h"
+#include "factory/link/Q_DMMM.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

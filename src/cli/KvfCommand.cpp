@@ -1,7 +1,7 @@
 // zorvan-cli kvf pack|inspect: the firmware generator's containers from a script.
-#include "CliCommands.h"
-#include "kvf/Kavo_BoardID.h"
-#include "kvf/KvfContainer.h"
+#include "cli/CliCommands.h"
+#include "core/kvf/Kavo_BoardID.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "LinkOptions.h"
+#include "cli/LinkOptions.h"
 
-#include "util/HostPort.h"
+#include "core/util/HostPort.h"
 
 namespace {
 // "[IP:]PORT" into ip and port; ip keeps its value when the text has none.

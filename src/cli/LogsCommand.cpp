@@ -1,7 +1,7 @@
 // zorvan-cli logs: list, download and erase the unit's logs over the MAVLink link.
-#include "CliCommands.h"
-#include "LinkOptions.h"
-#include "MavlinkSession.h"
+#include "cli/CliCommands.h"
+#include "cli/LinkOptions.h"
+#include "cli/MavlinkSession.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "LinkOptions.h"
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "TMsgManager.h"
+#include "cli/LinkOptions.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "link/TMsgManager.h"
 
 #include <QEventLoop>
 #include <QTextStream>

@@ -1,9 +1,9 @@
 // zorvan-cli params: read the whole parameter list or write one parameter over the MAVLink link.
-#include "CliCommands.h"
-#include "LinkOptions.h"
-#include "MavlinkSession.h"
+#include "cli/CliCommands.h"
+#include "cli/LinkOptions.h"
+#include "cli/MavlinkSession.h"
 
-#include "mavlink/ParamList.h"
+#include "core/mavlink/ParamList.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

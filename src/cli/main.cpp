@@ -1,5 +1,5 @@
 // zorvan-cli: the engines of Zorvan-Tools from the command line, for factory scripts.
-#include "CliCommands.h"
+#include "cli/CliCommands.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

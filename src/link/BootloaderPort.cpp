@@ -1,6 +1,6 @@
-#include "BootloaderPort.h"
+#include "link/BootloaderPort.h"
 
-#include "SerialPortList.h"
+#include "link/SerialPortList.h"
 
 #include <QDateTime>
 #include <QSerialPort>

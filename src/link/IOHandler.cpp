@@ -1,7 +1,7 @@
-#include "IOHandler.h"
+#include "link/IOHandler.h"
 
-#include "TApp.h"
-#include "TMsgManager.h"
+#include "link/TApp.h"
+#include "link/TMsgManager.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "MavlinkHandler.h"
+#include "link/MavlinkHandler.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "IOHandler.h"
+#include "link/IOHandler.h"
 
-#include "mavlink/LogDownload.h"
-#include "mavlink/MavlinkLinkEngine.h"
+#include "core/mavlink/LogDownload.h"
+#include "core/mavlink/MavlinkLinkEngine.h"
 
 #include <QByteArray>
 #include <QHash>

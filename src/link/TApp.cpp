@@ -1,6 +1,6 @@
-#include "TApp.h"
+#include "link/TApp.h"
 
-#include "MavlinkHandler.h"
+#include "link/MavlinkHandler.h"
 
 #include <QDebug>
 #include <QSettings>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TLinkManager.h"
-#include "TMsgManager.h"
+#include "link/TLinkManager.h"
+#include "link/TMsgManager.h"
 
 #include <QMap>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "TLinkManager.h"
+#include "link/TLinkManager.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "TMsgManager.h"
+#include "link/TMsgManager.h"
 
 #include <QDebug>
 

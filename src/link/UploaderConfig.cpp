@@ -1,4 +1,4 @@
-#include "UploaderConfig.h"
+#include "link/UploaderConfig.h"
 
 #include <QSettings>
 

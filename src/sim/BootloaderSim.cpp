@@ -2,10 +2,10 @@
 // device-info, erase, program, CRC and boot commands, keeps the programmed image in a simulated flash and
 // can write it to a file on the boot command. Fault knobs make it refuse or lose chunks, erase slowly,
 // report a wrong CRC or answer late.
-#include "SimEndpoint.h"
-#include "SimModes.h"
-#include "bootloader/BootloaderCrc.h"
-#include "bootloader/BootloaderProtocol.h"
+#include "sim/SimEndpoint.h"
+#include "sim/SimModes.h"
+#include "core/bootloader/BootloaderCrc.h"
+#include "core/bootloader/BootloaderProtocol.h"
 
 #include <QCoreApplication>
 #include <QFile>

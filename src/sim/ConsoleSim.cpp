@@ -1,8 +1,8 @@
 // zorvan-sim console: the flight-control unit's text console. Answers every line that ends in CR
 // (the Shell tab's line end) with short, plausible text, some of it coloured with ANSI escape
 // sequences, followed by the prompt "nsh> ". "burst N" answers N bytes of filler for throughput tests.
-#include "SimEndpoint.h"
-#include "SimModes.h"
+#include "sim/SimEndpoint.h"
+#include "sim/SimModes.h"
 
 #include <QCoreApplication>
 #include <QMap>

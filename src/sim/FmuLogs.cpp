@@ -1,10 +1,10 @@
-#include "FmuLogs.h"
+#include "sim/FmuLogs.h"
 
-#include "FmuUnit.h"
-#include "SimEndpoint.h"
+#include "sim/FmuUnit.h"
+#include "sim/SimEndpoint.h"
 
-#include "mavlink/LogPattern.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/LogPattern.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QSet>
 #include <QTimer>

@@ -1,9 +1,9 @@
 // zorvan-sim fmu: the simulated flight-control unit (MAVLink 2 parameter and log services).
-#include "FmuLogs.h"
-#include "FmuParams.h"
-#include "FmuUnit.h"
-#include "SimEndpoint.h"
-#include "SimModes.h"
+#include "sim/FmuLogs.h"
+#include "sim/FmuParams.h"
+#include "sim/FmuUnit.h"
+#include "sim/SimEndpoint.h"
+#include "sim/SimModes.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

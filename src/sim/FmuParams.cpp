@@ -1,4 +1,4 @@
-#include "FmuParams.h"
+#include "sim/FmuParams.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "FmuUnit.h"
+#include "sim/FmuUnit.h"
 
-#include "SimEndpoint.h"
+#include "sim/SimEndpoint.h"
 
 #include <QTimer>
 

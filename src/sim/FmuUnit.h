@@ -1,9 +1,9 @@
 #pragma once
 
-#include "FmuParams.h"
+#include "sim/FmuParams.h"
 
-#include "mavlink/MavlinkFrame.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -10,15 +10,15 @@
 // 7 back to FlyLink, 8 reboots.
 //
 // Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
-#include "SimEndpoint.h"
-#include "SimModes.h"
+#include "sim/SimEndpoint.h"
+#include "sim/SimModes.h"
 
-#include "flylink/FlyFrame.h"
-#include "flylink/FlyMessages.h"
-#include "flylink/TelemetryRecord.h"
-#include "flylink/TransportCommand.h"
-#include "mavlink/MavlinkFrame.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/flylink/FlyFrame.h"
+#include "core/flylink/FlyMessages.h"
+#include "core/flylink/TelemetryRecord.h"
+#include "core/flylink/TransportCommand.h"
+#include "core/mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

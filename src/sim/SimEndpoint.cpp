@@ -1,6 +1,6 @@
-#include "SimEndpoint.h"
+#include "sim/SimEndpoint.h"
 
-#include "util/HostPort.h"
+#include "core/util/HostPort.h"
 
 #include <QNetworkDatagram>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "util/CommandTable.h"
+#include "core/util/CommandTable.h"
 
 // The table of zorvan-sim modes (simulated units); each mode registers itself in its own source file:
 //   static CommandTable::Registrar reg(simModes(), "console", "console [--udp PORT] ...", &runConsole);

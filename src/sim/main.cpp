@@ -1,5 +1,5 @@
 // zorvan-sim: simulated units on pseudo-terminals and local UDP, for tests, demos and benchmarks.
-#include "SimModes.h"
+#include "sim/SimModes.h"
 
 #include <QCoreApplication>
 

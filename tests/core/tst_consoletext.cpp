@@ -1,5 +1,5 @@
 // Text-mode cleaning and hex conversion of the unit's console, as the Shell tab and the CLI use them.
-#include "console/ConsoleText.h"
+#include "core/console/ConsoleText.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // FlyLink frames, parser quirks, message layouts, the telemetry record and the text tables, checked
 // against byte vectors written by hand from the protocol tables.
-#include "flylink/FlyFrame.h"
-#include "flylink/FlyMessages.h"
-#include "flylink/TelemetryRecord.h"
-#include "flylink/TransportCommand.h"
+#include "core/flylink/FlyFrame.h"
+#include "core/flylink/FlyMessages.h"
+#include "core/flylink/TelemetryRecord.h"
+#include "core/flylink/TransportCommand.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // "[HOST:]PORT" texts of the command-line link options.
-#include "util/HostPort.h"
+#include "core/util/HostPort.h"
 
 #include <QtTest>
 

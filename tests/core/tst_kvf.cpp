@@ -1,6 +1,6 @@
 // KVF containers: header bytes, the reader's refusals and the board table.
-#include "kvf/Kavo_BoardID.h"
-#include "kvf/KvfContainer.h"
+#include "core/kvf/Kavo_BoardID.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <QtTest>
 

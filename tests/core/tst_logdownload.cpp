@@ -1,6 +1,6 @@
 // Log download windows: placement by offset, re-requests from the first gap, give-up, and a whole
 // download through a lossy, duplicating, reordering channel that must still give the exact log.
-#include "mavlink/LogDownload.h"
+#include "core/mavlink/LogDownload.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // MAVLink framing, parser and dialect table against frames written byte by byte.
-#include "mavlink/MavlinkDialect.h"
-#include "mavlink/MavlinkFrame.h"
-#include "mavlink/MavlinkLinkEngine.h"
-#include "mavlink/MavlinkMessages.h"
-#include "mavlink/ParamList.h"
+#include "core/mavlink/MavlinkDialect.h"
+#include "core/mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkLinkEngine.h"
+#include "core/mavlink/MavlinkMessages.h"
+#include "core/mavlink/ParamList.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // Rows of the parameter configuration table paracfg.csv.
-#include "formats/ParaCfgCsv.h"
+#include "core/formats/ParaCfgCsv.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The bootloader upgrade state machine, driven with a fake clock and a scripted port.
-#include "bootloader/BootloaderCrc.h"
-#include "bootloader/BootloaderProtocol.h"
-#include "bootloader/UpgradeEngine.h"
-#include "kvf/KvfContainer.h"
+#include "core/bootloader/BootloaderCrc.h"
+#include "core/bootloader/BootloaderProtocol.h"
+#include "core/bootloader/UpgradeEngine.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <QtTest>
 

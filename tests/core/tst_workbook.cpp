@@ -1,11 +1,11 @@
 // The workbook reader and the parameter description table, on small workbooks written by the test.
-#include "formats/ParamDescriptions.h"
-#include "formats/XlsxWorkbook.h"
+#include "core/formats/ParamDescriptions.h"
+#include "core/formats/XlsxWorkbook.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 using Parts = QList<QPair<QString, QByteArray>>;

@@ -1,11 +1,11 @@
 // The factory bus (ticks, links, pool, texts, paracfg.csv) and the device transport under it.
-#include "link/DeviceCommunication.h"
-#include "link/FlyLink.h"
-#include "link/Q_DMMM.h"
+#include "factory/link/DeviceCommunication.h"
+#include "factory/link/FlyLink.h"
+#include "factory/link/Q_DMMM.h"
 
-#include "TestPorts.h"
+#include "support/TestPorts.h"
 
-#include "BusEventLog.h"
+#include "support/BusEventLog.h"
 
 #include <QtTest>
 

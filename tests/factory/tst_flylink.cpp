@@ -1,9 +1,9 @@
 // The FlyLink client driven by hand-made unit frames and a fake clock: link state, record, commands,
 // acknowledgements, parameters and the log transfers, plus record snapshots under a writing thread.
-#include "link/FlyLink.h"
-#include "link/Q_DMMM.h"
+#include "factory/link/FlyLink.h"
+#include "factory/link/Q_DMMM.h"
 
-#include "BusEventLog.h"
+#include "support/BusEventLog.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // The upgrade engine's reply handlers: any blocks, in any state of a run, leave it in a known state with
 // the write offset inside the image. Byte 0 picks the state, each block is preceded by its length byte.
-#include "bootloader/UpgradeEngine.h"
+#include "core/bootloader/UpgradeEngine.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Console text cleaning over arbitrary bytes cut into arbitrary chunks: the first byte sets the chunk
 // length, the rest is what the unit sends. Text never grows, never holds a NUL, and the part held back
 // for a split escape sequence stays bounded.
-#include "console/ConsoleText.h"
+#include "core/console/ConsoleText.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Parser of the ZORVAN_EXTRA_PORTS variable: any text gives entries with a name and a description.
-#include "SerialPortList.h"
+#include "link/SerialPortList.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // The FlyLink byte parser over any input: every frame it accepts rebuilds to bytes that parse to the
 // same frame, and the parsed telemetry payloads can be read through the record without overrun.
-#include "flylink/FlyFrame.h"
-#include "flylink/FlyMessages.h"
-#include "flylink/TelemetryRecord.h"
+#include "core/flylink/FlyFrame.h"
+#include "core/flylink/FlyMessages.h"
+#include "core/flylink/TelemetryRecord.h"
 
 #include <cstdint>
 #include <cstdlib>

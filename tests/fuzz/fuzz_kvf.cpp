@@ -1,7 +1,7 @@
 // KVF container reader, alone and through the upgrade engine's file loading: any bytes give a verdict,
 // and only a container whose length and digest agree becomes the image.
-#include "bootloader/UpgradeEngine.h"
-#include "kvf/KvfContainer.h"
+#include "core/bootloader/UpgradeEngine.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // The MAVLink parser on streams of CRC-valid frames assembled from the fuzz bytes (so the fuzzer gets
 // past the checksum), mixed with noise and corrupted frames, fed in chunks the bytes choose.
 // In a clean stream (no noise, no corruption) every frame must come out, in order, byte for byte.
-#include "mavlink/MavlinkDialect.h"
-#include "mavlink/MavlinkFrame.h"
-#include "mavlink/MavlinkLinkEngine.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/MavlinkDialect.h"
+#include "core/mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkLinkEngine.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QList>
 

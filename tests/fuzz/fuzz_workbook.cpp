@@ -1,8 +1,8 @@
 // The workbook reader on hostile input: either the bytes as the file itself, or a well-formed zip
 // whose parts (workbook, relationships, shared strings, sheet) are cut from the fuzz bytes, so the
 // fuzzer reaches the XML readers behind the zip layer.
-#include "formats/ParamDescriptions.h"
-#include "formats/XlsxWorkbook.h"
+#include "core/formats/ParamDescriptions.h"
+#include "core/formats/XlsxWorkbook.h"
 
 #include <QBuffer>
 

@@ -1,6 +1,6 @@
 // zorvan-cli console against zorvan-sim console, over a pseudo-terminal and over loopback UDP: what a
 // factory script sees (exit code, cleaned or hex answer, error messages).
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,7 +1,7 @@
 // zorvan-cli flash and kvf against zorvan-sim bootloader over real pseudo-terminals.
-#include "SimProcess.h"
-#include "TestFiles.h"
-#include "TestPorts.h"
+#include "support/SimProcess.h"
+#include "support/TestFiles.h"
+#include "support/TestPorts.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

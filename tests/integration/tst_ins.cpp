@@ -1,7 +1,7 @@
 // zorvan-cli ins against zorvan-sim ins, over UDP and a pseudo-terminal, clean and with frames dropped
 // and corrupted on the way: identity, parameters, serial number, logs and the live view.
-#include "InsFixture.h"
-#include "TestPorts.h"
+#include "support/InsFixture.h"
+#include "support/TestPorts.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 // The simulated inertial unit's behaviour on the wire: every command acknowledged through the CLI,
 // link loss when it falls silent, accelerometer and compass sequences seen by the factory link, and
 // the transport command frames.
-#include "InsFixture.h"
+#include "support/InsFixture.h"
 
-#include "flylink/TransportCommand.h"
-#include "link/FlyLink.h"
-#include "link/Q_DMMM.h"
+#include "core/flylink/TransportCommand.h"
+#include "factory/link/FlyLink.h"
+#include "factory/link/Q_DMMM.h"
 
 #include <QtTest>
 

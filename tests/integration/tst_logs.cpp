@@ -1,11 +1,11 @@
 // zorvan-cli logs list/download/erase against zorvan-sim fmu over loopback UDP and pseudo-terminals,
 // with the simulator's fault knobs on the chunks (loss, duplicates, reordering, late chunks): every
 // downloaded file must equal the simulated log byte for byte.
-#include "SimProcess.h"
-#include "TestFiles.h"
-#include "TestPorts.h"
+#include "support/SimProcess.h"
+#include "support/TestFiles.h"
+#include "support/TestPorts.h"
 
-#include "mavlink/LogPattern.h"
+#include "core/mavlink/LogPattern.h"
 
 #include <QDir>
 #include <QFileInfo>

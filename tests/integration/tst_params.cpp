@@ -1,8 +1,8 @@
 // zorvan-cli params list/set against zorvan-sim fmu over real loopback UDP and pseudo-terminals,
 // with the simulator's fault knobs (loss, MAVLink 1 answers, frames split over writes).
-#include "SimProcess.h"
-#include "TestFiles.h"
-#include "TestPorts.h"
+#include "support/SimProcess.h"
+#include "support/TestFiles.h"
+#include "support/TestPorts.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

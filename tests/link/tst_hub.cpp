@@ -1,6 +1,6 @@
 // The application hub, the link registry, the message manager and the port enumeration.
-#include "SerialPortList.h"
-#include "TApp.h"
+#include "link/SerialPortList.h"
+#include "link/TApp.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

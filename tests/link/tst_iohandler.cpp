@@ -1,9 +1,9 @@
 // The maintenance link over a real pseudo-terminal and real loopback UDP, on its own worker thread:
 // open/close events and their records, device selection of sends, reply-to-last-sender, and the
 // error paths (port gone, port not draining, address in use).
-#include "IOHandler.h"
-#include "TApp.h"
-#include "TestPorts.h"
+#include "link/IOHandler.h"
+#include "link/TApp.h"
+#include "support/TestPorts.h"
 
 #include <QElapsedTimer>
 #include <QUdpSocket>

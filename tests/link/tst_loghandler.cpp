@@ -1,12 +1,12 @@
 // The log service of MavlinkHandler on the test's thread with a test clock: the requests it sends
 // (read from a UDP socket that plays the unit), placement of chunks by offset across re-requests,
 // late chunks of an abandoned request, give-up, completion report, queue, file names and cancel.
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "TestPorts.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "support/TestPorts.h"
 
-#include "mavlink/LogPattern.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/LogPattern.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,10 +1,10 @@
 // The MAVLink link on its worker thread over real loopback UDP: the frames of the parameter
 // requests byte for byte, the PARAM_VALUE decoding, counters, and the shared link of the hub.
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "TestPorts.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "support/TestPorts.h"
 
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>

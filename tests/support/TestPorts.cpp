@@ -1,4 +1,4 @@
-#include "TestPorts.h"
+#include "support/TestPorts.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The Chinese catalogue covers the factory link's user texts (context FlyLink).
 #include "ZtResources.h"
-#include "app/AppTranslation.h"
-#include "flylink/FlyMessages.h"
+#include "ui/app/AppTranslation.h"
+#include "core/flylink/FlyMessages.h"
 
 #include <QtTest>
 

@@ -1,19 +1,19 @@
 // The Log page offscreen: rows from log entries, progress texts, the connected look, the erase
 // question, and downloads of ticked rows over the shared link against zorvan-sim fmu with loss
 // (completion unticks the row and starts the next, nothing is fetched twice, cancel).
-#include "IOHandler.h"
-#include "MavlinkHandler.h"
-#include "SimProcess.h"
-#include "TApp.h"
-#include "TestFiles.h"
-#include "TestPorts.h"
+#include "link/IOHandler.h"
+#include "link/MavlinkHandler.h"
+#include "support/SimProcess.h"
+#include "link/TApp.h"
+#include "support/TestFiles.h"
+#include "support/TestPorts.h"
 #include "ZtResources.h"
-#include "app/AppTranslation.h"
-#include "app/TimedPopup.h"
-#include "maintenance/LogManagerWidget.h"
-#include "mavlink/LogPattern.h"
-#include "widgets/TCellWidget.h"
-#include "widgets/TPushButton.h"
+#include "ui/app/AppTranslation.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/maintenance/LogManagerWidget.h"
+#include "core/mavlink/LogPattern.h"
+#include "ui/widgets/TCellWidget.h"
+#include "ui/widgets/TPushButton.h"
 
 #include <QComboBox>
 #include <QDateTime>

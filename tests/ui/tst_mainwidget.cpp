@@ -1,13 +1,13 @@
 // The main window: title, theme, tabs, translation and the notice box.
-#include "TApp.h"
+#include "link/TApp.h"
 #include "ZtResources.h"
-#include "app/AppTranslation.h"
-#include "app/MainWidget.h"
-#include "app/TimedPopup.h"
-#include "app/UiTheme.h"
-#include "app/WindowTitle.h"
-#include "factory/BasicWidget.h"
-#include "firmware/Uploader.h"
+#include "ui/app/AppTranslation.h"
+#include "ui/app/MainWidget.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/widgets/UiTheme.h"
+#include "ui/app/WindowTitle.h"
+#include "ui/factory/BasicWidget.h"
+#include "ui/firmware/Uploader.h"
 
 #include <QLabel>
 #include <QSettings>

@@ -1,14 +1,14 @@
 // The Param page offscreen: the list transfer (progress, buttons, clearing), descriptions, the
 // search and the presets, and the parameter write with its question.
-#include "IOHandler.h"
-#include "SimProcess.h"
-#include "TestPorts.h"
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "app/TimedPopup.h"
-#include "maintenance/ParamManagerWidget.h"
-#include "widgets/TComboBox.h"
-#include "widgets/TPushButton.h"
+#include "link/IOHandler.h"
+#include "support/SimProcess.h"
+#include "support/TestPorts.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/maintenance/ParamManagerWidget.h"
+#include "ui/widgets/TComboBox.h"
+#include "ui/widgets/TPushButton.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -19,7 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 
 namespace {
 // The page with its question answered by the test.

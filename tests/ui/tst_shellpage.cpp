@@ -1,13 +1,13 @@
 // The Shell tab offscreen against a real pseudo-terminal: link 5 on first Connect, looks that follow
 // the hub events of link 5 only, receive cleaning and hex display, sends, command lists and Save.
-#include "IOHandler.h"
-#include "SerialPortList.h"
-#include "TApp.h"
-#include "SimProcess.h"
-#include "TestPorts.h"
-#include "widgets/TSerialCombox.h"
+#include "link/IOHandler.h"
+#include "link/SerialPortList.h"
+#include "link/TApp.h"
+#include "support/SimProcess.h"
+#include "support/TestPorts.h"
+#include "ui/widgets/TSerialCombox.h"
 #include "ZtResources.h"
-#include "maintenance/SerialComWidget.h"
+#include "ui/maintenance/SerialComWidget.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,14 +1,14 @@
 // The upgrade window and the firmware generator, offscreen; the window flashes a simulated unit.
-#include "SerialPortList.h"
-#include "SimProcess.h"
-#include "TestFiles.h"
-#include "TestPorts.h"
+#include "link/SerialPortList.h"
+#include "support/SimProcess.h"
+#include "support/TestFiles.h"
+#include "support/TestPorts.h"
 #include "ZtResources.h"
-#include "app/TimedPopup.h"
-#include "firmware/Generate_KVF.h"
-#include "firmware/Uploader.h"
-#include "kvf/KvfContainer.h"
-#include "widgets/myComboBox.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/firmware/Generate_KVF.h"
+#include "ui/firmware/Uploader.h"
+#include "core/kvf/KvfContainer.h"
+#include "ui/widgets/myComboBox.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "BootloaderCrc.h"
+#include "core/bootloader/BootloaderCrc.h"
 
 namespace {
 struct CrcTable

@@ -1,4 +1,4 @@
-#include "BootloaderProtocol.h"
+#include "core/bootloader/BootloaderProtocol.h"
 
 namespace BootloaderProtocol {
 

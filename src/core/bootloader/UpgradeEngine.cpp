@@ -1,8 +1,8 @@
-#include "UpgradeEngine.h"
+#include "core/bootloader/UpgradeEngine.h"
 
-#include "BootloaderCrc.h"
-#include "BootloaderProtocol.h"
-#include "kvf/KvfContainer.h"
+#include "core/bootloader/BootloaderCrc.h"
+#include "core/bootloader/BootloaderProtocol.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <QDebug>
 

@@ -1,4 +1,4 @@
-#include "ConsoleText.h"
+#include "core/console/ConsoleText.h"
 
 #include <QRegularExpression>
 

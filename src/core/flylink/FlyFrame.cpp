@@ -1,4 +1,4 @@
-#include "FlyFrame.h"
+#include "core/flylink/FlyFrame.h"
 
 quint8 FlyFrame::checksum(const char *data, int len)
 {

@@ -1,4 +1,4 @@
-#include "FlyMessages.h"
+#include "core/flylink/FlyMessages.h"
 
 #include <QCoreApplication>
 

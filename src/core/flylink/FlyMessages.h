@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FlyLe.h"
+#include "core/flylink/FlyLe.h"
 
 #include <QByteArray>
 #include <QMetaType>

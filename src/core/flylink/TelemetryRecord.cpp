@@ -1,4 +1,4 @@
-#include "TelemetryRecord.h"
+#include "core/flylink/TelemetryRecord.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlyLe.h"
-#include "FlyMessages.h"
+#include "core/flylink/FlyLe.h"
+#include "core/flylink/FlyMessages.h"
 
 #include <QByteArray>
 #include <QMetaType>

@@ -1,4 +1,4 @@
-#include "TransportCommand.h"
+#include "core/flylink/TransportCommand.h"
 
 namespace TransportCommand {
 quint16 crc16Modbus(const QByteArray &data)

@@ -1,4 +1,4 @@
-#include "ParaCfgCsv.h"
+#include "core/formats/ParaCfgCsv.h"
 
 #include <QStringList>
 

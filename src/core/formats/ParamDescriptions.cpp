@@ -1,6 +1,6 @@
-#include "formats/ParamDescriptions.h"
+#include "core/formats/ParamDescriptions.h"
 
-#include "formats/XlsxWorkbook.h"
+#include "core/formats/XlsxWorkbook.h"
 
 #include <QCoreApplication>
 #include <QDebug>

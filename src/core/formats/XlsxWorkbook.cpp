@@ -1,4 +1,4 @@
-#include "formats/XlsxWorkbook.h"
+#include "core/formats/XlsxWorkbook.h"
 
 #include <QFileInfo>
 #include <QStringList>

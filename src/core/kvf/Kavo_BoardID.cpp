@@ -1,4 +1,4 @@
-#include "Kavo_BoardID.h"
+#include "core/kvf/Kavo_BoardID.h"
 
 QString Kavo_BoardID::boardName(uint boardId)
 {

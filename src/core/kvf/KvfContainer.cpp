@@ -1,4 +1,4 @@
-#include "KvfContainer.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <QCryptographicHash>
 

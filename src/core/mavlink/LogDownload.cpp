@@ -1,4 +1,4 @@
-#include "LogDownload.h"
+#include "core/mavlink/LogDownload.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "mavlink/MavlinkDialect.h"
+#include "core/mavlink/MavlinkDialect.h"
 
 #include <algorithm>
 #include <array>

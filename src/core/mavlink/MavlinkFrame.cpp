@@ -1,6 +1,6 @@
-#include "mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkFrame.h"
 
-#include "mavlink/MavlinkDialect.h"
+#include "core/mavlink/MavlinkDialect.h"
 
 #include <algorithm>
 #include <cstring>

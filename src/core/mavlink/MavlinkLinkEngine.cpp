@@ -1,4 +1,4 @@
-#include "mavlink/MavlinkLinkEngine.h"
+#include "core/mavlink/MavlinkLinkEngine.h"
 
 QByteArray MavlinkLinkEngine::paramRequestList()
 {

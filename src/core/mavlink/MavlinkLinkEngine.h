@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mavlink/MavlinkFrame.h"
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QByteArray>
 #include <QString>

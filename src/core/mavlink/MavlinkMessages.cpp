@@ -1,4 +1,4 @@
-#include "mavlink/MavlinkMessages.h"
+#include "core/mavlink/MavlinkMessages.h"
 
 #include <QtEndian>
 

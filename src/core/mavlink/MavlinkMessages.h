@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mavlink/MavlinkFrame.h"
+#include "core/mavlink/MavlinkFrame.h"
 
 #include <QByteArray>
 #include <QMetaType>

@@ -1,4 +1,4 @@
-#include "mavlink/ParamList.h"
+#include "core/mavlink/ParamList.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "CommandTable.h"
+#include "core/util/CommandTable.h"
 
 #include <QTextStream>
 

@@ -1,4 +1,4 @@
-#include "HostPort.h"
+#include "core/util/HostPort.h"
 
 bool splitHostPort(const QString &text, QString &host, quint16 &port, bool hostOptional)
 {

@@ -1,6 +1,6 @@
-#include "DeviceCommunication.h"
+#include "factory/link/DeviceCommunication.h"
 
-#include "Q_DMMM.h"
+#include "factory/link/Q_DMMM.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,6 +1,6 @@
-#include "FlyLink.h"
+#include "factory/link/FlyLink.h"
 
-#include "Q_DMMM.h"
+#include "factory/link/Q_DMMM.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DeviceCommunication.h"
+#include "factory/link/DeviceCommunication.h"
 
-#include "flylink/FlyFrame.h"
-#include "flylink/FlyMessages.h"
-#include "flylink/TelemetryRecord.h"
+#include "core/flylink/FlyFrame.h"
+#include "core/flylink/FlyMessages.h"
+#include "core/flylink/TelemetryRecord.h"
 
 #include <QList>
 #include <QMap>

@@ -1,6 +1,6 @@
-#include "Q_DMMM.h"
+#include "factory/link/Q_DMMM.h"
 
-#include "FlyLink.h"
+#include "factory/link/FlyLink.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "flylink/TelemetryRecord.h"
-#include "formats/ParaCfgCsv.h"
+#include "core/flylink/TelemetryRecord.h"
+#include "core/formats/ParaCfgCsv.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "AppTranslation.h"
+#include "ui/app/AppTranslation.h"
 
 #include <QCoreApplication>
 #include <QTranslator>

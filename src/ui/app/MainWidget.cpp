@@ -1,15 +1,15 @@
-#include "MainWidget.h"
+#include "ui/app/MainWidget.h"
 
-#include "TApp.h"
-#include "TimedPopup.h"
-#include "UiTheme.h"
-#include "WindowTitle.h"
-#include "factory/BasicWidget.h"
-#include "firmware/Uploader.h"
-#include "maintenance/InsTransport.h"
-#include "maintenance/LogManagerWidget.h"
-#include "maintenance/ParamManagerWidget.h"
-#include "maintenance/SerialComWidget.h"
+#include "link/TApp.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/widgets/UiTheme.h"
+#include "ui/app/WindowTitle.h"
+#include "ui/factory/BasicWidget.h"
+#include "ui/firmware/Uploader.h"
+#include "ui/maintenance/InsTransport.h"
+#include "ui/maintenance/LogManagerWidget.h"
+#include "ui/maintenance/ParamManagerWidget.h"
+#include "ui/maintenance/SerialComWidget.h"
 
 #include <QCoreApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "WindowTitle.h"
+#include "ui/app/WindowTitle.h"
 
 #include <QDateTime>
 #include <QLocale>

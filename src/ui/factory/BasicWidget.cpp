@@ -1,4 +1,4 @@
-#include "BasicWidget.h"
+#include "ui/factory/BasicWidget.h"
 
 BasicWidget::BasicWidget(int mode, QWidget *parent) : QWidget(parent), m_mode(mode)
 {}

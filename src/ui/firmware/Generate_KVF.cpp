@@ -1,8 +1,8 @@
-#include "Generate_KVF.h"
+#include "ui/firmware/Generate_KVF.h"
 
-#include "app/TimedPopup.h"
-#include "kvf/Kavo_BoardID.h"
-#include "kvf/KvfContainer.h"
+#include "ui/widgets/TimedPopup.h"
+#include "core/kvf/Kavo_BoardID.h"
+#include "core/kvf/KvfContainer.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

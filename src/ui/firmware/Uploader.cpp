@@ -1,10 +1,10 @@
-#include "Uploader.h"
+#include "ui/firmware/Uploader.h"
 
-#include "BootloaderPort.h"
-#include "UploaderConfig.h"
-#include "app/TimedPopup.h"
-#include "firmware/Generate_KVF.h"
-#include "widgets/myComboBox.h"
+#include "link/BootloaderPort.h"
+#include "link/UploaderConfig.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/firmware/Generate_KVF.h"
+#include "ui/widgets/myComboBox.h"
 
 #include <QAction>
 #include <QCoreApplication>

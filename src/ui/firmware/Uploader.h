@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bootloader/UpgradeEngine.h"
+#include "core/bootloader/UpgradeEngine.h"
 
 #include <QMainWindow>
 #include <QSerialPort>

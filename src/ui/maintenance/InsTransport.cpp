@@ -1,4 +1,4 @@
-#include "InsTransport.h"
+#include "ui/maintenance/InsTransport.h"
 
 InsTransport::InsTransport(QWidget *parent) : QWidget(parent)
 {}

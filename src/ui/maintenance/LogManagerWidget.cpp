@@ -1,15 +1,15 @@
-#include "LogManagerWidget.h"
+#include "ui/maintenance/LogManagerWidget.h"
 
-#include "MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkPageDevice.h"
 
-#include "IOHandler.h"
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "TLinkManager.h"
-#include "widgets/TCellWidget.h"
-#include "widgets/TLabel.h"
-#include "widgets/TPushButton.h"
-#include "widgets/TSerialCombox.h"
+#include "link/IOHandler.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "link/TLinkManager.h"
+#include "ui/widgets/TCellWidget.h"
+#include "ui/widgets/TLabel.h"
+#include "ui/widgets/TPushButton.h"
+#include "ui/widgets/TSerialCombox.h"
 
 #include <QComboBox>
 #include <QDateTime>

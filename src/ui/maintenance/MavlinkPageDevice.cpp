@@ -1,4 +1,4 @@
-#include "MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkPageDevice.h"
 
 IOHandler::DeviceInfo mavlinkPageDevice(int linkId, const QString &linkKind, const QString &portText)
 {

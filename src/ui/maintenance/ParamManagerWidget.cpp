@@ -1,16 +1,16 @@
-#include "ParamManagerWidget.h"
+#include "ui/maintenance/ParamManagerWidget.h"
 
-#include "MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkPageDevice.h"
 
-#include "IOHandler.h"
-#include "MavlinkHandler.h"
-#include "TApp.h"
-#include "TLinkManager.h"
-#include "app/TimedPopup.h"
-#include "widgets/TComboBox.h"
-#include "widgets/TLabel.h"
-#include "widgets/TPushButton.h"
-#include "widgets/TSerialCombox.h"
+#include "link/IOHandler.h"
+#include "link/MavlinkHandler.h"
+#include "link/TApp.h"
+#include "link/TLinkManager.h"
+#include "ui/widgets/TimedPopup.h"
+#include "ui/widgets/TComboBox.h"
+#include "ui/widgets/TLabel.h"
+#include "ui/widgets/TPushButton.h"
+#include "ui/widgets/TSerialCombox.h"
 
 #include <QComboBox>
 #include <QDebug>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/ParamDescriptions.h"
+#include "core/formats/ParamDescriptions.h"
 
 #include <QHash>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "console/ConsoleText.h"
+#include "core/console/ConsoleText.h"
 
 #include <QByteArray>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "LayoutSquare.h"
+#include "ui/widgets/LayoutSquare.h"
 
 #include <QWidgetItem>
 

@@ -1,6 +1,6 @@
-#include "OrveMyComboBox.h"
+#include "ui/widgets/OrveMyComboBox.h"
 
-#include "SerialPortList.h"
+#include "link/SerialPortList.h"
 
 #include <QMouseEvent>
 

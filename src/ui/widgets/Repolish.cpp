@@ -1,4 +1,4 @@
-#include "Repolish.h"
+#include "ui/widgets/Repolish.h"
 
 #include <QStyle>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "TCellWidget.h"
+#include "ui/widgets/TCellWidget.h"
 
 TCellWidget::TCellWidget(QWidget *parent) : QWidget(parent)
 {

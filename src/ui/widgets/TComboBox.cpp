@@ -1,6 +1,6 @@
-#include "TComboBox.h"
+#include "ui/widgets/TComboBox.h"
 
-#include "app/UiTheme.h"
+#include "ui/widgets/UiTheme.h"
 
 TComboBox::TComboBox(QWidget *parent) : QComboBox(parent)
 {

@@ -1,4 +1,4 @@
-#include "TLabel.h"
+#include "ui/widgets/TLabel.h"
 
 TLabel::TLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {

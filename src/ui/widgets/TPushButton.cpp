@@ -1,6 +1,6 @@
-#include "TPushButton.h"
+#include "ui/widgets/TPushButton.h"
 
-#include "app/UiTheme.h"
+#include "ui/widgets/UiTheme.h"
 
 TPushButton::TPushButton(QWidget *parent) : QPushButton(parent)
 {

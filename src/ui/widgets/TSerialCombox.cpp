@@ -1,6 +1,6 @@
-#include "TSerialCombox.h"
+#include "ui/widgets/TSerialCombox.h"
 
-#include "SerialPortList.h"
+#include "link/SerialPortList.h"
 
 #include <QMouseEvent>
 

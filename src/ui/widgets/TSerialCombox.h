@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TComboBox.h"
+#include "ui/widgets/TComboBox.h"
 
 // Port picker of the Shell, Param and Log pages: "name: description" per port, refreshed on every
 // left press, keeping the selection when the same entry is still there.

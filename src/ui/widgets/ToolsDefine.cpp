@@ -1,4 +1,4 @@
-#include "ToolsDefine.h"
+#include "ui/widgets/ToolsDefine.h"
 
 ToolsDefine::ToolsDefine(QWidget *parent) : QWidget(parent)
 {}

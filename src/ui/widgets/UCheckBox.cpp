@@ -1,6 +1,6 @@
-#include "UCheckBox.h"
+#include "ui/widgets/UCheckBox.h"
 
-#include "Repolish.h"
+#include "ui/widgets/Repolish.h"
 
 UCheckBox::UCheckBox(QWidget *parent) : QCheckBox(parent)
 {

@@ -1,6 +1,6 @@
-#include "UComboBox.h"
+#include "ui/widgets/UComboBox.h"
 
-#include "Repolish.h"
+#include "ui/widgets/Repolish.h"
 
 UComboBox::UComboBox(QWidget *parent) : QComboBox(parent)
 {

@@ -1,6 +1,6 @@
-#include "UDoubleSpinBox.h"
+#include "ui/widgets/UDoubleSpinBox.h"
 
-#include "Repolish.h"
+#include "ui/widgets/Repolish.h"
 
 UDoubleSpinBox::UDoubleSpinBox(QWidget *parent) : QDoubleSpinBox(parent)
 {

@@ -1,6 +1,6 @@
-#include "USpinBox.h"
+#include "ui/widgets/USpinBox.h"
 
-#include "Repolish.h"
+#include "ui/widgets/Repolish.h"
 
 USpinBox::USpinBox(QWidget *parent) : QSpinBox(parent)
 {

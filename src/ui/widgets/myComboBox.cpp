@@ -1,6 +1,6 @@
-#include "myComboBox.h"
+#include "ui/widgets/myComboBox.h"
 
-#include "SerialPortList.h"
+#include "link/SerialPortList.h"
 
 #include <QMouseEvent>
 

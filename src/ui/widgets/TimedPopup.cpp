@@ -1,6 +1,6 @@
-#include "TimedPopup.h"
+#include "ui/widgets/TimedPopup.h"
 
-#include "TMsgManager.h"
+#include "link/TMsgManager.h"
 
 #include <QTimer>
 

@@ -2,7 +2,7 @@
 
 // Shared by the integration suites of the inertial unit: a zorvan-sim ins started per test and
 // zorvan-cli ins runs against it.
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 #include <QProcess>
 #include <QString>

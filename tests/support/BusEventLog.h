@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/Q_DMMM.h"
+#include "factory/link/Q_DMMM.h"
 
 #include <QList>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "UiTheme.h"
+#include "ui/widgets/UiTheme.h"
 
 #include <QFile>
 #include <QPalette>
