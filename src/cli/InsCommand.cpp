@@ -126,7 +126,7 @@ public:
 private:
     void onEvent(int ev, int linkid, const QVariant &var)
     {
-        if (ev == Q_DMMM::DMMM_GCSEvent_new_textmsg) {
+        if (ev == DMMM_GCSEvent_new_textmsg) {
             if (linkid == LinkId && var.toString() == QStringLiteral("机载日志为空"))
                 logEmpty = true;
             err(var.toString());
@@ -135,19 +135,19 @@ private:
         if (linkid != LinkId)
             return;
         switch (ev) {
-        case Q_DMMM::DMMM_GCSEvent_Device_opened:
+        case DMMM_GCSEvent_Device_opened:
             m_opened = true;
             break;
-        case Q_DMMM::DMMM_GCSEvent_Device_open_failed:
+        case DMMM_GCSEvent_Device_open_failed:
             m_openFailed = true;
             break;
-        case Q_DMMM::DMMM_GCSEvent_Protocol_Lost:
+        case DMMM_GCSEvent_Protocol_Lost:
             lost = true;
             break;
-        case Q_DMMM::DMMM_GCSEvent_GetBoardInfo:
+        case DMMM_GCSEvent_GetBoardInfo:
             boardInfo = true;
             break;
-        case Q_DMMM::DMMM_GCSEvent_Param_value: {
+        case DMMM_GCSEvent_Param_value: {
             const FlyParamValue v = var.value<FlyLink::CommonParam_t>();
             values.insert(v.name(), v.value());
             if (v.index() >= 0)
@@ -155,19 +155,19 @@ private:
             ++valueCount;
             break;
         }
-        case Q_DMMM::DMMM_GCSEvent_Param_all_done:
+        case DMMM_GCSEvent_Param_all_done:
             allDone = true;
             break;
-        case Q_DMMM::DMMM_GCSEvent_Log_entry:
+        case DMMM_GCSEvent_Log_entry:
             logEntries.append(var.value<FlyLink::log_info_t>());
             break;
-        case Q_DMMM::DMMM_GCSEvent_Log_list_done:
+        case DMMM_GCSEvent_Log_list_done:
             listDone = true;
             break;
-        case Q_DMMM::DMMM_GCSEvent_Log_timeout:
+        case DMMM_GCSEvent_Log_timeout:
             ++logTimeouts;
             break;
-        case Q_DMMM::DMMM_GCSEvent_Log_data:
+        case DMMM_GCSEvent_Log_data:
             ++logBlocks;
             break;
         default:

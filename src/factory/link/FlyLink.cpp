@@ -253,7 +253,7 @@ void FlyLink::linkAlive(const FlyFrame &frame)
         event(46);
     }
     if (!m_connected) {
-        event(Q_DMMM::DMMM_GCSEvent_Protocol_Actived);
+        event(DMMM_GCSEvent_Protocol_Actived);
         later([this] { postLinkText(tr("Communication established")); });
         m_connected = true;
         requestMessage(0);
@@ -288,7 +288,7 @@ void FlyLink::dispatch(const FlyFrame &frame)
                 m_record.setByte(TelemetryRecord::VehicleType, type);
                 event(63);
             }
-            event(Q_DMMM::DMMM_GCSEvent_Heartbeat_received);
+            event(DMMM_GCSEvent_Heartbeat_received);
         }
         break;
     case FlyMsg::NavState:
@@ -344,7 +344,7 @@ void FlyLink::dispatch(const FlyFrame &frame)
     case FlyMsg::BoardInfo:
         if (n == FlyMsg::BoardInfoLen) {
             m_record.write(TelemetryRecord::BoardInfo, p);
-            event(Q_DMMM::DMMM_GCSEvent_GetBoardInfo);
+            event(DMMM_GCSEvent_GetBoardInfo);
         }
         break;
     case FlyMsg::Block13:
@@ -540,7 +540,7 @@ void FlyLink::update_10Hz()
     Locker lock(this);
     if (m_connected && quint32(now() - m_lastReceive) > LinkTimeoutMs) {
         later([this] { postLinkText(tr("Communication disconnect")); });
-        event(Q_DMMM::DMMM_GCSEvent_Protocol_Lost);
+        event(DMMM_GCSEvent_Protocol_Lost);
         m_record.setByte(TelemetryRecord::HomeReceived, 0);
         m_connected = false;
     }
@@ -548,14 +548,14 @@ void FlyLink::update_10Hz()
 
 void FlyLink::handle_DMMM_event(int ev, int linkid)
 {
-    if (ev == Q_DMMM::DMMM_GCSEvent_Device_opened && linkid == linkId()) {
+    if (ev == DMMM_GCSEvent_Device_opened && linkid == linkId()) {
         Locker lock(this);
         m_record.clear();
         std::memset(m_groupBlocks, 0, sizeof m_groupBlocks);
         m_groupMaskA = m_groupMaskB = 0;
         return;
     }
-    if (ev == Q_DMMM::DMMM_GCSEvent_Timer_10Hz || ev == Q_DMMM::DMMM_GCSEvent_Timer_100Hz) {
+    if (ev == DMMM_GCSEvent_Timer_10Hz || ev == DMMM_GCSEvent_Timer_100Hz) {
         update_10Hz();
         Locker lock(this);
         paramFetchRetry();
@@ -785,11 +785,11 @@ void FlyLink::handleParamValue(const QByteArray &p)
         m_record.setByte(TelemetryRecord::AhrsOrientation, quint8(int(value)));
         event(33);
     }
-    event(Q_DMMM::DMMM_GCSEvent_Param_value, QVariant::fromValue(msg));
+    event(DMMM_GCSEvent_Param_value, QVariant::fromValue(msg));
     // The end of the fetch is announced after the last value itself, so that a listener that acts on
     // event 44 already has every value.
     if (fetchDone)
-        event(Q_DMMM::DMMM_GCSEvent_Param_all_done);
+        event(DMMM_GCSEvent_Param_all_done);
     qDebug() << msg.index() << name << value;
 }
 
@@ -806,7 +806,7 @@ void FlyLink::startAllParamFetch()
 void FlyLink::stopAllParamFetch()
 {
     Locker lock(this);
-    event(Q_DMMM::DMMM_GCSEvent_Param_all_done);
+    event(DMMM_GCSEvent_Param_all_done);
     m_fetching = false;
 }
 
@@ -926,14 +926,14 @@ void FlyLink::handleLogEntry(const QByteArray &p)
     if (!stored)
         m_logList.append(new log_info_t(info));
     qDebug() << "log_info:" << info.id() << info.size() << info.timeUtc();
-    event(Q_DMMM::DMMM_GCSEvent_Log_entry, QVariant::fromValue(info));
+    event(DMMM_GCSEvent_Log_entry, QVariant::fromValue(info));
     m_logCount = info.numLogs();
     m_lastLogId = info.lastLogId();
     if (m_nextListId == 0)
         m_nextListId = info.id();
     if (info.id() == m_nextListId) {
         if (info.id() == m_lastLogId) {
-            event(Q_DMMM::DMMM_GCSEvent_Log_list_done);
+            event(DMMM_GCSEvent_Log_list_done);
             m_listTicks = 0;
             stopListTimer();
         } else {
@@ -955,7 +955,7 @@ void FlyLink::log_list_timer_callback()
     if (m_listTicks > 25) {
         m_listTicks = 0;
         stopListTimer();
-        event(Q_DMMM::DMMM_GCSEvent_Log_timeout);
+        event(DMMM_GCSEvent_Log_timeout);
     }
 }
 
@@ -1071,11 +1071,11 @@ void FlyLink::handleLogData(const QByteArray &p)
             m_logOffset = m_logSize = 0;
             m_currentLogId = 0xFFFF;
             startNextQueuedFile();
-            event(Q_DMMM::DMMM_GCSEvent_Log_file_done);
+            event(DMMM_GCSEvent_Log_file_done);
             later([this, done, path] { emit logFileCompleted(done, path); });
         }
     }
-    event(Q_DMMM::DMMM_GCSEvent_Log_data, QVariant::fromValue(block));
+    event(DMMM_GCSEvent_Log_data, QVariant::fromValue(block));
 }
 
 void FlyLink::log_file_timer_callback()
@@ -1088,7 +1088,7 @@ void FlyLink::log_file_timer_callback()
         stopFileTimer();
         m_currentLogId = 0xFFFF;
         m_logOffset = m_logSize = 0;
-        event(Q_DMMM::DMMM_GCSEvent_Log_timeout);
+        event(DMMM_GCSEvent_Log_timeout);
     }
 }
 

@@ -11,47 +11,6 @@
 namespace {
 Q_DMMM *s_instance = nullptr;
 
-const char *eventName(int ev)
-{
-    switch (ev) {
-    case 0:
-        return "DMMM_GCSEvent_Mission_Upload_Succeed";
-    case 1:
-        return "DMMM_GCSEvent_Mission_Upload_Failed";
-    case 2:
-        return "DMMM_GCSEvent_Mission_Upload_Item";
-    case 3:
-        return "DMMM_GCSEvent_Mission_Upload_Item_count";
-    case 4:
-        return "DMMM_GCSEvent_new_textmsg";
-    case 6:
-        return "DMMM_GCSEvent_Mission_download_Failed";
-    case 7:
-        return "DMMM_GCSEvent_Mission_download_Succeed";
-    case 8:
-        return "DMMM_GCSEvent_Mission_Download_start";
-    case 9:
-        return "DMMM_GCSEvent_Mission_Download_request_list";
-    case 10:
-        return "DMMM_GCSEvent_Mission_Download_request_item";
-    case 11:
-        return "DMMM_GCSEvent_Mission_Download_get_item_count";
-    case 12:
-        return "DMMM_GCSEvent_Mission_Download_get_item";
-    case 13:
-        return "DMMM_GCSEvent_link_is_no_active";
-    case 14:
-        return "DMMM_GCSEvent_mission_is_uploading";
-    case 15:
-        return "DMMM_GCSEvent_mission_is_downloading";
-    case 16:
-        return "DMMM_GCSEvent_Home_received";
-    case 19:
-        return "DMMM_GCSEvent_Origin_received";
-    default:
-        return nullptr;
-    }
-}
 } // namespace
 
 Q_DMMM::Q_DMMM(int ownId) : m_ownId(ownId)
@@ -170,8 +129,8 @@ QString Q_DMMM::paramCfgDescription(const QString &name) const
 void Q_DMMM::handle_DMMM_event(int ev, int linkid)
 {
     Q_UNUSED(linkid)
-    if (const char *name = eventName(ev))
-        qDebug() << name;
+    if (DmmmEvents::isLoggedByBus(ev))
+        qDebug() << DmmmEvents::name(ev);
 }
 
 void Q_DMMM::handle_DMMM_event(int ev)
