@@ -118,6 +118,8 @@ int runKvf(const QStringList &args)
         return pack(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("inspect"))
         return inspect(args.mid(1));
+    if (!args.isEmpty())
+        QTextStream(stderr) << "kvf: unknown operation " << args.first() << "\n";
     QTextStream(stderr) << "usage: zorvan-cli kvf pack IN.bin --board-id N [--board-name TEXT] [-o OUT.kvf]\n"
                            "       zorvan-cli kvf inspect FILE.kvf\n";
     return 2;

@@ -1,4 +1,5 @@
 // The main window: title, theme, tabs, translation and the notice box.
+#include "core/util/AppVersion.h"
 #include "link/TApp.h"
 #include "ZtResources.h"
 #include "ui/app/AppTranslation.h"
@@ -116,6 +117,8 @@ void TestMainWidget::tabsInOrder()
 {
     MainWidget w;
     QCOMPARE(tabTitles(w), (QStringList{"Uploader", "Shell", "Log", "Param", "ORVE", "Transport"}));
+    // The version zorvan-cli and zorvan-sim print for --version.
+    QCOMPARE(w.windowTitle(), QCoreApplication::applicationName() + " v" + AppVersion::text());
     QVERIFY(w.windowTitle().startsWith(QCoreApplication::applicationName() + " v1.2.4."));
     QCOMPARE(w.font().family(), QString("微软雅黑"));
     QCOMPARE(w.font().pointSize(), 10);

@@ -1,5 +1,7 @@
 #include "core/util/CommandTable.h"
 
+#include "core/util/AppVersion.h"
+
 #include <QTextStream>
 
 #include <algorithm>
@@ -21,6 +23,21 @@ QString CommandTable::usage() const
     return text;
 }
 
+QString CommandTable::commandUsage(const QString &name) const
+{
+    for (const Command &command : m_commands) {
+        if (command.name == name)
+            return QStringLiteral("usage: %1 %2\n").arg(m_program, command.usage);
+    }
+    return QString();
+}
+
+bool CommandTable::asksForHelp(const QStringList &args)
+{
+    // "-h" only in front: later it may be the value of an option (a console command, say).
+    return args.contains(QLatin1String("--help")) || (!args.isEmpty() && args.first() == QLatin1String("-h"));
+}
+
 int CommandTable::dispatch(QStringList args) const
 {
     QTextStream err(stderr);
@@ -32,10 +49,23 @@ int CommandTable::dispatch(QStringList args) const
         QTextStream(stdout) << usage();
         return 0;
     }
+    if (args.first() == QLatin1String("--version")) {
+        QTextStream(stdout) << m_program << ' ' << AppVersion::text() << '\n';
+        return 0;
+    }
+    if (args.first().startsWith(QLatin1Char('-'))) {
+        err << m_program << ": unknown option '" << args.first() << "'\n" << usage();
+        return 2;
+    }
     const QString name = args.takeFirst();
     for (const Command &command : m_commands) {
-        if (command.name == name)
-            return command.run(args);
+        if (command.name != name)
+            continue;
+        if (asksForHelp(args)) {
+            QTextStream(stdout) << commandUsage(name);
+            return 0;
+        }
+        return command.run(args);
     }
     err << m_program << ": unknown " << m_kind << " '" << name << "'\n" << usage();
     return 2;

@@ -25,10 +25,16 @@ public:
 
     CommandTable(const char *program, const char *kind) : m_program(program), m_kind(kind) {}
 
-    // Runs the command named by args[0]: exit 2 with the usage on stderr for none or an unknown one,
-    // exit 0 with the usage on stdout for --help.
+    // Runs the command named by args[0]: exit 2 with the usage on stderr for none, an unknown command
+    // or an unknown option before it; exit 0 with the usage on stdout for --help, with
+    // "<program> <version>" for --version, and with the command's own usage for "<command> --help"
+    // (the command's parser never sees --help or -h as its first argument).
     int dispatch(QStringList args) const;
     QString usage() const;
+    // "usage: <program> <command usage>" of one command; empty when there is no such command.
+    QString commandUsage(const QString &name) const;
+    // True when args asks for help: --help anywhere, or -h as the first argument.
+    static bool asksForHelp(const QStringList &args);
 
 private:
     QString m_program;

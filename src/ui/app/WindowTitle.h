@@ -3,11 +3,11 @@
 #include <QDate>
 #include <QString>
 
-// The main window's title: "<app> v1.2.4.<yyyyMMdd>.1" from the compiler's build date and time.
+// The main window's title: "<app> v1.2.4.<yyyyMMdd>.1" from the build date (see AppVersion).
 namespace WindowTitle {
-constexpr const char *Version = "1.2.4";
-
 // Parses the compiler's __DATE__ and __TIME__ ("Oct  8 2025", "10:49:06"); a one-digit day is padded.
 QDate buildDate(const char *date, const char *time);
-QString title(const QString &appName, const char *date = __DATE__, const char *time = __TIME__);
+QString title(const QString &appName, const char *date, const char *time);
+// The title of this build, with the version every program reports for --version.
+QString title(const QString &appName);
 } // namespace WindowTitle
