@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 
-.PHONY: all run test demo bench fuzz tsan deps build build-test clean
+.PHONY: all run test demo bench fuzz tsan deps build build-test package clean
 
 all: build
 
@@ -23,6 +23,11 @@ test: deps
 	cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DZT_SANITIZE=address,undefined -DZT_BUILD_TESTS=ON -DZT_BUILD_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS) -LE long
+
+# A Debian package of the Release build (CPack): zorvan-tools_<version>_<arch>.deb in the repository root.
+package: build
+	cd build && cpack -G DEB
+	cp build/zorvan-tools_*.deb .
 
 # The simulated units and the GUI pointed at them.
 demo: build

@@ -10,6 +10,8 @@ packages=(
   libqcustomplot-dev libquazip1-qt5-dev
   clang libclang-rt-dev
   socat xvfb xauth
+  dpkg-dev desktop-file-utils  # make package and its test: dpkg-shlibdeps, desktop-file-validate
+  fonts-wqy-microhei            # a CJK font, so the Chinese interface shows its text
 )
 
 missing=()
