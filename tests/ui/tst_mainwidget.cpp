@@ -10,6 +10,8 @@
 #include "ui/factory/BasicWidget.h"
 #include "ui/firmware/Uploader.h"
 
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QSettings>
 #include <QTabBar>
@@ -31,6 +33,7 @@ private slots:
     void chineseTitles();
     void orvePanelCreatedOnce();
     void noticeEventShowsTimedBox();
+    void fitsLaptopScreen();
 
 private:
     static QStringList tabTitles(const MainWidget &w);
@@ -187,6 +190,49 @@ void TestMainWidget::noticeEventShowsTimedBox()
     QCOMPARE(shown[0].text, QString("unit rebooted"));
     QCOMPARE(shown[0].icon, QMessageBox::Information);
     QCOMPARE(shown[0].closeAfterMs, 2000);
+}
+
+void TestMainWidget::fitsLaptopScreen()
+{
+    // A 1366 x 768 laptop screen leaves about 740 pixels under a panel or task bar.
+    const QSize screen(1366, 740);
+    MainWidget w; // builds every page
+    const QSize minimum = w.minimumSizeHint().expandedTo(w.minimumSize());
+    qInfo() << "minimum size of the main window" << minimum;
+    QVERIFY2(minimum.width() <= screen.width() && minimum.height() <= screen.height(),
+             qPrintable(QStringLiteral("minimum %1 x %2").arg(minimum.width()).arg(minimum.height())));
+    QVERIFY2(w.width() <= screen.width() && w.height() <= screen.height(),
+             qPrintable(QStringLiteral("opens at %1 x %2").arg(w.width()).arg(w.height())));
+
+    // At its minimum size every button of every page lies inside the window (none cut off below,
+    // as the Shell page's Send/Save/Clear row was); buttons in scrolling areas are reachable anyway.
+    w.resize(minimum);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QStringList cutOff;
+    for (int i = 0; i < w.tabWidget()->count(); ++i) {
+        w.tabWidget()->setCurrentIndex(i);
+        QWidget *page = w.tabWidget()->widget(i);
+        QTRY_VERIFY(page->isVisible());
+        QCoreApplication::processEvents();
+        for (QAbstractButton *button : page->findChildren<QAbstractButton *>()) {
+            if (!button->isVisibleTo(page) || button->window() != &w)
+                continue;
+            bool scrolled = false;
+            for (QWidget *p = button->parentWidget(); p && p != page; p = p->parentWidget())
+                scrolled = scrolled || qobject_cast<QAbstractScrollArea *>(p);
+            const QRect inWindow(button->mapTo(&w, QPoint(0, 0)), button->size());
+            if (!scrolled && !w.rect().contains(inWindow))
+                cutOff << QStringLiteral("%1: \"%2\" at %3,%4 %5x%6")
+                              .arg(w.tabWidget()->tabText(i), button->text())
+                              .arg(inWindow.x())
+                              .arg(inWindow.y())
+                              .arg(inWindow.width())
+                              .arg(inWindow.height());
+        }
+    }
+    QVERIFY2(cutOff.isEmpty(), qPrintable(QStringLiteral("window %1 x %2: ").arg(w.width()).arg(w.height()) +
+                                          cutOff.join(QStringLiteral("; "))));
 }
 
 QTEST_MAIN(TestMainWidget)

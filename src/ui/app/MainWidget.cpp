@@ -52,7 +52,7 @@ MainWidget::MainWidget(QWidget *parent) : QWidget(parent)
     transportPage = new InsTransport(tabs);
     tabs->addTab(transportPage, QIcon(QStringLiteral(":/ins.svg")), tr("Transport"));
 
-    resize(1280, 800);
+    resize(1280, 720); // opens inside a 1366 x 768 screen
 
     connect(tabs, &QTabWidget::currentChanged, this, &MainWidget::handleTabChanged);
     if (TApp *app = TApp::instance()) {

@@ -31,7 +31,8 @@ LogManagerWidget::LogManagerWidget(QWidget *parent) : QWidget(parent)
 void LogManagerWidget::initUi()
 {
     setFont(QFont(QStringLiteral("微软雅黑"), 10));
-    setMinimumSize(1000, 800);
+    // 600 rather than 800 high: with the tab bar the window then fits a 1366 x 768 laptop screen.
+    setMinimumSize(1000, 600);
     layout = new QGridLayout(this);
 
     linkKindBox = new QComboBox(this);

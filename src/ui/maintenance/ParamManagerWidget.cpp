@@ -68,7 +68,8 @@ ParamManagerWidget::~ParamManagerWidget() = default;
 void ParamManagerWidget::initUi()
 {
     setFont(itemFont);
-    setMinimumSize(1000, 800);
+    // 600 rather than 800 high: with the tab bar the window then fits a 1366 x 768 laptop screen.
+    setMinimumSize(1000, 600);
     layout = new QGridLayout(this);
 
     linkKindBox = new QComboBox(this);

@@ -76,7 +76,8 @@ SerialComWidget::SerialComWidget(QWidget *parent) : QWidget(parent)
 void SerialComWidget::initUi()
 {
     setFont(QFont(QStringLiteral("微软雅黑"), 10));
-    setMinimumSize(1000, 800);
+    // 600 rather than 800 high: with the tab bar the window then fits a 1366 x 768 laptop screen.
+    setMinimumSize(1000, 600);
     layout = new QGridLayout(this);
 
     portLabel = new TLabel(tr("FMU_USB:"), this);
@@ -147,6 +148,9 @@ void SerialComWidget::initUi()
     layout->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum), 12, 7);
     layout->addWidget(saveButton, 12, 8);
     layout->addWidget(clearButton, 12, 9);
+    // The connection row is wider than 1000 pixels: the page is never narrower than its controls, so
+    // the window cannot cut off the last button.
+    setMinimumWidth(qMax(minimumWidth(), layout->minimumSize().width()));
 }
 
 void SerialComWidget::fillCommandBox(TComboBox *box, const QList<Command> &commands)
