@@ -337,4 +337,11 @@
         <translation>无</translation>
     </message>
 </context>
+<context>
+    <name>SerialPermissionHint</name>
+    <message>
+        <source>add your user to the &apos;dialout&apos; group, then log in again</source>
+        <translation>请将您的用户加入 &apos;dialout&apos; 组，然后重新登录</translation>
+    </message>
+</context>
 </TS>

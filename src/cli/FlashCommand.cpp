@@ -88,7 +88,13 @@ public:
         BootloaderPort::close(m_port);
         m_port.setPortName(name);
     }
-    bool openPort() override { return BootloaderPort::open(m_port); }
+    bool openPort() override
+    {
+        const bool opened = BootloaderPort::open(m_port);
+        if (const QString hint = opened ? QString() : BootloaderPort::permissionHint(m_port); !hint.isEmpty())
+            err() << "flash: " << hint << "\n";
+        return opened;
+    }
     void closePort() override { BootloaderPort::close(m_port); }
     void write(const QByteArray &bytes) override { BootloaderPort::write(m_port, bytes); }
     void upgradeEnded(bool success, const QString &) override { m_loop.exit(success ? 0 : 1); }

@@ -1,6 +1,7 @@
 // zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
 #include "cli/CliCommands.h"
 #include "cli/LinkOptions.h"
+#include "core/util/SerialPermissionHint.h"
 
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
@@ -63,7 +64,8 @@ public:
         }
         m_bus.openLink(map, LinkId);
         if (!waitFor([this] { return m_opened || m_openFailed; }, m_timeoutMs) || m_openFailed) {
-            err(QStringLiteral("ins: cannot open %1").arg(options.describe()));
+            err(SerialPermissionHint::appendTo(QStringLiteral("ins: cannot open %1").arg(options.describe()),
+                                               options.serial && SerialPermissionHint::deniedFor(options.serialPath)));
             return false;
         }
         if (!waitFor([this] { return link()->isConnected(); }, m_timeoutMs, [this] { link()->requestBoardInfo(); })) {

@@ -1,5 +1,6 @@
 #include "link/BootloaderPort.h"
 
+#include "core/util/SerialPermissionHint.h"
 #include "link/SerialPortList.h"
 
 #include <QDateTime>
@@ -25,6 +26,15 @@ bool BootloaderPort::open(QSerialPort &port)
     // Nothing left over from an earlier session may be taken for a reply.
     port.clear(QSerialPort::Input);
     return true;
+}
+
+QString BootloaderPort::permissionHint(const QSerialPort &port)
+{
+    static QStringList hinted;
+    if (port.error() != QSerialPort::PermissionError || hinted.contains(port.portName()))
+        return QString();
+    hinted.append(port.portName());
+    return SerialPermissionHint::appendTo(QStringLiteral("open %1: permission denied").arg(port.portName()), true);
 }
 
 void BootloaderPort::close(QSerialPort &port)

@@ -12,6 +12,9 @@ namespace BootloaderPort {
 // 115200 baud both ways, 8 data bits, 1 stop bit, no parity, no flow control.
 void configure(QSerialPort &port);
 bool open(QSerialPort &port);
+// After a failed open: "open <port>: permission denied" and the fix, when the port refused this user,
+// once per port name (a scan tries the same ports again and again); empty otherwise.
+QString permissionHint(const QSerialPort &port);
 // Writes out what is still queued (the boot command is the last thing sent before closing), drops what
 // the device still sends and closes.
 void close(QSerialPort &port);

@@ -1,5 +1,7 @@
 #include "link/IOHandler.h"
 
+#include "core/util/SerialPermissionHint.h"
+
 #include "link/TApp.h"
 #include "link/TMsgManager.h"
 
@@ -335,7 +337,8 @@ void IOHandler::handleSerialError(QSerialPort::SerialPortError error)
     const QString text = tr("open serial failed:") + QString::fromLatin1(name ? name : "UnknownError");
     emitEvent(TApp::EventLinkError, QVariant(text));
     if (TMsgManager *messages = TMsgManager::instance())
-        emit messages->showMsg(info.id, TMsgManager::PopupMsg, TMsgManager::LevelWarn, text);
+        emit messages->showMsg(info.id, TMsgManager::PopupMsg, TMsgManager::LevelWarn,
+                               SerialPermissionHint::appendTo(text, error == QSerialPort::PermissionError));
     qDebug().noquote() << QStringLiteral("link rec serial error, id: %1, port: %2").arg(info.id).arg(info.name)
                        << error;
     closeSerial();

@@ -2,8 +2,13 @@
 // mode, and an unknown option that names itself and exits 2.
 #include "core/util/AppVersion.h"
 #include "support/TestFiles.h"
+#include "support/TestPorts.h"
 
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <unistd.h>
 
 class TestFrontEnds : public QObject
 {
@@ -11,6 +16,8 @@ class TestFrontEnds : public QObject
 private slots:
     void options_data();
     void options();
+    void serialPermission_data();
+    void serialPermission();
 };
 
 void TestFrontEnds::options_data()
@@ -64,6 +71,44 @@ void TestFrontEnds::options()
     QVERIFY2(run.exitCode == exitCode,
              qPrintable(QStringLiteral("exit %1: %2%3").arg(run.exitCode).arg(run.out, run.err)));
     QVERIFY2((onStdout ? run.out : run.err).contains(text), qPrintable(run.out + run.err));
+}
+
+void TestFrontEnds::serialPermission_data()
+{
+    QTest::addColumn<QStringList>("args"); // PORT and FIRMWARE stand for the pseudo-terminal and an image
+    QTest::newRow("params") << QStringList{"params", "--serial", "PORT", "list", "--timeout", "1"};
+    QTest::newRow("console") << QStringList{"console", "--serial", "PORT", "--send", "help", "--wait", "500"};
+    QTest::newRow("ins") << QStringList{"ins", "--serial", "PORT", "--timeout", "2", "info"};
+    QTest::newRow("flash") << QStringList{"flash", "FIRMWARE", "--port", "PORT", "--timeout", "3"};
+}
+
+void TestFrontEnds::serialPermission()
+{
+    // A port this user may not open: the CLI says why and names the fix. Root opens every port, so
+    // the command runs as the user nobody.
+    if (geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        QSKIP("needs root and setpriv to run a command as another user");
+    QFETCH(QStringList, args);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    QVERIFY(QFile::setPermissions(pty.slavePath(), QFile::ReadOwner | QFile::WriteOwner));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString firmware = dir.filePath(QStringLiteral("fw.bin"));
+    QVERIFY(TestFiles::write(firmware, QByteArray(4096, '\xA5')));
+    const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(dir.path(), everyone));
+    QVERIFY(QFile::setPermissions(firmware, QFile::ReadOwner | QFile::ReadOther));
+    args.replaceInStrings(QStringLiteral("FIRMWARE"), firmware);
+    args.replaceInStrings(QStringLiteral("PORT"), pty.slavePath());
+
+    const TestFiles::ProgramRun run = TestFiles::run(
+        QStringLiteral("setpriv"),
+        QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", QStringLiteral(ZT_CLI_PATH)} + args,
+        QProcessEnvironment::systemEnvironment(), 60000);
+    QVERIFY2(run.exitCode != 0, qPrintable(run.out + run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("add your user to the 'dialout' group, then log in again")),
+             qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(TestFrontEnds)

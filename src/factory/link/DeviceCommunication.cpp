@@ -1,5 +1,6 @@
 #include "factory/link/DeviceCommunication.h"
 
+#include "core/util/SerialPermissionHint.h"
 #include "factory/link/Q_DMMM.h"
 
 #include <QCoreApplication>
@@ -203,6 +204,8 @@ void DeviceCommunication::openSerial(const QVariantMap &params)
     } else {
         emitEvent(56);
         qDebug() << "OpenSerialPort:" << name << dataBits << parity << stopBits << baud << "Failed";
+        if (m_serial->error() == QSerialPort::PermissionError)
+            qDebug().noquote() << "OpenSerialPort:" << name << "permission denied;" << SerialPermissionHint::text();
         m_settings.clear();
     }
 }

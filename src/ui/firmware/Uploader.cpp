@@ -392,7 +392,12 @@ void Uploader::setPortName(const QString &name)
 
 bool Uploader::openPort()
 {
-    return BootloaderPort::open(*serialPort);
+    if (BootloaderPort::open(*serialPort))
+        return true;
+    const QString hint = BootloaderPort::permissionHint(*serialPort);
+    if (!hint.isEmpty())
+        reportMessage(hint, UpgradeEngine::SinkLog | UpgradeEngine::SinkPopup);
+    return false;
 }
 
 void Uploader::closePort()
