@@ -49,6 +49,12 @@ start_unit "Simulated FMU console" console
 # UDP 7000 is the FMU's; the inertial unit is on its pseudo-terminal (the ORVE panel's serial mode).
 start_unit "Simulated ORVE inertial unit" ins
 
+# The Param tab reads units, ranges and descriptions from paracfg.xlsx beside the executable: the
+# simulator writes one for its parameters unless a workbook is there already.
+if [ ! -f "$bin/paracfg.xlsx" ]; then
+  "$bin/zorvan-sim" fmu --write-paracfg "$bin/paracfg.xlsx" && echo "demo: wrote $bin/paracfg.xlsx"
+fi
+
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"
 "$bin/Zorvan-Tools"

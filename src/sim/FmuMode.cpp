@@ -2,6 +2,7 @@
 #include "sim/FmuLogs.h"
 #include "sim/FmuParams.h"
 #include "sim/FmuUnit.h"
+#include "sim/ParacfgWriter.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimModes.h"
 
@@ -24,6 +25,7 @@ int runFmu(const QStringList &argsIn)
 
     FmuUnit::Options options;
     QString paramsFile;
+    QString paracfgFile;
     FmuLogService::Options logOptions;
     QVector<FmuLog> logs = FmuLogService::defaultLogs();
     for (int i = 0; i < args.size(); ++i) {
@@ -36,6 +38,8 @@ int runFmu(const QStringList &argsIn)
             options.split = true;
         } else if (a == QLatin1String("--params") && hasValue) {
             paramsFile = args[++i];
+        } else if (a == QLatin1String("--write-paracfg") && hasValue) {
+            paracfgFile = args[++i];
         } else if (a == QLatin1String("--drop") && hasValue) {
             options.dropPercent = args[++i].toDouble(&ok);
             if (!ok || options.dropPercent < 0 || options.dropPercent > 100)
@@ -73,6 +77,15 @@ int runFmu(const QStringList &argsIn)
         if (!FmuParams::readFile(paramsFile, params, error))
             return usageError(error);
     }
+    if (!paracfgFile.isEmpty()) {
+        // Writes the description workbook of these parameters and ends, serving nothing.
+        QString error;
+        if (!ParacfgWriter::write(paracfgFile, params, error)) {
+            QTextStream(stderr) << "fmu: " << error << "\n";
+            return 1;
+        }
+        return 0;
+    }
     if (!endpoint.open())
         return usageError(endpoint.error());
     FmuUnit unit(&endpoint, params, options);
@@ -86,6 +99,6 @@ CommandTable::Registrar
     reg(simModes(), "fmu",
         "fmu [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--params FILE] "
         "[--drop PERCENT] [--seed N] [--v1] [--split] [--rate HZ] [--logs ID:SIZE,...] [--dup PERCENT] "
-        "[--reorder] [--late-ms MS]",
+        "[--reorder] [--late-ms MS] | fmu [--params FILE] --write-paracfg FILE",
         &runFmu);
 } // namespace
