@@ -30,7 +30,7 @@ int GuiOptions::parse(const QStringList &arguments)
         err << program << ": " << parser.errorText() << '\n';
         return 2;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         QTextStream(stdout) << parser.helpText();
         return 0;
     }
@@ -56,7 +56,8 @@ int GuiOptions::parse(const QStringList &arguments)
 bool GuiOptions::answersWithoutWindow(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h") ||
+            !std::strcmp(argv[i], "--help-all"))
             return true;
     }
     return false;
