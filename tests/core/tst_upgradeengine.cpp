@@ -116,11 +116,11 @@ struct Rig
         QCOMPARE(host.takeLastWrite(), hex("2120"));
     }
     // Answers the probe and the five device-info requests.
-    void reachErase(quint32 boardId = 10013)
+    void reachErase(quint32 boardId = 10013, quint32 flashSize = 2 * 1024 * 1024)
     {
         QVERIFY(feed(hex("12 10")));
         QCOMPARE(int(engine.state()), int(UpgradeEngine::StateGetInfo));
-        const quint32 values[4] = {5, boardId, 1, 2 * 1024 * 1024};
+        const quint32 values[4] = {5, boardId, 1, flashSize};
         for (int p = 1; p <= 4; ++p) {
             tick();
             QCOMPARE(host.takeLastWrite(), BootloaderProtocol::getDevice(quint8(p)));
@@ -527,15 +527,7 @@ void TestUpgradeEngine::imageLargerThanFlashRefusedBeforeErase()
 {
     Rig r;
     r.startRun(pattern(4097)); // written as 4100 bytes
-    QVERIFY(r.feed(hex("12 10")));
-    const quint32 values[4] = {5, 10013, 1, 4096};
-    for (int p = 1; p <= 4; ++p) {
-        r.tick();
-        r.feed(BootloaderProtocol::u32Reply(values[p - 1]));
-    }
-    r.tick();
-    r.feed(QByteArray(16, '\x01') + hex("12 10"));
-    r.tick();
+    r.reachErase(10013, 4096);
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
     const QString text = "Upgrade failed, the firmware is larger than the unit's flash";
     QCOMPARE(r.host.sinksOf(text), UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
@@ -545,14 +537,7 @@ void TestUpgradeEngine::imageLargerThanFlashRefusedBeforeErase()
     // An image that fills the flash exactly is written.
     Rig fits;
     fits.startRun(pattern(4093));
-    fits.feed(hex("12 10"));
-    for (int p = 1; p <= 4; ++p) {
-        fits.tick();
-        fits.feed(BootloaderProtocol::u32Reply(values[p - 1]));
-    }
-    fits.tick();
-    fits.feed(QByteArray(16, '\x01') + hex("12 10"));
-    fits.tick();
+    fits.reachErase(10013, 4096);
     QCOMPARE(int(fits.engine.state()), int(UpgradeEngine::StateErase));
 }
 
