@@ -2,6 +2,7 @@
 #include "support/SimProcess.h"
 #include "support/TestFiles.h"
 #include "support/TestPorts.h"
+#include "core/bootloader/BootloaderCrc.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,8 @@ private slots:
     void initTestCase();
     void flashAgainstSimulator_data();
     void flashAgainstSimulator();
+    void stockPersonalityBytes_data();
+    void stockPersonalityBytes();
     void scanFindsSimulatedPort();
     void noBootloaderAnswers();
     void kvfPackAndInspect();
@@ -121,6 +124,46 @@ void TestFlash::flashAgainstSimulator()
         QVERIFY(!run.out.contains("Firmware upgrade successfully"));
         QVERIFY(!QFile::exists(dump)); // never started
     }
+}
+
+void TestFlash::stockPersonalityBytes_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("replies");
+    const QByteArray ready = QByteArray::fromHex("2120 220120 2320"); // sync, device value, erase
+    const QByteArray readyReplies = QByteArray::fromHex("1210 05000000 1210 1210");
+    // Flash of 8 bytes: 01 02 03 04 programmed, the rest erased.
+    const quint32 crc = BootloaderCrc::update(0, "\x01\x02\x03\x04\xff\xff\xff\xff", 8);
+    const QByteArray crcReply = QByteArray::fromHex(QByteArray::number(qToBigEndian(crc), 16).rightJustified(8, '0')) +
+                                QByteArray::fromHex("1210");
+    QTest::newRow("erase before sync and device information") << QByteArray::fromHex("2320") << QByteArray::fromHex("1213");
+    QTest::newRow("erase after a refusal") << QByteArray::fromHex("2120 220120 220620 2320")
+                                           << QByteArray::fromHex("1210 05000000 1210 1213 1213");
+    QTest::newRow("3-byte chunk: refused after its length, the rest read as commands")
+        << ready + QByteArray::fromHex("2703 31 2120 20") << readyReplies + QByteArray::fromHex("1213 1210 1210");
+    QTest::newRow("chunk past the flash") << ready + QByteArray::fromHex("270c 000000000000000000000000 20")
+                                          << readyReplies + QByteArray::fromHex("1213");
+    QTest::newRow("boot after sync, device, programming and CRC")
+        << ready + QByteArray::fromHex("2704 01020304 20 2920 3020")
+        << readyReplies + QByteArray::fromHex("1210") + crcReply + QByteArray::fromHex("1210");
+    QTest::newRow("boot refused after a refusal")
+        << ready + QByteArray::fromHex("2704 01020304 20 2703 2920 3020")
+        << readyReplies + QByteArray::fromHex("1210 1213") + crcReply + QByteArray::fromHex("1213");
+}
+
+// The stock personality byte for byte, on a pseudo-terminal it serves with --device.
+void TestFlash::stockPersonalityBytes()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, replies);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--stock", "--flash-size", "8", "--device", pty.slavePath()}));
+    QVERIFY(pty.write(input));
+    QByteArray got = pty.read(replies.size(), 5000);
+    got += pty.read(1, 200); // nothing more may follow
+    QCOMPARE(got.toHex(' '), replies.toHex(' '));
 }
 
 void TestFlash::scanFindsSimulatedPort()
