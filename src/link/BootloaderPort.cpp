@@ -47,8 +47,7 @@ void BootloaderPort::write(QSerialPort &port, const QByteArray &bytes)
 
 bool BootloaderPort::isPortLost(QSerialPort::SerialPortError error)
 {
-    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
-           error == QSerialPort::WriteError;
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError;
 }
 
 QStringList BootloaderPort::portTexts()

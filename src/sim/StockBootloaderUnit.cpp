@@ -65,7 +65,9 @@ bool StockBootloaderUnit::handleOne()
 {
     const quint8 code = quint8(m_input[0]);
     const int have = m_input.size();
-    auto eocAt = [this](int i) { return quint8(m_input[i]) == BP::EndOfCommand; };
+    auto eocAt = [this](int i) {
+        return quint8(m_input[i]) == BP::EndOfCommand;
+    };
     switch (code) {
     case CmdDebug:
         m_input.remove(0, 1);
@@ -96,7 +98,8 @@ bool StockBootloaderUnit::handleOne()
             const quint32 crc = flashCrc() ^ (m_options.badCrc ? 0xFFFFFFFFu : 0u);
             replyData(BP::u32Reply(crc).left(4));
         } else {
-            if ((m_state & (GotSync | GotDevice | Programmed | GotCrc)) != (GotSync | GotDevice | Programmed | GotCrc)) {
+            if ((m_state & (GotSync | GotDevice | Programmed | GotCrc)) !=
+                (GotSync | GotDevice | Programmed | GotCrc)) {
                 refuse(0);
                 return true;
             }

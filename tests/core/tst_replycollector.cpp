@@ -37,8 +37,7 @@ void TestReplyCollector::wholeReplySplitAtEveryPoint_data()
     QTest::newRow("2 probe") << Form::Sync << hex("12 10") << hex("12 10");
     QTest::newRow("2 probe after line noise") << Form::Sync << hex("00 ff 12 10") << hex("12 10");
     QTest::newRow("3 device value") << Form::Word << hex("1d 27 00 00 12 10") << hex("1d 27 00 00 12 10");
-    QTest::newRow("3 device value holding 12 10")
-        << Form::Word << hex("12 10 12 10 12 10") << hex("12 10 12 10 12 10");
+    QTest::newRow("3 device value holding 12 10") << Form::Word << hex("12 10 12 10 12 10") << hex("12 10 12 10 12 10");
     const QByteArray area = hex("a0a1a2a3a4a5a6a7a8a9aaabacadaeaf1210");
     QTest::newRow("3 vector area") << Form::VecArea << area << area;
     QTest::newRow("4 erase") << Form::Status << hex("12 10") << hex("12 10");
@@ -92,12 +91,13 @@ void TestReplyCollector::refusedBytes_data()
     QTest::newRow("probe: first 12 not followed by 10") << Form::Sync << hex("12") << hex("00 10") << Result::Rejected;
     QTest::newRow("probe: 12 12 10") << Form::Sync << hex("12") << hex("12 10") << Result::Rejected;
     QTest::newRow("probe: noise only") << Form::Sync << hex("00") << hex("10 55") << Result::Incomplete;
-    QTest::newRow("value: failed instead of ok") << Form::Word << hex("05 00 00 00") << hex("12 11") << Result::Rejected;
-    QTest::newRow("value: one byte too many") << Form::Word << hex("05 00 00 00 12") << hex("10 55")
-                                              << Result::Rejected;
+    QTest::newRow("value: failed instead of ok")
+        << Form::Word << hex("05 00 00 00") << hex("12 11") << Result::Rejected;
+    QTest::newRow("value: one byte too many")
+        << Form::Word << hex("05 00 00 00 12") << hex("10 55") << Result::Rejected;
     QTest::newRow("value: a status pair is not a value") << Form::Word << hex("12") << hex("13") << Result::Incomplete;
-    QTest::newRow("vector area: 6 bytes only") << Form::VecArea << hex("01 00 00") << hex("00 12 10")
-                                               << Result::Incomplete;
+    QTest::newRow("vector area: 6 bytes only")
+        << Form::VecArea << hex("01 00 00") << hex("00 12 10") << Result::Incomplete;
     QTest::newRow("status: two acknowledgements in one read")
         << Form::Status << QByteArray() << hex("12 10 12 10") << Result::Rejected;
     QTest::newRow("status: not starting with 12") << Form::Status << QByteArray() << hex("10") << Result::Rejected;

@@ -551,9 +551,8 @@ void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc_data()
     QTest::newRow("image CRC") << BootloaderCrc::imageCrc(image, image.size()) << true << "CRC of the image matches";
     QTest::newRow("whole flash area CRC") << BootloaderCrc::flashAreaCrc(image, image.size(), flash) << true
                                           << "CRC of the flash area (2097152 bytes) matches";
-    QTest::newRow("flash area one byte short")
-        << BootloaderCrc::flashAreaCrc(image, image.size(), flash - 1) << false
-        << "The upgrade failed, the verification failed";
+    QTest::newRow("flash area one byte short") << BootloaderCrc::flashAreaCrc(image, image.size(), flash - 1) << false
+                                               << "The upgrade failed, the verification failed";
 }
 
 void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc()
@@ -909,8 +908,8 @@ void TestUpgradeEngine::loadFirmwareKinds_data()
     // An empty image would erase the unit and leave it without firmware: refused, Start never arms.
     QTest::newRow("empty .bin") << "e.bin" << true << QByteArray() << false << false << 0
                                 << "Unable to upgrade, the firmware is empty";
-    QTest::newRow("container holding no bytes") << "/x/e.kvf" << true << emptyKvf << false << false << 0
-                                                << "Unable to upgrade, the firmware is empty";
+    QTest::newRow("container holding no bytes")
+        << "/x/e.kvf" << true << emptyKvf << false << false << 0 << "Unable to upgrade, the firmware is empty";
     QTest::newRow("container") << "/x/o.kvf" << true << kvf << true << true << 40 << "o.kvf Size of Firmware:40 Bytes";
     QTest::newRow("container one byte long")
         << "/x/o.kvf" << true << kvf + "x" << false << false << 0 << "firmware size err";

@@ -74,9 +74,9 @@ void TestFlash::flashAgainstSimulator_data()
     QTest::newRow("stock: a byte duplicated mid-upload")
         << "bin" << 30001 << 0 << (stock + QStringList{"--dup-byte-at", "10000"}) << 0
         << "Firmware upgrade successfully";
-    QTest::newRow("stock: larger than the flash") << "bin" << 30001 << 0
-                                                  << (stock + QStringList{"--flash-size", "30000"}) << 1
-                                                  << "Upgrade failed, the firmware is larger than the unit's flash";
+    QTest::newRow("stock: larger than the flash")
+        << "bin" << 30001 << 0 << (stock + QStringList{"--flash-size", "30000"}) << 1
+        << "Upgrade failed, the firmware is larger than the unit's flash";
     QTest::newRow("stock: port lost while programming")
         << "bin" << 30001 << 0 << (stock + QStringList{"--unplug-at", "10000"}) << 1
         << "Communication error, upgrade failed!";
@@ -136,9 +136,10 @@ void TestFlash::stockPersonalityBytes_data()
     const quint32 crc = BootloaderCrc::update(0, "\x01\x02\x03\x04\xff\xff\xff\xff", 8);
     const QByteArray crcReply = QByteArray::fromHex(QByteArray::number(qToBigEndian(crc), 16).rightJustified(8, '0')) +
                                 QByteArray::fromHex("1210");
-    QTest::newRow("erase before sync and device information") << QByteArray::fromHex("2320") << QByteArray::fromHex("1213");
-    QTest::newRow("erase after a refusal") << QByteArray::fromHex("2120 220120 220620 2320")
-                                           << QByteArray::fromHex("1210 05000000 1210 1213 1213");
+    QTest::newRow("erase before sync and device information")
+        << QByteArray::fromHex("2320") << QByteArray::fromHex("1213");
+    QTest::newRow("erase after a refusal")
+        << QByteArray::fromHex("2120 220120 220620 2320") << QByteArray::fromHex("1210 05000000 1210 1213 1213");
     QTest::newRow("3-byte chunk: refused after its length, the rest read as commands")
         << ready + QByteArray::fromHex("2703 31 2120 20") << readyReplies + QByteArray::fromHex("1213 1210 1210");
     QTest::newRow("chunk past the flash") << ready + QByteArray::fromHex("270c 000000000000000000000000 20")

@@ -63,8 +63,8 @@ void TestFlashBootloaders::stockAndPlainBootloaders_data()
         QTest::newRow(qPrintable(p + "port lost while programming"))
             << (sim + QStringList{"--unplug-at", "60000"}) << 100001 << 0 << false << true
             << "Communication error, upgrade failed!";
-        QTest::newRow(qPrintable(p + "empty image")) << sim << 0 << 0 << false << false
-                                                     << "Unable to upgrade, the firmware is empty";
+        QTest::newRow(qPrintable(p + "empty image"))
+            << sim << 0 << 0 << false << false << "Unable to upgrade, the firmware is empty";
         QTest::newRow(qPrintable(p + "kvf holding no bytes"))
             << sim << 0 << 10013 << false << false << "Unable to upgrade, the firmware is empty";
     }

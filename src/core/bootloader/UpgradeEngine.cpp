@@ -418,8 +418,7 @@ bool UpgradeEngine::replyErase(const QByteArray &block, quint32 now)
 {
     if (m_eraseNeedsHandshake && m_handshake != HandshakeDone)
         return feedHandshake(block, now);
-    if (m_collector.add(block) != ReplyCollector::Result::Complete ||
-        quint8(m_collector.reply()[1]) != BP::StatusOk)
+    if (m_collector.add(block) != ReplyCollector::Result::Complete || quint8(m_collector.reply()[1]) != BP::StatusOk)
         return false;
     m_host.report(QStringLiteral("Zorvan is successfully erased. "), SinkLog | SinkStatus);
     setUpgradeState(StateProgram);

@@ -53,11 +53,11 @@ public:
     static constexpr quint32 MaxAreaCrcBytes = 64u * 1024 * 1024;
 
     // Report texts a front end may need to recognise.
-    static const char *const SuccessText; // "Firmware upgrade successfully"
-    static const char *const CommErrorText; // "Communication error, upgrade failed!"
-    static const char *const TooLargeText; // the image does not fit the flash the unit reports
+    static const char *const SuccessText;     // "Firmware upgrade successfully"
+    static const char *const CommErrorText;   // "Communication error, upgrade failed!"
+    static const char *const TooLargeText;    // the image does not fit the flash the unit reports
     static const char *const BootRefusedText; // the unit answered the boot command with failed or invalid
-    static const char *const EmptyImageText; // a file or container without any byte
+    static const char *const EmptyImageText;  // a file or container without any byte
 
     class Host
     {
