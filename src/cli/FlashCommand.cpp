@@ -25,7 +25,7 @@ public:
         connect(&m_timer, &QTimer::timeout, this, &CliUpgrade::tick);
         connect(&m_port, &QSerialPort::readyRead, this, &CliUpgrade::readReplies);
         connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-            if (e != QSerialPort::NoError && e != QSerialPort::OpenError)
+            if (BootloaderPort::isPortLost(e))
                 m_engine.portError();
         });
     }

@@ -55,6 +55,11 @@ void BootloaderPort::write(QSerialPort &port, const QByteArray &bytes)
     port.flush();
 }
 
+bool BootloaderPort::isPortLost(QSerialPort::SerialPortError error)
+{
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+}
+
 QStringList BootloaderPort::portTexts()
 {
     QStringList texts;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-class QSerialPort;
+#include <QSerialPort>
 
 // The serial side of the firmware upgrade, shared by the upgrade window and zorvan-cli flash: both own
 // a QSerialPort and a 20 ms timer and drive the same UpgradeEngine through these helpers.
@@ -20,6 +20,9 @@ QString permissionHint(const QSerialPort &port);
 void close(QSerialPort &port);
 // Writes and pushes the bytes to the device at once; nothing happens on a closed port.
 void write(QSerialPort &port, const QByteArray &bytes);
+// Whether an error of an open port means the port is gone (unplugged, closed under us, no longer readable
+// or writable), as opposed to a port that could not be opened, which is the probe's business.
+bool isPortLost(QSerialPort::SerialPortError error);
 // Every port of the one enumeration as "name: description".
 QStringList portTexts();
 // A report as one log line: "[yyyy-MM-dd hh:mm:ss]:" followed by the text.

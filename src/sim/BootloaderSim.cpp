@@ -1,9 +1,13 @@
 // zorvan-sim bootloader: a flight-control unit sitting in its serial bootloader. It answers the sync,
 // device-info, erase, program, CRC and boot commands, keeps the programmed image in a simulated flash and
 // can write it to a file on the boot command. Fault knobs make it refuse or lose chunks, erase slowly,
-// report a wrong CRC or answer late.
+// report a wrong CRC or answer late. --stock switches to the behaviour of stock PX4/ArduPilot
+// bootloaders (StockBootloaderUnit).
+#include "sim/BootloaderLine.h"
+#include "sim/BootloaderOptions.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimModes.h"
+#include "sim/StockBootloaderUnit.h"
 #include "core/bootloader/BootloaderCrc.h"
 #include "core/bootloader/BootloaderProtocol.h"
 
@@ -12,30 +16,18 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <memory>
+
 namespace BP = BootloaderProtocol;
 
 namespace {
 
-struct BootloaderOptions
-{
-    quint32 boardId = 10013;
-    quint32 boardRevision = 0;
-    quint32 blRevision = 5;
-    quint32 flashSize = 2 * 1024 * 1024;
-    int nakEvery = 0;
-    int dropEvery = 0;
-    int eraseMs = 0;
-    bool badCrc = false;
-    int replyDelayMs = 0;
-    QString dumpPath;
-};
-
 class BootloaderUnit : public QObject
 {
 public:
-    BootloaderUnit(SimEndpoint &endpoint, const BootloaderOptions &options) : m_endpoint(endpoint), m_options(options)
+    BootloaderUnit(BootloaderLine &line, const BootloaderOptions &options) : m_line(line), m_options(options)
     {
-        connect(&m_endpoint, &SimEndpoint::received, this, [this](const QByteArray &bytes) {
+        connect(&m_line, &BootloaderLine::received, this, [this](const QByteArray &bytes) {
             m_input.append(bytes);
             process();
         });
@@ -45,11 +37,11 @@ private:
     void reply(const QByteArray &bytes)
     {
         if (m_options.replyDelayMs <= 0) {
-            m_endpoint.send(bytes);
+            m_line.send(bytes);
             return;
         }
         // Equal delays fire in the order they were started, so replies keep their order.
-        QTimer::singleShot(m_options.replyDelayMs, this, [this, bytes] { m_endpoint.send(bytes); });
+        QTimer::singleShot(m_options.replyDelayMs, this, [this, bytes] { m_line.send(bytes); });
     }
 
     // Handles every complete command in the input; stops while an erase is running.
@@ -149,6 +141,7 @@ private:
 
     void startErase()
     {
+        QTextStream(stdout) << "bootloader: erase" << Qt::endl;
         m_flash = QByteArray(int(m_options.flashSize), char(0xFF));
         m_programmed = 0;
         m_chunkNumber = 0;
@@ -184,12 +177,18 @@ private:
         m_flash.replace(m_programmed, data.size(), data);
         m_programmed += data.size();
         ++m_chunkNumber;
+        ++m_chunksWritten;
+        if (m_chunksWritten == m_options.dropAckChunk && !m_ackDropped) {
+            m_ackDropped = true; // written, but the acknowledgement never reaches the host
+            return;
+        }
         reply(BP::replyEnd());
     }
 
     void boot()
     {
         QTextStream err(stderr);
+        QTextStream(stdout) << "bootloader: boot" << Qt::endl;
         err << "bootloader: boot after " << m_programmed << " programmed bytes\n";
         err.flush();
         if (!m_options.dumpPath.isEmpty()) {
@@ -202,7 +201,7 @@ private:
         m_erased = false; // the unit leaves its bootloader; a new run starts with an erase again
     }
 
-    SimEndpoint &m_endpoint;
+    BootloaderLine &m_line;
     BootloaderOptions m_options;
     QByteArray m_input;
     QByteArray m_flash;
@@ -210,6 +209,8 @@ private:
     int m_chunkNumber = 0;
     int m_droppedChunk = 0;
     int m_nakedChunk = 0;
+    int m_chunksWritten = 0;
+    bool m_ackDropped = false;
     bool m_erased = false;
     bool m_erasing = false;
 };
@@ -243,6 +244,10 @@ int runBootloader(const QStringList &arguments)
             o.badCrc = true;
             continue;
         }
+        if (a == QLatin1String("--stock")) {
+            o.stock = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             err << "zorvan-sim bootloader: " << (a.startsWith("--") ? a + " needs a value" : "unknown argument " + a)
                 << "\n";
@@ -272,6 +277,14 @@ int runBootloader(const QStringList &arguments)
             o.eraseMs = int(qMin<quint32>(n, 3600000));
         else if (ok && a == QLatin1String("--reply-delay-ms"))
             o.replyDelayMs = int(qMin<quint32>(n, 3600000));
+        else if (ok && a == QLatin1String("--packet-gap-us") && n <= 1000000)
+            o.packetGapUs = int(n);
+        else if (ok && a == QLatin1String("--dup-byte-at"))
+            o.dupByteAt = qint64(n);
+        else if (ok && a == QLatin1String("--drop-ack") && n <= 100000000)
+            o.dropAckChunk = int(n);
+        else if (ok && a == QLatin1String("--unplug-at"))
+            o.unplugAt = qint64(n);
         else {
             err << "zorvan-sim bootloader: " << (ok ? "bad option or value " + a + " " + v : error) << "\n";
             return 2;
@@ -281,7 +294,12 @@ int runBootloader(const QStringList &arguments)
         err << "zorvan-sim bootloader: " << endpoint.error() << "\n";
         return 1;
     }
-    BootloaderUnit unit(endpoint, o);
+    BootloaderLine line(endpoint, o);
+    std::unique_ptr<QObject> unit;
+    if (o.stock)
+        unit = std::make_unique<StockBootloaderUnit>(line, o);
+    else
+        unit = std::make_unique<BootloaderUnit>(line, o);
     endpoint.announce();
     return QCoreApplication::exec();
 }
@@ -289,7 +307,9 @@ int runBootloader(const QStringList &arguments)
 CommandTable::Registrar reg(simModes(), "bootloader",
                             "bootloader [--pty | --device PATH] [--board-id N] [--board-rev N] [--bl-rev N]\n"
                             "             [--flash-size BYTES] [--nak-every K] [--drop-every K] [--erase-ms MS]\n"
-                            "             [--bad-crc] [--reply-delay-ms MS] [--dump FILE]",
+                            "             [--bad-crc] [--reply-delay-ms MS] [--dump FILE] [--stock]\n"
+                            "             [--packet-gap-us US] [--dup-byte-at OFFSET] [--drop-ack CHUNK]\n"
+                            "             [--unplug-at OFFSET]",
                             &runBootloader);
 
 } // namespace

@@ -116,11 +116,11 @@ struct Rig
         QCOMPARE(host.takeLastWrite(), hex("2120"));
     }
     // Answers the probe and the five device-info requests.
-    void reachErase(quint32 boardId = 10013)
+    void reachErase(quint32 boardId = 10013, quint32 flashSize = 2 * 1024 * 1024)
     {
         QVERIFY(feed(hex("12 10")));
         QCOMPARE(int(engine.state()), int(UpgradeEngine::StateGetInfo));
-        const quint32 values[4] = {5, boardId, 1, 2 * 1024 * 1024};
+        const quint32 values[4] = {5, boardId, 1, flashSize};
         for (int p = 1; p <= 4; ++p) {
             tick();
             QCOMPARE(host.takeLastWrite(), BootloaderProtocol::getDevice(quint8(p)));
@@ -130,6 +130,21 @@ struct Rig
         QCOMPARE(host.takeLastWrite(), hex("22 05 20"));
         QVERIFY(feed(QByteArray(16, '\x01') + hex("12 10")));
         tick();
+    }
+    // State 7: the sync and the device value before the boot command, then the boot command.
+    void reachBootCommand()
+    {
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateBoot));
+        tick();
+        QCOMPARE(host.takeLastWrite(), hex("21 20"));
+        QVERIFY(!feed(hex("12")));
+        QVERIFY(!feed(hex("10")));
+        QCOMPARE(host.takeLastWrite(), hex("22 01 20"));
+        QVERIFY(!feed(hex("05 00 00 00")));
+        QVERIFY(feed(hex("12 10")));
+        tick();
+        QCOMPARE(host.takeLastWrite(), hex("30 20"));
+        QCOMPARE(int(engine.state()), int(UpgradeEngine::StateBoot));
     }
     void reachProgram()
     {
@@ -165,9 +180,18 @@ private slots:
     void stepTimeoutsAtTheirLimits();
     void elapsedTextOnFailingTick_data();
     void elapsedTextOnFailingTick();
-    void chunkResentOnNakInvalidAndSilence();
+    void chunkResentAfterQuietLineAndSync_data();
+    void chunkResentAfterQuietLineAndSync();
     void unexpectedRepliesIgnored();
-    void splitDeviceInfoReplyIgnored();
+    void splitRepliesCollected_data();
+    void splitRepliesCollected();
+    void imageLargerThanFlashRefusedBeforeErase();
+    void verifyAcceptsImageOrFlashAreaCrc_data();
+    void verifyAcceptsImageOrFlashAreaCrc();
+    void eraseAgainAfterRecoveryAtMostTwice();
+    void bootAnswer_data();
+    void bootAnswer();
+    void silentHandshakeBeforeBootFails();
     void probeReplyRules_data();
     void probeReplyRules();
     void probeIntervals_data();
@@ -179,7 +203,8 @@ private slots:
     void automaticScanCandidates();
     void manualArming_data();
     void manualArming();
-    void portErrorOnlyInInfoAndErase();
+    void portLostEndsEveryRunningState_data();
+    void portLostEndsEveryRunningState();
     void loadFirmwareKinds_data();
     void loadFirmwareKinds();
 };
@@ -232,10 +257,13 @@ void TestUpgradeEngine::normalRunChunksAndStates_data()
 {
     QTest::addColumn<int>("imageSize");
     QTest::addColumn<QList<int>>("chunkSizes");
+    // The last data chunk is padded with 0xFF to whole 4-byte words.
     QTest::newRow("300 bytes") << 300 << QList<int>{128, 128, 44, 0};
+    QTest::newRow("301 bytes") << 301 << QList<int>{128, 128, 48, 0};
+    QTest::newRow("303 bytes") << 303 << QList<int>{128, 128, 48, 0};
     QTest::newRow("multiple of 128") << 256 << QList<int>{128, 128, 0};
-    QTest::newRow("empty image") << 0 << QList<int>{0};
-    QTest::newRow("odd tail") << 5 << QList<int>{5, 0};
+    QTest::newRow("odd tail") << 5 << QList<int>{8, 0};
+    QTest::newRow("one byte") << 1 << QList<int>{4, 0};
 }
 
 void TestUpgradeEngine::normalRunChunksAndStates()
@@ -259,15 +287,19 @@ void TestUpgradeEngine::normalRunChunksAndStates()
         QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProgram)); // verify only after the empty chunk
         r.feed(hex("12 10"));
     }
-    QCOMPARE(written, image);
+    QCOMPARE(written, image + QByteArray((4 - imageSize % 4) % 4, char(0xFF)));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
     r.tick();
     QCOMPARE(r.host.takeLastWrite(), hex("29 20"));
     QVERIFY(r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(image, image.size()))));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateBoot));
     QVERIFY(r.host.logged("Check success"));
+    r.reachBootCommand();
+    // No answer to the boot command: the unit started its firmware.
+    r.tick(UpgradeEngine::BootReplyMs - 20);
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateBoot));
+    QCOMPARE(r.host.ended, 0);
     r.tick();
-    QCOMPARE(r.host.takeLastWrite(), hex("30 20"));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
     QCOMPARE(r.host.sinksOf(UpgradeEngine::SuccessText),
              UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
@@ -361,25 +393,60 @@ void TestUpgradeEngine::elapsedTextOnFailingTick()
     QCOMPARE(r.host.status, status);
 }
 
-void TestUpgradeEngine::chunkResentOnNakInvalidAndSilence()
+void TestUpgradeEngine::chunkResentAfterQuietLineAndSync_data()
 {
+    QTest::addColumn<QByteArray>("answer"); // empty: no acknowledgement at all
+    QTest::newRow("failed") << hex("12 11");
+    QTest::newRow("invalid") << hex("12 13");
+    QTest::newRow("invalid, split") << hex("12 13");
+    QTest::newRow("no acknowledgement") << QByteArray();
+}
+
+void TestUpgradeEngine::chunkResentAfterQuietLineAndSync()
+{
+    QFETCH(QByteArray, answer);
     Rig r;
     r.startRun(pattern(300));
     r.reachProgram();
     r.tick();
     const QByteArray first = r.host.takeLastWrite();
     QCOMPARE(first.size(), 131);
-    r.feed(hex("12 11")); // failed
-    QCOMPARE(r.host.takeLastWrite(), first);
-    r.feed(hex("12 13")); // invalid
-    QCOMPARE(r.host.takeLastWrite(), first);
-    // Silence: resent only after more than 3000 ms.
-    r.now += UpgradeEngine::ChunkResendMs;
-    r.engine.tick(r.now);
+    if (answer.isEmpty()) {
+        r.now += UpgradeEngine::ChunkResendMs;
+        r.engine.tick(r.now);
+        QCOMPARE(r.engine.recoveries(), 0); // exactly 3000 ms: still waiting
+        r.tick(1);
+    } else if (QByteArray(QTest::currentDataTag()).contains("split")) {
+        r.feed(answer.left(1));
+        r.feed(answer.mid(1));
+    } else {
+        r.feed(answer);
+    }
+    QCOMPARE(r.engine.recoveries(), 1);
+    QVERIFY(r.host.writes.isEmpty()); // nothing resent at once
+    // The rest of a refused frame still answers: a stray acknowledgement is dropped and the line must be
+    // quiet again before the probe goes out.
+    r.tick(40);
+    r.feed(hex("12 10"));
+    r.tick(40);
     QVERIFY(r.host.writes.isEmpty());
-    r.tick(1);
-    QCOMPARE(r.host.takeLastWrite(), first);
-    QCOMPARE(r.engine.chunkResends(), 3);
+    r.tick(UpgradeEngine::RecoveryQuietMs - 40);
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+    // The probe is swallowed by a half-parsed command (12 13): quiet again, then a new probe.
+    r.feed(hex("12 13"));
+    QVERIFY(r.host.writes.isEmpty());
+    r.tick(UpgradeEngine::RecoveryQuietMs);
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+    // An unanswered probe is repeated after a quiet period.
+    r.tick(UpgradeEngine::ResyncReplyMs + 20);
+    r.tick(UpgradeEngine::RecoveryQuietMs);
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+    QVERIFY(r.host.writes.isEmpty());
+    r.feed(hex("12"));
+    r.feed(hex("10"));
+    QCOMPARE(r.host.takeLastWrite(), first); // the same chunk again, only now
+    QCOMPARE(r.engine.chunkResends(), 1);
+    QCOMPARE(r.engine.writeOffset(), 0);
     r.feed(hex("12 10"));
     const QByteArray second = r.host.takeLastWrite();
     QCOMPARE(second.mid(2, 128), pattern(300).mid(128, 128));
@@ -410,28 +477,198 @@ void TestUpgradeEngine::unexpectedRepliesIgnored()
     QCOMPARE(int(e.engine.state()), int(UpgradeEngine::StateErase));
 }
 
-void TestUpgradeEngine::splitDeviceInfoReplyIgnored()
+void TestUpgradeEngine::splitRepliesCollected_data()
+{
+    QTest::addColumn<int>("split"); // bytes in the first read
+    for (int split = 1; split < 6; ++split)
+        QTest::newRow(qPrintable(QString("first read %1 bytes").arg(split))) << split;
+}
+
+// Each step of a run gets its reply in two reads, cut at the given point (18-byte replies at 3 x split).
+void TestUpgradeEngine::splitRepliesCollected()
+{
+    QFETCH(int, split);
+    Rig r;
+    const QByteArray image = pattern(10);
+    r.startRun(image);
+    // True when the first piece alone did not move the run on and the second one did.
+    auto answer = [&](const QByteArray &reply, int at) {
+        const bool early = r.feed(reply.left(at));
+        return !early && r.feed(reply.mid(at));
+    };
+    QVERIFY(answer(hex("00 12 10"), qMin(split, 2)));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateGetInfo));
+    const quint32 values[4] = {5, 10013, 1, 4096};
+    for (int p = 1; p <= 4; ++p) {
+        r.tick();
+        QCOMPARE(r.host.takeLastWrite(), BootloaderProtocol::getDevice(quint8(p)));
+        QVERIFY(answer(BootloaderProtocol::u32Reply(values[p - 1]), split));
+    }
+    r.tick();
+    QVERIFY(answer(QByteArray(16, '\x12') + hex("12 10"), 3 * split));
+    QCOMPARE(int(r.engine.deviceInfo().infoFlags), int(UpgradeEngine::AllInfoFlags));
+    QCOMPARE(r.engine.deviceInfo().FWSize, 4096u);
+    r.tick();
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("23 20"));
+    QVERIFY(answer(hex("12 10"), 1));
+    r.tick();
+    answer(hex("12 10"), 1);
+    answer(hex("12 10"), 1);
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
+    r.tick();
+    QVERIFY(answer(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(image, image.size())), split));
+    r.reachBootCommand();
+    QVERIFY(answer(hex("12 10"), 1));
+    QVERIFY(r.host.endedOk);
+}
+
+void TestUpgradeEngine::imageLargerThanFlashRefusedBeforeErase()
 {
     Rig r;
-    r.startRun(pattern(10));
-    r.feed(hex("12 10"));
+    r.startRun(pattern(4097)); // written as 4100 bytes
+    r.reachErase(10013, 4096);
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    const QString text = "Upgrade failed, the firmware is larger than the unit's flash";
+    QCOMPARE(r.host.sinksOf(text), UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
+    QCOMPARE(r.host.ended, 1);
+    for (const QByteArray &w : qAsConst(r.host.writes))
+        QVERIFY(w != hex("23 20")); // never erased
+    // An image that fills the flash exactly is written.
+    Rig fits;
+    fits.startRun(pattern(4093));
+    fits.reachErase(10013, 4096);
+    QCOMPARE(int(fits.engine.state()), int(UpgradeEngine::StateErase));
+}
+
+void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc_data()
+{
+    const QByteArray image = pattern(301);
+    const quint32 flash = 2 * 1024 * 1024; // what reachErase reports
+    QTest::addColumn<quint32>("deviceCrc");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("image CRC") << BootloaderCrc::imageCrc(image, image.size()) << true << "CRC of the image matches";
+    QTest::newRow("whole flash area CRC") << BootloaderCrc::flashAreaCrc(image, image.size(), flash) << true
+                                          << "CRC of the flash area (2097152 bytes) matches";
+    QTest::newRow("flash area one byte short") << BootloaderCrc::flashAreaCrc(image, image.size(), flash - 1) << false
+                                               << "The upgrade failed, the verification failed";
+}
+
+void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc()
+{
+    QFETCH(quint32, deviceCrc);
+    QFETCH(bool, accepted);
+    QFETCH(QString, line);
+    Rig r;
+    r.startRun(pattern(301));
+    r.reachProgram();
+    r.engine.setUpgradeState(UpgradeEngine::StateVerify);
     r.tick();
-    const quint32 infoStart = r.now;
-    QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
-    QVERIFY(!r.feed(hex("05 00 00")));
-    QVERIFY(!r.feed(hex("00 12 10")));
-    QCOMPARE(int(r.engine.deviceInfo().infoFlags), 0);
-    r.tick(300); // exactly 300 ms: not yet repeated
-    QVERIFY(r.host.writes.isEmpty());
-    r.tick(1);
-    QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
-    // Still split on every try: the step ends after 20000 ms in total.
-    while (r.now - infoStart <= UpgradeEngine::InfoTimeoutMs) {
-        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateGetInfo));
-        r.tick(100);
+    QVERIFY(r.feed(BootloaderProtocol::u32Reply(deviceCrc)));
+    QCOMPARE(int(r.engine.state()), int(accepted ? UpgradeEngine::StateBoot : UpgradeEngine::StateWaitStart));
+    bool found = false;
+    for (const FakeHost::Report &rep : qAsConst(r.host.reports))
+        found = found || rep.text.startsWith(line);
+    QVERIFY2(found, qPrintable(line));
+}
+
+// A lost acknowledgement makes the resend land one chunk further on; the CRC then differs and the run
+// starts again from the erase, after a sync and a device request, at most twice.
+void TestUpgradeEngine::eraseAgainAfterRecoveryAtMostTwice()
+{
+    Rig r;
+    const QByteArray image = pattern(200);
+    r.startRun(image);
+    r.reachProgram();
+    for (int round = 0; round <= UpgradeEngine::MaxEraseRestarts; ++round) {
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProgram));
+        r.tick();
+        QCOMPARE(r.host.takeLastWrite().size(), 131);
+        r.tick(UpgradeEngine::ChunkResendMs + 20); // no acknowledgement
+        r.tick(UpgradeEngine::RecoveryQuietMs);
+        QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+        r.feed(hex("12 10"));
+        QCOMPARE(r.host.takeLastWrite().size(), 131);
+        r.feed(hex("12 10"));
+        r.feed(hex("12 10")); // 72 bytes
+        r.feed(hex("12 10")); // the empty chunk
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
+        r.tick();
+        QVERIFY(r.feed(BootloaderProtocol::u32Reply(0xBAD)));
+        if (round == UpgradeEngine::MaxEraseRestarts)
+            break;
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateErase));
+        QCOMPARE(r.engine.eraseRestarts(), round + 1);
+        r.tick();
+        QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+        r.feed(hex("12 10"));
+        QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
+        QVERIFY(r.feed(BootloaderProtocol::u32Reply(5)));
+        r.tick();
+        QCOMPARE(r.host.takeLastWrite(), hex("23 20"));
+        QVERIFY(r.feed(hex("12 10")));
     }
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
-    QVERIFY(r.host.logged("Upgrade failed, Obtaining hardware information timed out"));
+    QVERIFY(!r.host.endedOk);
+    QCOMPARE(r.host.ended, 1);
+    bool failed = false;
+    for (const FakeHost::Report &rep : qAsConst(r.host.reports))
+        failed = failed || rep.text.startsWith("The upgrade failed, the verification failed");
+    QVERIFY(failed);
+    for (const QByteArray &w : qAsConst(r.host.writes))
+        QVERIFY(w != hex("30 20"));
+}
+
+void TestUpgradeEngine::bootAnswer_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("success");
+    QTest::newRow("ok") << hex("12 10") << true;
+    QTest::newRow("failed") << hex("12 11") << false;
+    QTest::newRow("invalid") << hex("12 13") << false;
+    QTest::newRow("silence") << QByteArray() << true;
+}
+
+void TestUpgradeEngine::bootAnswer()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, success);
+    Rig r;
+    r.startRun(pattern(8));
+    r.reachProgram();
+    r.engine.setUpgradeState(UpgradeEngine::StateVerify);
+    r.tick();
+    QVERIFY(r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(pattern(8), 8))));
+    r.reachBootCommand();
+    if (answer.isEmpty())
+        r.tick(UpgradeEngine::BootReplyMs);
+    else
+        QVERIFY(r.feed(answer));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
+    QCOMPARE(r.host.ended, 1);
+    QCOMPARE(r.host.endedOk, success);
+    QCOMPARE(r.host.logged(UpgradeEngine::SuccessText), success);
+    QCOMPARE(r.host.sinksOf("Upgrade failed, the unit refused to start the firmware"),
+             success ? -1 : UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
+}
+
+void TestUpgradeEngine::silentHandshakeBeforeBootFails()
+{
+    Rig r;
+    r.startRun(pattern(8));
+    r.reachProgram();
+    r.engine.setUpgradeState(UpgradeEngine::StateBoot);
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+    r.tick(UpgradeEngine::ResyncReplyMs + 1);
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20")); // asked again
+    while (r.engine.state() == UpgradeEngine::StateBoot)
+        r.tick(100);
+    QVERIFY(r.host.logged("Communication error, upgrade failed!"));
+    QVERIFY(!r.host.endedOk);
+    for (const QByteArray &w : qAsConst(r.host.writes))
+        QVERIFY(w != hex("30 20"));
 }
 
 void TestUpgradeEngine::probeReplyRules_data()
@@ -610,22 +847,50 @@ void TestUpgradeEngine::manualArming()
     }
 }
 
-void TestUpgradeEngine::portErrorOnlyInInfoAndErase()
+void TestUpgradeEngine::portLostEndsEveryRunningState_data()
 {
+    QTest::addColumn<int>("state");
+    for (int st = UpgradeEngine::StateProbe; st <= UpgradeEngine::StateBoot; ++st)
+        QTest::newRow(qPrintable(QString("state %1").arg(st))) << st;
+}
+
+void TestUpgradeEngine::portLostEndsEveryRunningState()
+{
+    QFETCH(int, state);
     Rig r;
-    r.startRun(pattern(4));
-    r.engine.portError();
-    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProbe));
-    r.feed(hex("12 10"));
+    r.startRun(pattern(400));
+    if (state >= UpgradeEngine::StateGetInfo && state != UpgradeEngine::StateProgram)
+        r.feed(hex("12 10"));
+    if (state == UpgradeEngine::StateProgram) {
+        r.reachErase();
+        r.tick();
+        r.feed(hex("12 10"));
+        r.tick();
+        r.feed(hex("12 10")); // mid-programming
+    } else if (state > UpgradeEngine::StateGetInfo) {
+        r.engine.setUpgradeState(quint8(state));
+        r.tick();
+    }
+    QCOMPARE(int(r.engine.state()), state);
     r.engine.portError();
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
-    QVERIFY(r.host.logged("Communication error, upgrade failed!"));
+    QCOMPARE(r.host.sinksOf("Communication error, upgrade failed!"),
+             UpgradeEngine::SinkLog | UpgradeEngine::SinkStatus | UpgradeEngine::SinkPopup);
+    QCOMPARE(r.host.ended, 1);
+    QVERIFY(!r.host.endedOk);
+    // Outside a run it changes nothing.
+    r.tick();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateReady));
+    r.engine.portError();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateReady));
 }
 
 void TestUpgradeEngine::loadFirmwareKinds_data()
 {
     QByteArray kvf;
     QVERIFY(Kvf::build("Kavo-ORVE", 10013, pattern(40), kvf));
+    QByteArray emptyKvf;
+    QVERIFY(Kvf::build("Kavo-ORVE", 10013, QByteArray(), emptyKvf));
     QByteArray badDigest = kvf;
     badDigest[Kvf::DigestOffset] = char(badDigest[Kvf::DigestOffset] ^ 1);
 
@@ -640,8 +905,11 @@ void TestUpgradeEngine::loadFirmwareKinds_data()
                                      << "FW.BIN Size of Firmware:10 Bytes";
     QTest::newRow(".bin.kvf is raw") << "/x/a.bin.kvf" << true << kvf << true << false << kvf.size()
                                      << QString("a.bin.kvf Size of Firmware:%1 Bytes").arg(kvf.size());
-    QTest::newRow("empty .bin") << "e.bin" << true << QByteArray() << true << false << 0
-                                << "e.bin Size of Firmware:0 Bytes";
+    // An empty image would erase the unit and leave it without firmware: refused, Start never arms.
+    QTest::newRow("empty .bin") << "e.bin" << true << QByteArray() << false << false << 0
+                                << "Unable to upgrade, the firmware is empty";
+    QTest::newRow("container holding no bytes")
+        << "/x/e.kvf" << true << emptyKvf << false << false << 0 << "Unable to upgrade, the firmware is empty";
     QTest::newRow("container") << "/x/o.kvf" << true << kvf << true << true << 40 << "o.kvf Size of Firmware:40 Bytes";
     QTest::newRow("container one byte long")
         << "/x/o.kvf" << true << kvf + "x" << false << false << 0 << "firmware size err";
@@ -672,6 +940,9 @@ void TestUpgradeEngine::loadFirmwareKinds()
     QVERIFY2(r.host.logged(report), qPrintable(r.host.reports.isEmpty() ? "" : r.host.reports.last().text));
     if (container)
         QCOMPARE(int(r.engine.containerBoardId()), 10013);
+    // Only a loaded image arms the start button.
+    r.tick();
+    QCOMPARE(int(r.engine.state()), int(ready ? UpgradeEngine::StateReady : UpgradeEngine::StateWaitStart));
 }
 
 QTEST_APPLESS_MAIN(TestUpgradeEngine)

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     quint32 now = 5000;
     engine.tick(now);
     engine.startButton();
-    engine.setUpgradeState(quint8(2 + (data[0] & 0x07) % 5));
+    engine.setUpgradeState(quint8(2 + (data[0] & 0x07) % 6));
     size_t i = 1;
     while (i < size) {
         const size_t n = std::min<size_t>(data[i], size - i - 1);

@@ -2,22 +2,13 @@
 #include "support/SimProcess.h"
 #include "support/TestFiles.h"
 #include "support/TestPorts.h"
+#include "core/bootloader/BootloaderCrc.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-QByteArray pattern(int size, int seed)
-{
-    QByteArray b(size, '\0');
-    quint32 x = quint32(seed) * 2654435761u + 1;
-    for (int i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        b[i] = char(x >> 24);
-    }
-    return b;
-}
-
+using TestFiles::pattern;
 using CliRun = TestFiles::ProgramRun;
 
 CliRun runCli(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
@@ -33,6 +24,8 @@ private slots:
     void initTestCase();
     void flashAgainstSimulator_data();
     void flashAgainstSimulator();
+    void stockPersonalityBytes_data();
+    void stockPersonalityBytes();
     void scanFindsSimulatedPort();
     void noBootloaderAnswers();
     void kvfPackAndInspect();
@@ -72,6 +65,21 @@ void TestFlash::flashAgainstSimulator_data()
     QTest::newRow("kvf for another board") << "kvf" << 25000 << 10015 << QStringList() << 1 << "kvf:10015-board:10013";
     QTest::newRow("device CRC differs") << "bin" << 20000 << 0 << QStringList{"--bad-crc"} << 1
                                         << "The upgrade failed, the verification failed";
+    // A stock bootloader (the long suite tst_flashbootloaders runs every case against both personalities).
+    const QStringList stock{"--stock", "--flash-size", "2080768"};
+    QTest::newRow("stock: odd size, split replies 1 ms apart")
+        << "bin" << 30003 << 0 << (stock + QStringList{"--packet-gap-us", "1000"}) << 0
+        << "CRC of the flash area (2080768 bytes) matches";
+    QTest::newRow("stock: kvf for another board") << "kvf" << 2001 << 10015 << stock << 1 << "kvf:10015-board:10013";
+    QTest::newRow("stock: a byte duplicated mid-upload")
+        << "bin" << 30001 << 0 << (stock + QStringList{"--dup-byte-at", "10000"}) << 0
+        << "Firmware upgrade successfully";
+    QTest::newRow("stock: larger than the flash")
+        << "bin" << 30001 << 0 << (stock + QStringList{"--flash-size", "30000"}) << 1
+        << "Upgrade failed, the firmware is larger than the unit's flash";
+    QTest::newRow("stock: port lost while programming")
+        << "bin" << 30001 << 0 << (stock + QStringList{"--unplug-at", "10000"}) << 1
+        << "Communication error, upgrade failed!";
 }
 
 void TestFlash::flashAgainstSimulator()
@@ -108,12 +116,55 @@ void TestFlash::flashAgainstSimulator()
     if (exitCode == 0) {
         QVERIFY(run.err.contains("progress"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dump), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump).size(), image.size(), 5000);
-        QVERIFY(TestFiles::read(dump) == image);
+        // The last chunk is padded with 0xFF to a whole word.
+        const QByteArray padded = image + QByteArray((4 - size % 4) % 4, char(0xFF));
+        QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump).size(), padded.size(), 5000);
+        QVERIFY(TestFiles::read(dump) == padded);
     } else {
         QVERIFY(!run.out.contains("Firmware upgrade successfully"));
         QVERIFY(!QFile::exists(dump)); // never started
     }
+}
+
+void TestFlash::stockPersonalityBytes_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("replies");
+    const QByteArray ready = QByteArray::fromHex("2120 220120 2320"); // sync, device value, erase
+    const QByteArray readyReplies = QByteArray::fromHex("1210 05000000 1210 1210");
+    // Flash of 8 bytes: 01 02 03 04 programmed, the rest erased.
+    const quint32 crc = BootloaderCrc::update(0, "\x01\x02\x03\x04\xff\xff\xff\xff", 8);
+    const QByteArray crcReply = QByteArray::fromHex(QByteArray::number(qToBigEndian(crc), 16).rightJustified(8, '0')) +
+                                QByteArray::fromHex("1210");
+    QTest::newRow("erase before sync and device information")
+        << QByteArray::fromHex("2320") << QByteArray::fromHex("1213");
+    QTest::newRow("erase after a refusal")
+        << QByteArray::fromHex("2120 220120 220620 2320") << QByteArray::fromHex("1210 05000000 1210 1213 1213");
+    QTest::newRow("3-byte chunk: refused after its length, the rest read as commands")
+        << ready + QByteArray::fromHex("2703 31 2120 20") << readyReplies + QByteArray::fromHex("1213 1210 1210");
+    QTest::newRow("chunk past the flash") << ready + QByteArray::fromHex("270c 000000000000000000000000 20")
+                                          << readyReplies + QByteArray::fromHex("1213");
+    QTest::newRow("boot after sync, device, programming and CRC")
+        << ready + QByteArray::fromHex("2704 01020304 20 2920 3020")
+        << readyReplies + QByteArray::fromHex("1210") + crcReply + QByteArray::fromHex("1210");
+    QTest::newRow("boot refused after a refusal")
+        << ready + QByteArray::fromHex("2704 01020304 20 2703 2920 3020")
+        << readyReplies + QByteArray::fromHex("1210 1213") + crcReply + QByteArray::fromHex("1213");
+}
+
+// The stock personality byte for byte, on a pseudo-terminal it serves with --device.
+void TestFlash::stockPersonalityBytes()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, replies);
+    PtyPair pty;
+    QVERIFY(pty.isValid());
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--stock", "--flash-size", "8", "--device", pty.slavePath()}));
+    QVERIFY(pty.write(input));
+    QByteArray got = pty.read(replies.size(), 5000);
+    got += pty.read(1, 200); // nothing more may follow
+    QCOMPARE(got.toHex(' '), replies.toHex(' '));
 }
 
 void TestFlash::scanFindsSimulatedPort()

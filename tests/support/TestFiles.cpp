@@ -52,3 +52,14 @@ TestFiles::ProgramRun TestFiles::run(const QString &program, const QStringList &
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
+
+QByteArray TestFiles::pattern(int size, int seed)
+{
+    QByteArray b(size, '\0');
+    quint32 x = quint32(seed) * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        b[i] = char(x >> 24);
+    }
+    return b;
+}

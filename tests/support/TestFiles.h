@@ -12,6 +12,8 @@ namespace TestFiles {
 bool write(const QString &path, const QByteArray &bytes);
 // The whole file, or empty when it cannot be read.
 QByteArray read(const QString &path);
+// size pseudo-random bytes, the same for the same seed (firmware images of the flash suites).
+QByteArray pattern(int size, int seed);
 
 // Writes a zip archive (an .xlsx workbook, say) of the given (name, content) parts.
 bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts);

@@ -136,8 +136,9 @@ void TestUploader::fileLoading_data()
     QTest::newRow("upper-case .BIN") << "FW.BIN" << pattern(10) << true << "FW.BIN Size of Firmware:10 Bytes" << false;
     QTest::newRow(".bin.kvf is raw") << "a.bin.kvf" << kvf << true
                                      << QString("a.bin.kvf Size of Firmware:%1 Bytes").arg(kvf.size()) << false;
-    QTest::newRow("empty .bin arms") << "zero.bin" << QByteArray() << true << "zero.bin Size of Firmware:0 Bytes"
-                                     << false;
+    // An empty image would erase the unit and leave it without firmware: refused when loaded.
+    QTest::newRow("empty .bin refused") << "zero.bin" << QByteArray() << false
+                                        << "Unable to upgrade, the firmware is empty" << true;
     QTest::newRow("container") << "ok.kvf" << kvf << true << "ok.kvf Size of Firmware:77 Bytes" << false;
     QTest::newRow("container one byte long") << "long.kvf" << kvf + "!" << false << "firmware size err" << true;
     QTest::newRow("unsupported") << "fw.hex" << pattern(10) << false << "Unsupported firmware types" << true;
@@ -195,16 +196,26 @@ void TestUploader::flashesSimulatedUnit_data()
 {
     QTest::addColumn<bool>("manual");
     QTest::addColumn<bool>("container");
-    QTest::newRow("manual port, kvf") << true << true;
-    QTest::newRow("automatic scan of ZORVAN_EXTRA_PORTS, bin") << false << false;
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::newRow("manual port, kvf") << true << true << 24000 << QStringList{"--nak-every", "40"};
+    QTest::newRow("automatic scan of ZORVAN_EXTRA_PORTS, bin")
+        << false << false << 24000 << QStringList{"--nak-every", "40"};
+    // A stock bootloader: split replies, whole-flash CRC, odd image size, one corrupted byte on the line.
+    QTest::newRow("manual port, stock bootloader, bin")
+        << true << false << 24001
+        << QStringList{"--stock", "--flash-size", "2080768", "--packet-gap-us", "500", "--dup-byte-at", "9000"};
 }
 
 void TestUploader::flashesSimulatedUnit()
 {
     QFETCH(bool, manual);
     QFETCH(bool, container);
-    const QByteArray image = pattern(24000);
-    const QString dump = m_dir.filePath(manual ? "manual.dump" : "auto.dump");
+    QFETCH(int, size);
+    QFETCH(QStringList, simArgs);
+    const QByteArray image = pattern(size);
+    const QString dump =
+        m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "_") + ".dump");
     QString file = m_dir.filePath("unit.bin");
     QVERIFY(TestFiles::write(file, image));
     if (container) {
@@ -214,7 +225,7 @@ void TestUploader::flashesSimulatedUnit()
         QVERIFY(TestFiles::write(file, kvf));
     }
     SimProcess sim;
-    QVERIFY(sim.start(ZT_SIM_PATH, {"bootloader", "--dump", dump, "--nak-every", "40"}));
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"bootloader", "--dump", dump} + simArgs));
     qputenv(SerialPortList::ExtraPortsVariable, (sim.firstLine() + "=Simulated USB bootloader").toUtf8());
 
     Uploader u(nullptr);
@@ -231,7 +242,9 @@ void TestUploader::flashesSimulatedUnit()
     QTRY_VERIFY2_WITH_TIMEOUT(!m_popups.isEmpty(), qPrintable(u.logText()), 30000);
     QCOMPARE(m_popups.first().text, QString("Firmware upgrade successfully"));
     QCOMPARE(u.statusText(), QString("Firmware upgrade successfully"));
-    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump), image, 5000);
+    // The last chunk is padded with 0xFF to a whole word.
+    const QByteArray padded = image + QByteArray((4 - size % 4) % 4, char(0xFF));
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump), padded, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(start->text(), QString("StartUpgrade"), 2000); // re-armed
     QVERIFY(button(u, {"SelectFile"})->isEnabled());
     if (!manual) {

@@ -38,3 +38,12 @@ quint32 BootloaderCrc::imageCrc(const QByteArray &image, int imageLength)
     }
     return crc;
 }
+
+quint32 BootloaderCrc::flashAreaCrc(const QByteArray &image, int imageLength, quint32 areaLength)
+{
+    const quint32 covered = quint32(qBound<qint64>(0, qMin(imageLength, int(image.size())), qint64(areaLength)));
+    quint32 crc = update(0, image.constData(), int(covered));
+    for (quint32 i = covered; i < areaLength; ++i)
+        crc = update(crc, quint8(0xFF));
+    return crc;
+}

@@ -9,6 +9,10 @@
 namespace BP = BootloaderProtocol;
 
 const char *const UpgradeEngine::SuccessText = "Firmware upgrade successfully";
+const char *const UpgradeEngine::CommErrorText = "Communication error, upgrade failed!";
+const char *const UpgradeEngine::TooLargeText = "Upgrade failed, the firmware is larger than the unit's flash";
+const char *const UpgradeEngine::BootRefusedText = "Upgrade failed, the unit refused to start the firmware";
+const char *const UpgradeEngine::EmptyImageText = "Unable to upgrade, the firmware is empty";
 
 UpgradeEngine::UpgradeEngine(Host &host) : m_host(host)
 {}
@@ -50,11 +54,20 @@ bool UpgradeEngine::loadFirmware(const QString &path, bool opened, const QByteAr
         setUpgradeState(StateWaitStart);
         return false;
     }
+    // An image without a byte would erase the unit and leave it empty.
+    auto refuseEmpty = [&] {
+        refuse();
+        m_host.report(QString::fromLatin1(EmptyImageText), SinkLog | SinkStatus | SinkPopup);
+        setUpgradeState(StateWaitStart);
+        return false;
+    };
     if (path.contains(QLatin1String(".bin"), Qt::CaseInsensitive)) {
-        setImage(content);
         m_host.report(fileName + QStringLiteral(" Size of Firmware:") + QString::number(content.size()) +
                           QStringLiteral(" Bytes"),
                       SinkLog | SinkStatus);
+        if (content.isEmpty())
+            return refuseEmpty();
+        setImage(content);
         return true;
     }
     if (path.contains(QLatin1String(".kvf"), Qt::CaseInsensitive)) {
@@ -75,10 +88,12 @@ bool UpgradeEngine::loadFirmware(const QString &path, bool opened, const QByteAr
             setUpgradeState(StateWaitStart);
             return false;
         }
-        setImage(kvf.image, true, kvf.boardId);
         m_host.report(fileName + QStringLiteral(" Size of Firmware:") + QString::number(kvf.imageSize) +
                           QStringLiteral(" Bytes"),
                       SinkLog | SinkStatus);
+        if (kvf.image.isEmpty())
+            return refuseEmpty();
+        setImage(kvf.image, true, kvf.boardId);
         return true;
     }
     refuse();
@@ -105,11 +120,19 @@ void UpgradeEngine::clearRun()
     m_lastProbe = m_eraseStart = m_verifyStart = 0;
     m_writeOffset = 0;
     m_chunksSent = m_chunkResends = 0;
+    m_recovery = RecoveryNone;
+    m_quietSince = m_resyncSent = 0;
+    m_recoveries = m_eraseRestarts = 0;
+    m_handshake = HandshakeIdle;
+    m_eraseNeedsHandshake = false;
+    m_handshakeStart = m_handshakeSent = m_bootSent = 0;
 }
 
 void UpgradeEngine::setUpgradeState(quint8 state)
 {
     m_state = state;
+    // A new step awaits its own reply: nothing gathered for the previous one may count.
+    m_collector.expect(ReplyCollector::Form::None);
     log(QStringLiteral("new state:") + QString::number(state));
     if (state <= StateVerify)
         m_host.stateEntered(state);
@@ -144,8 +167,8 @@ void UpgradeEngine::startButton()
 
 void UpgradeEngine::portError()
 {
-    if (m_state == StateGetInfo || m_state == StateErase)
-        fail(QStringLiteral("Communication error, upgrade failed!"));
+    if (m_state >= StateProbe && m_state <= StateBoot)
+        fail(QString::fromLatin1(CommErrorText));
 }
 
 // Clock values of 0 mean "not started"; a step started at the very tick the clock reads 0 takes 1.
@@ -158,7 +181,7 @@ void UpgradeEngine::tick(quint32 now)
 {
     switch (m_state) {
     case StateWaitStart:
-        if (m_imageReady && (m_scanMode == 0 || fitsManual()))
+        if (m_imageReady && !m_image.isEmpty() && (m_scanMode == 0 || fitsManual()))
             setUpgradeState(StateReady);
         break;
     case StateReady:
@@ -181,7 +204,7 @@ void UpgradeEngine::tick(quint32 now)
         tickVerify(now);
         break;
     case StateBoot:
-        tickBoot();
+        tickBoot(now);
         break;
     default:
         break;
@@ -198,11 +221,13 @@ bool UpgradeEngine::feed(const QByteArray &block, quint32 now)
     case StateGetInfo:
         return replyGetInfo(block);
     case StateErase:
-        return replyErase(block);
+        return replyErase(block, now);
     case StateProgram:
         return replyChunk(block, now);
     case StateVerify:
         return replyCrc(block);
+    case StateBoot:
+        return replyBoot(block, now);
     default:
         return false;
     }
@@ -256,14 +281,14 @@ void UpgradeEngine::tickProbe(quint32 now)
         log(QStringLiteral("open ") + m_portName + QStringLiteral(" failed"));
     }
     m_host.write(BP::probe());
+    m_collector.expect(ReplyCollector::Form::Sync);
     m_lastProbe = stamp(now);
     log(m_portName + QStringLiteral("Send probe data"));
 }
 
 bool UpgradeEngine::replyProbe(const QByteArray &block)
 {
-    const int sync = block.indexOf(char(BP::InSync));
-    if (sync < 0 || sync + 1 >= block.size() || quint8(block[sync + 1]) != BP::StatusOk)
+    if (m_collector.add(block) != ReplyCollector::Result::Complete)
         return false;
     log(QStringLiteral("The correct response from the control module was received"));
     m_host.report(QStringLiteral("The serial port of the controller module is detected:") + m_portName,
@@ -280,19 +305,16 @@ void UpgradeEngine::sendGetDevice(quint32 now)
     while (param < BP::InfoVecArea && (m_deviceInfo.infoFlags & (1u << (param - 1))))
         ++param;
     m_host.write(BP::getDevice(param));
+    m_collector.expect(param == BP::InfoVecArea ? ReplyCollector::Form::VecArea : ReplyCollector::Form::Word);
     m_lastInfoRequest = stamp(now);
 }
 
-static bool endsOk(const QByteArray &block)
+bool UpgradeEngine::replyGetInfo(const QByteArray &bytes)
 {
-    const int n = block.size();
-    return n >= 2 && quint8(block[n - 2]) == BootloaderProtocol::InSync &&
-           quint8(block[n - 1]) == BootloaderProtocol::StatusOk;
-}
-
-bool UpgradeEngine::replyGetInfo(const QByteArray &block)
-{
-    if (block.size() == 6 && endsOk(block)) {
+    if (m_collector.add(bytes) != ReplyCollector::Result::Complete)
+        return false;
+    const QByteArray block = m_collector.reply();
+    if (m_collector.form() == ReplyCollector::Form::Word) {
         const quint32 value = BP::readU32LE(block.constData());
         DeviceInfo &d = m_deviceInfo;
         if (!(d.infoFlags & 0x01)) {
@@ -316,7 +338,7 @@ bool UpgradeEngine::replyGetInfo(const QByteArray &block)
         }
         return true;
     }
-    if (block.size() == BP::VecAreaSize + 2 && endsOk(block)) {
+    if (m_collector.form() == ReplyCollector::Form::VecArea) {
         m_deviceInfo.vecArea = block.left(BP::VecAreaSize);
         m_deviceInfo.infoFlags |= 0x10;
         // The area's first word, as the bootloader lists it first.
@@ -344,6 +366,11 @@ void UpgradeEngine::tickGetInfo(quint32 now)
                 QString::number(d.boardID));
             setUpgradeState(StateWaitStart);
             m_host.upgradeEnded(false, text);
+        } else if (paddedLength() > qint64(d.FWSize)) {
+            // Refused before the erase: the unit keeps the firmware it has.
+            log(QStringLiteral("image ") + QString::number(paddedLength()) + QStringLiteral(" bytes, flash ") +
+                QString::number(d.FWSize) + QStringLiteral(" bytes"));
+            fail(QString::fromLatin1(TooLargeText));
         } else {
             setUpgradeState(StateErase);
         }
@@ -369,8 +396,13 @@ void UpgradeEngine::tickGetInfo(quint32 now)
 
 void UpgradeEngine::tickErase(quint32 now)
 {
+    // A repeated erase follows a recovery whose INVALID may have reset the unit's protocol state; the
+    // unit erases only after a sync and a device request since then.
+    if (m_eraseNeedsHandshake && !tickHandshake(now))
+        return;
     if (m_eraseStart == 0) {
         m_host.write(BP::erase());
+        m_collector.expect(ReplyCollector::Form::Status);
         log(QStringLiteral("Send erase command"));
         m_eraseStart = stamp(now);
         return;
@@ -382,9 +414,11 @@ void UpgradeEngine::tickErase(quint32 now)
     m_host.setStatusText(QStringLiteral("Erasing time:") + elapsedText(elapsed));
 }
 
-bool UpgradeEngine::replyErase(const QByteArray &block)
+bool UpgradeEngine::replyErase(const QByteArray &block, quint32 now)
 {
-    if (block.size() != 2 || !endsOk(block))
+    if (m_eraseNeedsHandshake && m_handshake != HandshakeDone)
+        return feedHandshake(block, now);
+    if (m_collector.add(block) != ReplyCollector::Result::Complete || quint8(m_collector.reply()[1]) != BP::StatusOk)
         return false;
     m_host.report(QStringLiteral("Zorvan is successfully erased. "), SinkLog | SinkStatus);
     setUpgradeState(StateProgram);
@@ -403,7 +437,13 @@ void UpgradeEngine::sendProgramChunk(bool advance, quint32 now)
     } else if (m_chunksSent > 0) {
         ++m_chunkResends;
     }
-    m_host.write(BP::programChunk(m_image.constData() + m_writeOffset, n));
+    // Bootloaders program whole 4-byte words and refuse other lengths: the last chunk is padded with
+    // 0xFF, which the image CRC counts there anyway.
+    QByteArray data = QByteArray::fromRawData(m_image.constData() + m_writeOffset, n);
+    if (n % 4)
+        data = data + QByteArray(4 - n % 4, char(0xFF));
+    m_collector.expect(ReplyCollector::Form::Status);
+    m_host.write(BP::programChunk(data.constData(), data.size()));
     m_lastChunkSent = stamp(now);
     ++m_chunksSent;
 }
@@ -415,8 +455,10 @@ void UpgradeEngine::tickProgram(quint32 now)
         sendProgramChunk(false, now);
         return;
     }
-    if (now - m_lastChunkSent > ChunkResendMs)
-        sendProgramChunk(false, now);
+    if (m_recovery != RecoveryNone)
+        tickRecovery(now);
+    else if (now - m_lastChunkSent > ChunkResendMs)
+        beginRecovery(now, "no acknowledgement");
     const quint32 elapsed = now - m_writeStart;
     if (elapsed > WriteTimeoutMs)
         fail(QStringLiteral("The upgrade failed ,the write timed out"));
@@ -427,11 +469,15 @@ void UpgradeEngine::tickProgram(quint32 now)
 
 bool UpgradeEngine::replyChunk(const QByteArray &block, quint32 now)
 {
-    if (block.size() != 2 || quint8(block[0]) != BP::InSync)
+    if (m_recovery != RecoveryNone)
+        return feedRecovery(block, now);
+    if (m_collector.add(block) != ReplyCollector::Result::Complete)
         return false;
-    const quint8 status = quint8(block[1]);
-    if (status == BP::StatusFailed || status == BP::StatusInvalid) {
-        sendProgramChunk(false, now);
+    const quint8 status = quint8(m_collector.reply()[1]);
+    if (status == BP::StatusFailed) {
+        beginRecovery(now, "failed");
+    } else if (status == BP::StatusInvalid) {
+        beginRecovery(now, "invalid");
     } else if (status == BP::StatusOk) {
         if (m_writeOffset == qint32(m_image.size())) {
             setUpgradeState(StateVerify);
@@ -448,6 +494,7 @@ void UpgradeEngine::tickVerify(quint32 now)
 {
     if (m_verifyStart == 0) {
         m_host.write(BP::getCrc());
+        m_collector.expect(ReplyCollector::Form::Word);
         log(QStringLiteral("Send check command"));
         m_verifyStart = stamp(now);
         return;
@@ -458,11 +505,30 @@ void UpgradeEngine::tickVerify(quint32 now)
 
 bool UpgradeEngine::replyCrc(const QByteArray &block)
 {
-    if (block.size() != 6 || !endsOk(block))
+    if (m_collector.add(block) != ReplyCollector::Result::Complete)
         return false;
-    const quint32 deviceCrc = BP::readU32LE(block.constData());
+    const quint32 deviceCrc = BP::readU32LE(m_collector.reply().constData());
     const quint32 crc = BootloaderCrc::imageCrc(m_image, m_imageLength);
-    if (deviceCrc != crc) {
+    // Some bootloaders check their whole flash area (the image, then erased 0xFF bytes up to the size they
+    // report) rather than the image alone.
+    const quint32 areaCrc = deviceCrc == crc || m_deviceInfo.FWSize > MaxAreaCrcBytes
+                                ? crc
+                                : BootloaderCrc::flashAreaCrc(m_image, m_imageLength, m_deviceInfo.FWSize);
+    if (deviceCrc == crc) {
+        log(QStringLiteral("CRC of the image matches: 0x%1").arg(crc, 8, 16, QLatin1Char('0')));
+    } else if (deviceCrc == areaCrc) {
+        log(QStringLiteral("CRC of the flash area (%1 bytes) matches: 0x%2")
+                .arg(m_deviceInfo.FWSize)
+                .arg(areaCrc, 8, 16, QLatin1Char('0')));
+    } else if (m_recoveries > 0 && m_eraseRestarts < MaxEraseRestarts) {
+        // A resend after a lost acknowledgement may have written a chunk twice: start again from the erase.
+        log(QStringLiteral("CRC differs after %1 resent chunk(s) (device 0x%2, image 0x%3): erase again")
+                .arg(m_recoveries)
+                .arg(deviceCrc, 8, 16, QLatin1Char('0'))
+                .arg(crc, 8, 16, QLatin1Char('0')));
+        restartFromErase();
+        return true;
+    } else {
         // The unit holds something other than the image: never start it, say so at once.
         fail(QStringLiteral("The upgrade failed, the verification failed (device CRC 0x%1, image CRC 0x%2)")
                  .arg(deviceCrc, 8, 16, QLatin1Char('0'))
@@ -474,12 +540,156 @@ bool UpgradeEngine::replyCrc(const QByteArray &block)
     return true;
 }
 
-void UpgradeEngine::tickBoot()
+void UpgradeEngine::restartFromErase()
 {
-    m_host.write(BP::boot());
-    log(QStringLiteral("Send start command"));
+    ++m_eraseRestarts;
+    m_eraseStart = m_writeStart = m_lastChunkSent = m_verifyStart = 0;
+    m_writeOffset = 0;
+    m_recoveries = 0;
+    m_recovery = RecoveryNone;
+    m_handshake = HandshakeIdle;
+    m_handshakeStart = m_handshakeSent = 0;
+    m_eraseNeedsHandshake = true;
+    m_host.setProgress(0);
+    setUpgradeState(StateErase);
+}
+
+// Boot: a sync and a device value first (a bootloader whose protocol state was reset refuses to boot
+// otherwise), then the boot command and a short wait for a refusal.
+void UpgradeEngine::tickBoot(quint32 now)
+{
+    if (!tickHandshake(now))
+        return;
+    if (m_bootSent == 0) {
+        m_host.write(BP::boot());
+        m_collector.expect(ReplyCollector::Form::Status);
+        log(QStringLiteral("Send start command"));
+        m_bootSent = stamp(now);
+        return;
+    }
+    if (now - m_bootSent >= BootReplyMs)
+        succeed(); // silence: the unit left its bootloader without a word, as many do
+}
+
+bool UpgradeEngine::replyBoot(const QByteArray &block, quint32 now)
+{
+    if (m_handshake != HandshakeDone)
+        return feedHandshake(block, now);
+    if (m_bootSent == 0 || m_collector.add(block) != ReplyCollector::Result::Complete)
+        return false;
+    const quint8 status = quint8(m_collector.reply()[1]);
+    if (status == BP::StatusOk) {
+        succeed();
+    } else {
+        log(QStringLiteral("boot answered 12 %1").arg(status, 2, 16, QLatin1Char('0')));
+        fail(QString::fromLatin1(BootRefusedText));
+    }
+    return true;
+}
+
+void UpgradeEngine::succeed()
+{
     m_host.report(QString::fromLatin1(SuccessText), SinkLog | SinkStatus | SinkPopup);
     m_host.setProgress(100);
     setUpgradeState(StateWaitStart);
     m_host.upgradeEnded(true, QString::fromLatin1(SuccessText));
+}
+
+// --- recovery of the program step ----------------------------------------------------------------------
+
+void UpgradeEngine::beginRecovery(quint32 now, const char *reason)
+{
+    // Without sequence numbers, an acknowledgement that is still under way (or a stray one from the rest of
+    // a refused frame) would be taken for the resend's: first let the line fall quiet and re-synchronise.
+    log(QStringLiteral("chunk at offset ") + QString::number(m_writeOffset) + QStringLiteral(": ") +
+        QLatin1String(reason) + QStringLiteral(", re-synchronising"));
+    ++m_recoveries;
+    m_recovery = RecoveryQuiet;
+    m_quietSince = stamp(now);
+    m_collector.expect(ReplyCollector::Form::None);
+}
+
+void UpgradeEngine::tickRecovery(quint32 now)
+{
+    if (m_recovery == RecoveryQuiet) {
+        if (now - m_quietSince < RecoveryQuietMs)
+            return;
+        m_host.write(BP::probe());
+        m_collector.expect(ReplyCollector::Form::Sync);
+        m_recovery = RecoverySync;
+        m_resyncSent = stamp(now);
+    } else if (now - m_resyncSent > ResyncReplyMs) {
+        m_recovery = RecoveryQuiet;
+        m_quietSince = stamp(now);
+        m_collector.expect(ReplyCollector::Form::None);
+    }
+}
+
+bool UpgradeEngine::feedRecovery(const QByteArray &block, quint32 now)
+{
+    if (m_recovery == RecoveryQuiet) {
+        m_quietSince = stamp(now); // still talking: wait longer, drop what came
+        return false;
+    }
+    switch (m_collector.add(block)) {
+    case ReplyCollector::Result::Complete:
+        m_recovery = RecoveryNone;
+        sendProgramChunk(false, now);
+        break;
+    case ReplyCollector::Result::Rejected: // e.g. 12 13 for a probe swallowed by a half-parsed command
+        m_recovery = RecoveryQuiet;
+        m_quietSince = stamp(now);
+        m_collector.expect(ReplyCollector::Form::None);
+        break;
+    case ReplyCollector::Result::Incomplete:
+        break;
+    }
+    return false;
+}
+
+// --- sync and device value before a repeated erase and the boot command --------------------------------
+
+void UpgradeEngine::sendHandshakeStep(quint8 step, quint32 now)
+{
+    m_handshake = step;
+    if (step == HandshakeSync) {
+        m_host.write(BP::probe());
+        m_collector.expect(ReplyCollector::Form::Sync);
+    } else {
+        m_host.write(BP::getDevice(BP::InfoBlRevision));
+        m_collector.expect(ReplyCollector::Form::Word);
+    }
+    m_handshakeSent = stamp(now);
+}
+
+bool UpgradeEngine::tickHandshake(quint32 now)
+{
+    if (m_handshake == HandshakeDone)
+        return true;
+    if (m_handshakeStart == 0) {
+        m_handshakeStart = stamp(now);
+        sendHandshakeStep(HandshakeSync, now);
+        return false;
+    }
+    if (now - m_handshakeStart > HandshakeTimeoutMs) {
+        log(QStringLiteral("no answer to the sync before ") +
+            (m_state == StateBoot ? QStringLiteral("the boot command") : QStringLiteral("the erase")));
+        fail(QString::fromLatin1(CommErrorText));
+        return false;
+    }
+    if (now - m_handshakeSent > ResyncReplyMs)
+        sendHandshakeStep(HandshakeSync, now);
+    return false;
+}
+
+bool UpgradeEngine::feedHandshake(const QByteArray &block, quint32 now)
+{
+    if (m_collector.add(block) != ReplyCollector::Result::Complete)
+        return false;
+    if (m_handshake == HandshakeSync) {
+        sendHandshakeStep(HandshakeDevice, now);
+        return false;
+    }
+    m_handshake = HandshakeDone;
+    return true; // the step may go on at once
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/bootloader/ReplyCollector.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -36,9 +38,26 @@ public:
     static constexpr quint32 ChunkResendMs = 3000;
     static constexpr quint32 WriteTimeoutMs = 120000;
     static constexpr quint32 VerifyTimeoutMs = 5000;
+    // Recovery of the program step after a refused or unacknowledged chunk: the line must have been
+    // quiet this long before the re-synchronising probe goes out; a probe unanswered this long is sent
+    // again (after another quiet period).
+    static constexpr quint32 RecoveryQuietMs = 60;
+    static constexpr quint32 ResyncReplyMs = 300;
+    // The sync and device-value exchange before a repeated erase and before the boot command.
+    static constexpr quint32 HandshakeTimeoutMs = 3000;
+    // How long the boot command's answer is awaited; silence means the unit started its firmware.
+    static constexpr quint32 BootReplyMs = 500;
+    // Repeated runs from the erase after a verification that failed following a recovery.
+    static constexpr int MaxEraseRestarts = 2;
+    // Largest flash area whose CRC is computed for a bootloader that checks its whole flash.
+    static constexpr quint32 MaxAreaCrcBytes = 64u * 1024 * 1024;
 
     // Report texts a front end may need to recognise.
-    static const char *const SuccessText; // "Firmware upgrade successfully"
+    static const char *const SuccessText;     // "Firmware upgrade successfully"
+    static const char *const CommErrorText;   // "Communication error, upgrade failed!"
+    static const char *const TooLargeText;    // the image does not fit the flash the unit reports
+    static const char *const BootRefusedText; // the unit answered the boot command with failed or invalid
+    static const char *const EmptyImageText;  // a file or container without any byte
 
     class Host
     {
@@ -119,11 +138,11 @@ public:
     // run on (a new state or a new device value), so the front end may run the next step at once
     // instead of waiting for the next timer period.
     bool feed(const QByteArray &block, quint32 now);
-    // Whether the port is read at all in this state (states 2..6); otherwise bytes stay in its buffer.
-    bool readsReplies() const { return m_state >= StateProbe && m_state <= StateVerify; }
+    // Whether the port is read at all in this state (states 2..7); otherwise bytes stay in its buffer.
+    bool readsReplies() const { return m_state >= StateProbe && m_state <= StateBoot; }
     // The start button: in state 1 starts a run, in any other state returns to state 0 (cancel).
     void startButton();
-    // An error of the serial port: ends the run in states 3 and 4.
+    // The open port was lost (unplugged, closed under us): ends a run in states 2..7 at once.
     void portError();
     void setUpgradeState(quint8 state);
     quint8 state() const { return m_state; }
@@ -133,6 +152,11 @@ public:
     // Counters of one run (cleared on entering state 0 like the rest of the run's data).
     int chunksSent() const { return m_chunksSent; }
     int chunkResends() const { return m_chunkResends; }
+    // Recoveries of the program step since its last erase, and repeated erases of this run.
+    int recoveries() const { return m_recoveries; }
+    int eraseRestarts() const { return m_eraseRestarts; }
+    // Image bytes written to the unit: the image rounded up to whole 4-byte words.
+    qint64 paddedLength() const { return (qint64(m_image.size()) + 3) / 4 * 4; }
 
     // Whether a manual-mode port box text names a serial port: Windows names ("COM") or a device path.
     static bool manualPortTextArms(const QString &text);
@@ -153,13 +177,27 @@ private:
     void tickErase(quint32 now);
     void tickProgram(quint32 now);
     void tickVerify(quint32 now);
-    void tickBoot();
+    void tickBoot(quint32 now);
+    void succeed();
+
+    // Program step recovery: quiet line, re-synchronising probe, then the resend.
+    void beginRecovery(quint32 now, const char *reason);
+    void tickRecovery(quint32 now);
+    bool feedRecovery(const QByteArray &block, quint32 now);
+    void restartFromErase();
+
+    // Sync and one device value, before a repeated erase and before the boot command. tickHandshake
+    // returns true once the exchange is done; it ends the run when the unit stays silent.
+    bool tickHandshake(quint32 now);
+    bool feedHandshake(const QByteArray &block, quint32 now);
+    void sendHandshakeStep(quint8 step, quint32 now);
 
     bool replyProbe(const QByteArray &block);
     bool replyGetInfo(const QByteArray &block);
-    bool replyErase(const QByteArray &block);
+    bool replyErase(const QByteArray &block, quint32 now);
     bool replyChunk(const QByteArray &block, quint32 now);
     bool replyCrc(const QByteArray &block);
+    bool replyBoot(const QByteArray &block, quint32 now);
 
     Host &m_host;
     quint8 m_scanMode = 0;
@@ -187,4 +225,19 @@ private:
     qint32 m_writeOffset = 0;
     int m_chunksSent = 0;
     int m_chunkResends = 0;
+
+    // What the current step has gathered of its reply; dropped on every state change and resend.
+    ReplyCollector m_collector;
+    enum Recovery : quint8 { RecoveryNone, RecoveryQuiet, RecoverySync };
+    quint8 m_recovery = RecoveryNone;
+    quint32 m_quietSince = 0;
+    quint32 m_resyncSent = 0;
+    int m_recoveries = 0;
+    int m_eraseRestarts = 0;
+    enum Handshake : quint8 { HandshakeIdle, HandshakeSync, HandshakeDevice, HandshakeDone };
+    quint8 m_handshake = HandshakeIdle;
+    bool m_eraseNeedsHandshake = false;
+    quint32 m_handshakeStart = 0;
+    quint32 m_handshakeSent = 0;
+    quint32 m_bootSent = 0;
 };

@@ -295,7 +295,7 @@ void Uploader::handleTimerSystemTimeout()
 
 void Uploader::handleSerialPortErr(QSerialPort::SerialPortError error)
 {
-    if (!m_registered || error == QSerialPort::NoError || error == QSerialPort::OpenError)
+    if (!m_registered || !BootloaderPort::isPortLost(error))
         return; // a port that does not open is the probe's business
     engineCall([this] { m_engine.portError(); });
 }
@@ -303,7 +303,7 @@ void Uploader::handleSerialPortErr(QSerialPort::SerialPortError error)
 void Uploader::handleSerialPortReadyRead()
 {
     if (!m_registered || !m_engine.readsReplies())
-        return; // states 0, 1 and 7: the bytes stay in the port until it closes
+        return; // states 0 and 1: the bytes stay in the port until it closes
     bool next = false;
     const QByteArray block = serialPort->readAll();
     engineCall([&] { next = m_engine.feed(block, BootloaderPort::nowMs()); });
