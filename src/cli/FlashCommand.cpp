@@ -88,7 +88,19 @@ public:
         BootloaderPort::close(m_port);
         m_port.setPortName(name);
     }
-    bool openPort() override { return BootloaderPort::open(m_port); }
+    bool openPort() override
+    {
+        const bool opened = BootloaderPort::open(m_port);
+        // The engine keeps trying a port given by name; say once why it is still waiting.
+        if (!opened && m_reportWait) {
+            m_reportWait = false;
+            err() << "flash: waiting for port " << m_portBox << " (cannot open it: " << m_port.errorString()
+                  << ")\n";
+        }
+        return opened;
+    }
+    // openPort reports its first failure on stderr (a port given by name, not a scan).
+    void reportPortWait() { m_reportWait = true; }
     void closePort() override { BootloaderPort::close(m_port); }
     void write(const QByteArray &bytes) override { BootloaderPort::write(m_port, bytes); }
     void upgradeEnded(bool success, const QString &) override { m_loop.exit(success ? 0 : 1); }
@@ -123,6 +135,7 @@ private:
     QString m_portBox;
     int m_progress = -1;
     bool m_noAnswer = false;
+    bool m_reportWait = false;
 };
 
 int runFlash(const QStringList &arguments)
@@ -181,6 +194,7 @@ int runFlash(const QStringList &arguments)
         engine.setInitialPortName(port);
         upgrade.setPortBox(port);
         upgrade.setPortName(port);
+        upgrade.reportPortWait();
     }
     QFile f(file);
     const bool opened = f.open(QIODevice::ReadOnly);
