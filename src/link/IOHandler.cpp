@@ -13,6 +13,11 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+namespace {
+// The serial setting of a link whose DeviceInfo gives baud rate 0: 115200 8N1.
+constexpr qint32 kDefaultBaudRate = QSerialPort::Baud115200;
+} // namespace
+
 bool IOHandler::DeviceInfo::operator==(const DeviceInfo &o) const
 {
     return id == o.id && conType == o.conType && name == o.name && baudRate == o.baudRate && dataBits == o.dataBits &&
@@ -24,7 +29,7 @@ QDebug operator<<(QDebug debug, const IOHandler::DeviceInfo &info)
 {
     QDebugStateSaver saver(debug);
     debug.nospace() << "DeviceInfo(id " << info.id << ", con " << info.conType << ", " << info.name << " @"
-                    << info.baudRate << ", " << info.localIp.toString() << ':' << info.localPort << " -> "
+                    << (info.baudRate != 0 ? info.baudRate : kDefaultBaudRate) << ", " << info.localIp.toString() << ':' << info.localPort << " -> "
                     << info.targetIp.toString() << ':' << info.targetPort << ')';
     return debug;
 }
@@ -197,7 +202,7 @@ bool IOHandler::openSerial(bool isConFlag)
         serial->setStopBits(QSerialPort::StopBits(info.stopBits));
         serial->setParity(QSerialPort::Parity(info.parity));
     } else {
-        serial->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
+        serial->setBaudRate(kDefaultBaudRate, QSerialPort::AllDirections);
         serial->setDataBits(QSerialPort::Data8);
         serial->setStopBits(QSerialPort::OneStop);
         serial->setParity(QSerialPort::NoParity);
