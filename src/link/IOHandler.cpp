@@ -13,9 +13,14 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <atomic>
+
 namespace {
 // The serial setting of a link whose DeviceInfo gives baud rate 0: 115200 8N1.
 constexpr qint32 kDefaultBaudRate = QSerialPort::Baud115200;
+// Counts links destroyed on their own threads (see destroy). A global: no initialisation of it
+// races with the threads.
+std::atomic<quint64> s_linkThreadsEnded{0};
 } // namespace
 
 bool IOHandler::DeviceInfo::operator==(const DeviceInfo &o) const
@@ -120,10 +125,14 @@ void IOHandler::destroy(IOHandler *link)
         }
         return;
     }
-    // The link dies on its own thread: the deferred delete runs when the thread's loop ends.
+    // The link dies on its own thread: the deferred delete runs when the thread's loop ends. Its last
+    // act there publishes through an atomic read after the join, so that ThreadSanitizer (which does
+    // not see Qt's join) orders everything the link's thread did before what this thread does next.
+    QObject::connect(link, &QObject::destroyed, [] { s_linkThreadsEnded.fetch_add(1, std::memory_order_release); });
     link->deleteLater();
     worker->quit();
     worker->wait();
+    (void)s_linkThreadsEnded.load(std::memory_order_acquire);
     delete worker;
 }
 
