@@ -9,6 +9,7 @@
 #include "core/mavlink/MavlinkLinkEngine.h"
 #include "core/mavlink/MavlinkMessages.h"
 #include "core/mavlink/ParamList.h"
+#include "FuzzReader.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,22 +17,6 @@
 #include <memory>
 
 namespace {
-struct Reader
-{
-    const uint8_t *data;
-    size_t size;
-    size_t pos = 0;
-    bool empty() const { return pos >= size; }
-    uint8_t byte() { return pos < size ? data[pos++] : 0; }
-    quint32 u32()
-    {
-        quint32 v = 0;
-        for (int i = 0; i < 4; ++i)
-            v = (v << 8) | byte();
-        return v;
-    }
-};
-
 // The handler's side of the run: the download, the collector and what they produced.
 struct Receiver
 {
@@ -83,7 +68,7 @@ struct Receiver
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Reader in{data, size};
+    FuzzReader in{data, size};
     const uint8_t mode = in.byte();
     const quint16 id = quint16(1 + in.byte());
     // Up to about 200 kB: several windows, and a log that is not a whole number of chunks.

@@ -2,24 +2,14 @@
 // frame whatever the chunking; a stream with noise and damaged frames never yields a frame whose
 // checksum is wrong, and the parser's buffer stays bounded.
 #include "core/flylink/TransportCommand.h"
+#include "FuzzReader.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-struct Reader
-{
-    const uint8_t *data;
-    size_t size;
-    size_t pos = 0;
-    bool empty() const { return pos >= size; }
-    uint8_t byte() { return pos < size ? data[pos++] : 0; }
-};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Reader in{data, size};
+    FuzzReader in{data, size};
     const bool clean = (in.byte() & 1) != 0;
     QByteArray stream;
     QList<TransportCommand::Frame> sent;

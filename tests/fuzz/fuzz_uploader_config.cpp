@@ -11,11 +11,18 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // The readers use ./cfg under the working directory: a scratch directory of this process.
+    // The readers use ./cfg under the working directory: a scratch directory of this process, entered
+    // for the run of one input only (the fuzzer keeps its corpus by paths relative to its own).
     static QTemporaryDir dir;
-    static const bool entered = dir.isValid() && QDir().mkpath(dir.filePath("cfg")) && QDir::setCurrent(dir.path());
-    if (!entered)
+    static const bool made = dir.isValid() && QDir().mkpath(dir.filePath("cfg"));
+    const QString home = QDir::currentPath();
+    if (!made || !QDir::setCurrent(dir.path()))
         std::abort();
+    struct Back
+    {
+        QString path;
+        ~Back() { QDir::setCurrent(path); }
+    } back{home};
     {
         QFile ini(UploaderConfig::path());
         if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
