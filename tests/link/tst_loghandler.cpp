@@ -163,6 +163,7 @@ private slots:
     void givesUpAfterSixFruitlessReRequests();
     void emptyLogAndNameFallback();
     void queueAndCancel();
+    void typedCallsRunQueuedOnTheLinkThread();
     void fileNotCreatable();
 };
 
@@ -378,6 +379,24 @@ void TestLogHandler::queueAndCancel()
     QCOMPARE(progress.size(), 0);
     f.tickAfter(5000);
     QCOMPARE(f.requests(0).size(), 0);
+}
+
+void TestLogHandler::typedCallsRunQueuedOnTheLinkThread()
+{
+    // requestDownloads and cancelDownloads may be called from any thread: they only post the work.
+    Fixture f;
+    QVERIFY(f.open());
+    f.entry(1, 90000);
+    f.entry(2, 90);
+    f.link->requestDownloads({1, 2, 1});
+    QCOMPARE(f.link->currentLogId(), quint16(0xFFFF)); // nothing ran yet
+    QTRY_COMPARE(f.link->currentLogId(), quint16(1));
+    QCOMPARE(f.link->queuedLogIds(), QList<quint16>{2});
+    QCOMPARE(f.requests(1), (QList<Request>{{0, 46080, 1}}));
+    f.link->cancelDownloads();
+    QCOMPARE(f.link->currentLogId(), quint16(1));
+    QTRY_COMPARE(f.link->currentLogId(), quint16(0xFFFF));
+    QVERIFY(f.link->queuedLogIds().isEmpty());
 }
 
 void TestLogHandler::fileNotCreatable()
