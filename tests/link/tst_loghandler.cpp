@@ -16,20 +16,33 @@
 #include <QtTest>
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 constexpr int Wait = 10000;
 constexpr quint32 Time = 1740819907; // 2025-03-01 09:05:07 UTC
 
-QStringList &debugLines()
+// The debug lines recorded so far. The hub's shared link writes debug lines on its own thread too,
+// so the record is locked.
+std::mutex g_debugMutex;
+QStringList g_debugLines;
+
+QStringList debugLines()
 {
-    static QStringList lines;
-    return lines;
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    return g_debugLines;
+}
+
+void clearDebugLines()
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debugLines.clear();
 }
 
 void recordDebug(QtMsgType, const QMessageLogContext &, const QString &text)
 {
-    debugLines() << text;
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debugLines << text;
 }
 
 using Request = LogDownload::Request;
@@ -48,7 +61,7 @@ struct Fixture
     Fixture()
     {
         link->setLogClock([this] { return now; });
-        debugLines().clear();
+        clearDebugLines();
         QDir("log").removeRecursively();
     }
     ~Fixture() { IOHandler::destroy(link); }
