@@ -132,6 +132,10 @@
 <context>
     <name>ParamManagerWidget</name>
     <message>
+        <source>paracfg.xlsx refused (%1); parameters are listed without descriptions</source>
+        <translation>paracfg.xlsx 被拒绝（%1）；参数列表不显示说明</translation>
+    </message>
+    <message>
         <source>INS_USB:</source>
         <translation>INS_USB 端口：</translation>
     </message>

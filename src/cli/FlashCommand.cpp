@@ -91,10 +91,21 @@ public:
     bool openPort() override
     {
         const bool opened = BootloaderPort::open(m_port);
-        if (const QString hint = opened ? QString() : BootloaderPort::permissionHint(m_port); !hint.isEmpty())
-            err() << "flash: " << hint << "\n";
+        if (!opened) {
+            // The engine keeps trying a port given by name; say once why it is still waiting, and
+            // name the fix when the port refuses this user (once per port).
+            if (m_reportWait) {
+                m_reportWait = false;
+                err() << "flash: waiting for port " << m_portBox << " (cannot open it: " << m_port.errorString()
+                      << ")\n";
+            }
+            if (const QString hint = BootloaderPort::permissionHint(m_port); !hint.isEmpty())
+                err() << "flash: " << hint << "\n";
+        }
         return opened;
     }
+    // openPort reports its first failure on stderr (a port given by name, not a scan).
+    void reportPortWait() { m_reportWait = true; }
     void closePort() override { BootloaderPort::close(m_port); }
     void write(const QByteArray &bytes) override { BootloaderPort::write(m_port, bytes); }
     void upgradeEnded(bool success, const QString &) override { m_loop.exit(success ? 0 : 1); }
@@ -129,6 +140,7 @@ private:
     QString m_portBox;
     int m_progress = -1;
     bool m_noAnswer = false;
+    bool m_reportWait = false;
 };
 
 int runFlash(const QStringList &arguments)
@@ -187,6 +199,7 @@ int runFlash(const QStringList &arguments)
         engine.setInitialPortName(port);
         upgrade.setPortBox(port);
         upgrade.setPortName(port);
+        upgrade.reportPortWait();
     }
     QFile f(file);
     const bool opened = f.open(QIODevice::ReadOnly);

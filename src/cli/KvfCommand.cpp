@@ -82,6 +82,16 @@ int inspect(const QStringList &args)
         err << "usage: zorvan-cli kvf inspect FILE.kvf\n";
         return 2;
     }
+    const QFileInfo info(args.first());
+    if (info.exists() && !info.isFile()) {
+        err << "kvf inspect: " << args.first() << ": not a regular file\n";
+        return 1;
+    }
+    if (info.size() > Kvf::MaxFileSize) {
+        err << "kvf inspect: " << args.first() << ": " << info.size() << " bytes, more than the "
+            << Kvf::MaxFileSize / (1024 * 1024) << " MiB a firmware container can have\n";
+        return 1;
+    }
     QFile f(args.first());
     if (!f.open(QIODevice::ReadOnly)) {
         err << "kvf inspect: cannot read " << args.first() << ": " << f.errorString() << "\n";

@@ -63,7 +63,7 @@ bool LinkOptions::parse(QStringList &args, LinkOptions &out, QString &error)
 QString LinkOptions::describe() const
 {
     if (serial)
-        return QStringLiteral("serial %1 @%2").arg(serialPath).arg(baud);
+        return QStringLiteral("serial %1 @%2").arg(serialPath).arg(baud > 0 ? baud : DefaultBaud);
     return QStringLiteral("udp %1:%2 -> %3:%4")
         .arg(localIp.toString())
         .arg(localPort)

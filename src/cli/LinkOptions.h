@@ -12,6 +12,8 @@ struct LinkOptions
     bool serial = false;
     QString serialPath;
     int baud = 0;
+    // The baud rate both link kinds use when baud is 0.
+    static constexpr int DefaultBaud = 115200;
     QHostAddress localIp = QHostAddress(QHostAddress::LocalHost);
     quint16 localPort = 7001;
     QHostAddress targetIp = QHostAddress(QHostAddress::LocalHost);

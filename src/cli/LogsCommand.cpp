@@ -123,13 +123,11 @@ int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeou
               << QString::number((bytesDone + currentSize) / 1024.0 / s, 'f', 1) << " kB/s" << Qt::endl;
     });
     report.start();
-    for (ushort id : ids)
-        QMetaObject::invokeMethod(link, "addDownloadIdToList", Qt::QueuedConnection, Q_ARG(ushort, id));
-    QMetaObject::invokeMethod(link, "log_download_start", Qt::QueuedConnection);
+    link->requestDownloads(ids);
     idle.start();
     loop.exec();
     if (done.size() != ids.size()) {
-        QMetaObject::invokeMethod(link, "log_download_cancel_all", Qt::BlockingQueuedConnection);
+        link->cancelDownloads();
         return fail(1, QStringLiteral("%1 of %2 logs downloaded; no progress for %3 s")
                            .arg(done.size())
                            .arg(ids.size())
@@ -204,9 +202,14 @@ int runLogs(const QStringList &argsIn)
     }
     if (sub == QLatin1String("erase")) {
         emit session.link()->clearLogSignal();
-        // The request runs queued on the link's thread; this returns once it has been sent.
+        // The request runs queued on the link's thread; a round trip through that thread's queue
+        // returns once it has been sent, without blocking this thread on the link's.
+        QEventLoop sent;
         QMetaObject::invokeMethod(
-            session.link(), [] {}, Qt::BlockingQueuedConnection);
+            session.link(),
+            [&sent] { QMetaObject::invokeMethod(&sent, [&sent] { sent.quit(); }, Qt::QueuedConnection); },
+            Qt::QueuedConnection);
+        sent.exec();
         return 0;
     }
     return runDownload(session, ids, timeoutS > 0 ? timeoutS : DefaultDownloadTimeoutS);

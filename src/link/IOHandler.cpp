@@ -15,6 +15,16 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <atomic>
+
+namespace {
+// The serial setting of a link whose DeviceInfo gives baud rate 0: 115200 8N1.
+constexpr qint32 kDefaultBaudRate = QSerialPort::Baud115200;
+// Counts links destroyed on their own threads (see destroy). A global: no initialisation of it
+// races with the threads.
+std::atomic<quint64> s_linkThreadsEnded{0};
+} // namespace
+
 bool IOHandler::DeviceInfo::operator==(const DeviceInfo &o) const
 {
     return id == o.id && conType == o.conType && name == o.name && baudRate == o.baudRate && dataBits == o.dataBits &&
@@ -26,7 +36,7 @@ QDebug operator<<(QDebug debug, const IOHandler::DeviceInfo &info)
 {
     QDebugStateSaver saver(debug);
     debug.nospace() << "DeviceInfo(id " << info.id << ", con " << info.conType << ", " << info.name << " @"
-                    << info.baudRate << ", " << info.localIp.toString() << ':' << info.localPort << " -> "
+                    << (info.baudRate != 0 ? info.baudRate : kDefaultBaudRate) << ", " << info.localIp.toString() << ':' << info.localPort << " -> "
                     << info.targetIp.toString() << ':' << info.targetPort << ')';
     return debug;
 }
@@ -117,10 +127,14 @@ void IOHandler::destroy(IOHandler *link)
         }
         return;
     }
-    // The link dies on its own thread: the deferred delete runs when the thread's loop ends.
+    // The link dies on its own thread: the deferred delete runs when the thread's loop ends. Its last
+    // act there publishes through an atomic read after the join, so that ThreadSanitizer (which does
+    // not see Qt's join) orders everything the link's thread did before what this thread does next.
+    QObject::connect(link, &QObject::destroyed, [] { s_linkThreadsEnded.fetch_add(1, std::memory_order_release); });
     link->deleteLater();
     worker->quit();
     worker->wait();
+    (void)s_linkThreadsEnded.load(std::memory_order_acquire);
     delete worker;
 }
 
@@ -199,7 +213,7 @@ bool IOHandler::openSerial(bool isConFlag)
         serial->setStopBits(QSerialPort::StopBits(info.stopBits));
         serial->setParity(QSerialPort::Parity(info.parity));
     } else {
-        serial->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
+        serial->setBaudRate(kDefaultBaudRate, QSerialPort::AllDirections);
         serial->setDataBits(QSerialPort::Data8);
         serial->setStopBits(QSerialPort::OneStop);
         serial->setParity(QSerialPort::NoParity);

@@ -197,6 +197,23 @@ void MavlinkHandler::log_list_start()
     sendFrame(m_engine.logRequestList(0, 0xFFFF));
 }
 
+void MavlinkHandler::requestDownloads(const QList<ushort> &ids)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, ids] {
+            for (ushort id : ids)
+                addDownloadIdToList(id);
+            log_download_start();
+        },
+        Qt::QueuedConnection);
+}
+
+void MavlinkHandler::cancelDownloads()
+{
+    QMetaObject::invokeMethod(this, [this] { log_download_cancel_all(); }, Qt::QueuedConnection);
+}
+
 void MavlinkHandler::addDownloadIdToList(ushort id)
 {
     // A log being downloaded is not queued again: it would be fetched twice.

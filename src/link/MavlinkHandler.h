@@ -40,8 +40,8 @@ Q_DECLARE_METATYPE(log_request_data_t)
 // re-requests); a 100 ms timer on the link's thread supervises it. logDownloadProgress reports the
 // offset of an accepted chunk (the first, then at most one every ProgressIntervalMs, and the chunk
 // that completes each window) and, once the file is whole, the log's size as currentSize.
-// addDownloadIdToList, log_download_start and log_download_cancel_all are invoked queued on the
-// link's thread: the log state is not locked.
+// The log state is not locked: other threads queue downloads with requestDownloads and stop them
+// with cancelDownloads, which run the slots below on the link's thread.
 class MavlinkHandler : public IOHandler
 {
     Q_OBJECT
@@ -53,6 +53,11 @@ public:
 
     // A consistent copy of the receive counters (frames ok, checksum errors, sequence gaps); any thread.
     MavlinkLinkCounters counters() const;
+    // Queues ids for download (addDownloadIdToList each) and starts the next one (log_download_start);
+    // any thread: the work runs queued on the link's thread.
+    void requestDownloads(const QList<ushort> &ids);
+    // log_download_cancel_all queued on the link's thread; any thread.
+    void cancelDownloads();
 
     // The file the last download of log id went to (empty when none was started); any thread.
     QString logFilePath(ushort id) const;

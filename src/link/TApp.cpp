@@ -5,13 +5,16 @@
 #include <QDebug>
 #include <QSettings>
 
+#include <atomic>
+
 namespace {
-TApp *s_app = nullptr;
+// Read by the link threads (IOHandler), set and cleared by the GUI thread.
+std::atomic<TApp *> s_app{nullptr};
 }
 
 TApp::TApp(const QString &paramIniPath) : QObject(nullptr)
 {
-    if (s_app) {
+    if (s_app.load()) {
         qDebug() << "TApp must be sigleton";
         return;
     }
@@ -22,17 +25,18 @@ TApp::TApp(const QString &paramIniPath) : QObject(nullptr)
 
 TApp::~TApp()
 {
-    if (s_app == this)
-        s_app = nullptr;
     // The shared link ends with the hub, after the program's event loop has ended: its thread is
-    // stopped cleanly rather than left running into process exit.
+    // stopped cleanly rather than left running into process exit. It is stopped first: until its
+    // thread has ended it may still emit this hub's events (IOHandler::emitEvent).
     if (m_sharedMavlinkLink && linkManager.find(SharedMavlinkLinkId) == m_sharedMavlinkLink)
         IOHandler::destroy(m_sharedMavlinkLink);
+    TApp *self = this;
+    s_app.compare_exchange_strong(self, nullptr);
 }
 
 TApp *TApp::instance()
 {
-    return s_app;
+    return s_app.load();
 }
 
 QMap<QString, QString> TApp::params() const

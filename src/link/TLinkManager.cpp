@@ -2,13 +2,16 @@
 
 #include <QDebug>
 
+#include <atomic>
+
 namespace {
-TLinkManager *s_linkManager = nullptr;
+// Read by the link threads (IOHandler), set and cleared by the GUI thread.
+std::atomic<TLinkManager *> s_linkManager{nullptr};
 }
 
 TLinkManager::TLinkManager(QObject *parent) : QObject(parent)
 {
-    if (s_linkManager) {
+    if (s_linkManager.load()) {
         qDebug() << "TLinkManager must be sigleton";
         return;
     }
@@ -23,7 +26,7 @@ TLinkManager::~TLinkManager()
 
 TLinkManager *TLinkManager::instance()
 {
-    return s_linkManager;
+    return s_linkManager.load();
 }
 
 QObject *TLinkManager::find(int id) const

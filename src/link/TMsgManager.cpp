@@ -2,8 +2,11 @@
 
 #include <QDebug>
 
+#include <atomic>
+
 namespace {
-TMsgManager *s_msgManager = nullptr;
+// Read by the link threads (IOHandler), set and cleared by the GUI thread.
+std::atomic<TMsgManager *> s_msgManager{nullptr};
 TMsgManager::PopupPresenter &popupPresenter()
 {
     static TMsgManager::PopupPresenter presenter;
@@ -13,7 +16,7 @@ TMsgManager::PopupPresenter &popupPresenter()
 
 TMsgManager::TMsgManager(QObject *parent) : QObject(parent)
 {
-    if (s_msgManager) {
+    if (s_msgManager.load()) {
         qDebug() << "TMsgManager must be sigleton";
         return;
     }
@@ -33,7 +36,7 @@ TMsgManager::~TMsgManager()
 
 TMsgManager *TMsgManager::instance()
 {
-    return s_msgManager;
+    return s_msgManager.load();
 }
 
 void TMsgManager::setPopupPresenter(PopupPresenter presenter)

@@ -3,6 +3,7 @@
 #include "sim/FmuUnit.h"
 #include "sim/SimEndpoint.h"
 
+#include "core/formats/LogSizeList.h"
 #include "core/mavlink/LogPattern.h"
 #include "core/mavlink/MavlinkMessages.h"
 
@@ -43,29 +44,12 @@ QVector<FmuLog> FmuLogService::defaultLogs()
 
 bool FmuLogService::parseLogList(const QString &list, QVector<FmuLog> &out, QString &error)
 {
+    QVector<LogSizeList::Log> logs;
     out.clear();
-    QSet<quint16> seen;
-    for (const QString &item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QStringList parts = item.split(QLatin1Char(':'));
-        bool okId = false, okSize = false;
-        const uint id = parts.size() == 2 ? parts[0].trimmed().toUInt(&okId) : 0;
-        const qulonglong size = parts.size() == 2 ? parts[1].trimmed().toULongLong(&okSize) : 0;
-        if (!okId || !okSize || id < 1 || id > 0xFFFE || size > 0xFFFFFFFFull) {
-            error = QStringLiteral("bad log \"%1\" (expected ID:SIZE, ID 1..65534)").arg(item);
-            return false;
-        }
-        if (seen.contains(quint16(id))) {
-            error = QStringLiteral("log %1 given twice").arg(id);
-            return false;
-        }
-        seen.insert(quint16(id));
-        FmuLog log;
-        log.id = quint16(id);
-        log.size = quint32(size);
-        log.timeUtc = kFirstTime + 3600u * id;
-        out.append(log);
-    }
-    std::sort(out.begin(), out.end(), [](const FmuLog &a, const FmuLog &b) { return a.id < b.id; });
+    if (!LogSizeList::parse(list, logs, error))
+        return false;
+    for (const LogSizeList::Log &log : logs)
+        out.append(FmuLog{log.id, log.size, kFirstTime + 3600u * log.id});
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "sim/FmuParams.h"
 
+#include "core/formats/ParamValueLines.h"
+
 #include <QFile>
 #include <QStringList>
 #include <QTextStream>
@@ -371,44 +373,15 @@ bool FmuParams::readFile(const QString &path, QVector<FmuParam> &out, QString &e
         error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
+    QVector<ParamValueLines::Line> lines;
+    int errorLine = 0;
+    if (!ParamValueLines::parse(QTextStream(&file).readAll(), lines, error, errorLine)) {
+        error = errorLine > 0 ? QStringLiteral("%1:%2").arg(path, error) : QStringLiteral("%1: %2").arg(path, error);
+        return false;
+    }
     QVector<FmuParam> params;
-    QTextStream in(&file);
-    int lineNo = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        ++lineNo;
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        const QStringList fields = line.split(QLatin1Char(','));
-        const auto bad = [&](const QString &why) {
-            error = QStringLiteral("%1:%2: %3").arg(path).arg(lineNo).arg(why);
-            return false;
-        };
-        if (fields.size() < 2 || fields.size() > 3)
-            return bad(QStringLiteral("expected NAME,VALUE[,TYPE]"));
-        const QByteArray name = fields[0].trimmed().toLatin1();
-        if (name.isEmpty() || name.size() > 16)
-            return bad(QStringLiteral("the name must have 1 to 16 characters"));
-        bool ok = false;
-        const float value = fields[1].trimmed().toFloat(&ok);
-        if (!ok || !std::isfinite(value))
-            return bad(QStringLiteral("value \"%1\" is not a number").arg(fields[1].trimmed()));
-        int type = F32;
-        if (fields.size() == 3) {
-            type = fields[2].trimmed().toInt(&ok);
-            if (!ok || type < 1 || type > 10)
-                return bad(QStringLiteral("type \"%1\" is not a MAV_PARAM_TYPE (1..10)").arg(fields[2].trimmed()));
-        }
-        params.append(FmuParam{name, storedValue(value, quint8(type)), quint8(type)});
-    }
-    if (params.isEmpty()) {
-        error = QStringLiteral("%1: no parameters").arg(path);
-        return false;
-    }
-    if (params.size() > 65535) {
-        error = QStringLiteral("%1: more than 65535 parameters").arg(path);
-        return false;
-    }
+    for (const ParamValueLines::Line &line : lines)
+        params.append(FmuParam{line.name, storedValue(line.value, line.type), line.type});
     out = params;
     return true;
 }

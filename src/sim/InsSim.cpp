@@ -560,12 +560,12 @@ int runIns(const QStringList &argsIn)
         return 2;
     }
     bool ok[5];
-    const double dropP = drop.toDouble(&ok[0]);
+    const double dropP = drop.toDouble(&ok[0]) / 100; // a percentage, as fmu --drop takes it
     const double corruptP = corrupt.toDouble(&ok[1]);
     const quint32 seedValue = seed.toUInt(&ok[2]);
     const double silentS = silent.toDouble(&ok[3]);
     const quint32 boardType = board.toUInt(&ok[4]);
-    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || dropP < 0 || dropP >= 1 || corruptP < 0 || corruptP > 1) {
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || dropP < 0 || dropP > 1 || corruptP < 0 || corruptP > 1) {
         std::fprintf(stderr, "zorvan-sim ins: bad number in the options\n");
         return 2;
     }
@@ -580,7 +580,7 @@ int runIns(const QStringList &argsIn)
 
 CommandTable::Registrar
     reg(simModes(), "ins",
-        "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop P] [--corrupt P]\n"
+        "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop PERCENT] [--corrupt P]\n"
         "    [--seed N] [--silent-after S] [--board-type N]   simulated inertial unit (FlyLink)",
         &runIns);
 } // namespace

@@ -119,6 +119,8 @@ private slots:
     void unreadableWorkbook_data();
     void unreadableWorkbook();
     void missingFile();
+    void sizeBounds_data();
+    void sizeBounds();
     void cellReferences_data();
     void cellReferences();
 
@@ -243,6 +245,55 @@ void TestWorkbook::missingFile()
     QVERIFY(ParamDescriptions::load(path("absent.xlsx")).isEmpty());
     XlsxWorkbook book;
     QVERIFY(!book.load(path("absent.xlsx")));
+}
+
+void TestWorkbook::sizeBounds_data()
+{
+    // Each part compresses to a few kB; inflated, it is over a bound (or just at one).
+    QTest::addColumn<Parts>("parts");
+    QTest::addColumn<bool>("refused");
+    const QByteArray longText(XlsxWorkbook::MaxCellChars + 1, 'x');
+    const QByteArray longestText(XlsxWorkbook::MaxCellChars, 'x');
+    const QByteArray padding(int(XlsxWorkbook::MaxPartBytes), ' ');
+
+    Parts bigShared = workbookParts(descriptionSheet());
+    bigShared[3].second = "<sst>" + padding + "<si><t>a</t></si></sst>";
+    QTest::newRow("shared strings part over the bound") << bigShared << true;
+    Parts bigSheet = workbookParts(sheetXml(row(1, inl("A1", "A")) + padding));
+    QTest::newRow("sheet part over the bound") << bigSheet << true;
+    Parts bigWorkbook = workbookParts(descriptionSheet());
+    bigWorkbook[1].second.insert(bigWorkbook[1].second.indexOf("<bookViews"), padding);
+    QTest::newRow("workbook part over the bound") << bigWorkbook << true;
+    Parts longShared = workbookParts(descriptionSheet());
+    longShared[3].second = sharedXml({QString::fromLatin1(longText)});
+    QTest::newRow("shared string too long") << longShared << true;
+    QTest::newRow("inline string too long") << workbookParts(sheetXml(row(1, inl("A1", longText.constData())))) << true;
+    QTest::newRow("formula text too long")
+        << workbookParts(sheetXml(row(1, "<c r=\"B1\" t=\"str\"><v>" + longText + "</v></c>"))) << true;
+    QTest::newRow("longest cell text") << workbookParts(sheetXml(row(1, inl("A1", longestText.constData())))) << false;
+}
+
+void TestWorkbook::sizeBounds()
+{
+    QFETCH(Parts, parts);
+    QFETCH(bool, refused);
+    const QString file = path("big.xlsx");
+    QFile::remove(file);
+    QVERIFY(writeZip(file, parts));
+    QVERIFY(QFileInfo(file).size() < 1024 * 1024);
+    XlsxWorkbook book;
+    QCOMPARE(book.load(file), !refused);
+    QCOMPARE(book.refused(), refused);
+    if (!refused) {
+        QCOMPARE(book.cell("A1").size(), XlsxWorkbook::MaxCellChars);
+        return;
+    }
+    QCOMPARE(book.cellCount(), 0);
+    // The description table goes on without descriptions and says why.
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^paracfg refused: .*big\\.xlsx"));
+    QString refusal;
+    QVERIFY(ParamDescriptions::load(file, 1, 1000, &refusal).isEmpty());
+    QVERIFY(refusal.contains("big.xlsx"));
 }
 
 void TestWorkbook::cellReferences_data()

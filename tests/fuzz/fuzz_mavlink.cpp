@@ -5,6 +5,7 @@
 #include "core/mavlink/MavlinkFrame.h"
 #include "core/mavlink/MavlinkLinkEngine.h"
 #include "core/mavlink/MavlinkMessages.h"
+#include "FuzzReader.h"
 
 #include <QList>
 
@@ -13,15 +14,6 @@
 #include <cstring>
 
 namespace {
-struct Reader
-{
-    const uint8_t *data;
-    size_t size;
-    size_t pos = 0;
-    bool empty() const { return pos >= size; }
-    uint8_t byte() { return pos < size ? data[pos++] : 0; }
-};
-
 // Reads every record the program decodes, as the handler does.
 void decodeAll(const mavlink_message_t &msg)
 {
@@ -70,7 +62,7 @@ void decodeAll(const mavlink_message_t &msg)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Reader in{data, size};
+    FuzzReader in{data, size};
     const bool clean = (in.byte() & 1) != 0;
     QByteArray stream;
     QList<QByteArray> frames;

@@ -46,5 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (table.isEmpty() || table.size() > 1000)
         std::abort();
     (void)book.cell(QStringLiteral("XFD1048576"));
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        if (it.key().size() > XlsxWorkbook::MaxCellChars || it.value().description.size() > XlsxWorkbook::MaxCellChars)
+            std::abort();
+    }
+    if (book.refused() && ok)
+        std::abort();
     return 0;
 }

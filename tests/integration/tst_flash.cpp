@@ -4,6 +4,8 @@
 #include "support/TestPorts.h"
 #include "core/bootloader/BootloaderCrc.h"
 
+#include "core/kvf/KvfContainer.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,6 +30,7 @@ private slots:
     void stockPersonalityBytes();
     void scanFindsSimulatedPort();
     void noBootloaderAnswers();
+    void missingPortIsReported();
     void kvfPackAndInspect();
     void kvfRefusals_data();
     void kvfRefusals();
@@ -199,6 +202,18 @@ void TestFlash::noBootloaderAnswers()
     QVERIFY(silent.read(2, 2000).startsWith(QByteArray::fromHex("2120")));
 }
 
+void TestFlash::missingPortIsReported()
+{
+    // A port given by a path that does not exist: the wait is said once, with the reason.
+    QVERIFY(TestFiles::write(path("wait.bin"), pattern(100, 2)));
+    const QString missing = "/dev/zorvan-no-such-port";
+    const CliRun run = runCli({"flash", path("wait.bin"), "--port", missing, "--timeout", "2"});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err.count("waiting for port " + missing), 1);
+    QVERIFY2(run.err.contains("cannot open it: "), qPrintable(run.err));
+    QVERIFY2(run.err.contains("no bootloader answered"), qPrintable(run.err));
+}
+
 void TestFlash::kvfPackAndInspect()
 {
     QVERIFY(TestFiles::write(path("fw.bin"), pattern(1000, 3)));
@@ -247,6 +262,14 @@ void TestFlash::kvfRefusals_data()
         << QStringList{"kvf", "inspect", path("short.kvf")} << "firmware size err";
     QTest::newRow("inspect: image changed") << QStringList{"kvf", "inspect", path("md5.kvf")} << "md5 mismatch";
     QTest::newRow("inspect: missing file") << QStringList{"kvf", "inspect", path("none.kvf")} << "cannot read";
+    QTest::newRow("inspect: a device") << QStringList{"kvf", "inspect", "/dev/zero"} << "not a regular file";
+    QTest::newRow("inspect: a directory") << QStringList{"kvf", "inspect", m_dir.path()} << "not a regular file";
+    {
+        QFile huge(path("huge.kvf")); // sparse: takes no disk room
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(Kvf::MaxFileSize + 1));
+    }
+    QTest::newRow("inspect: over 64 MiB") << QStringList{"kvf", "inspect", path("huge.kvf")} << "more than the 64 MiB";
     QTest::newRow("pack: unreadable input")
         << QStringList{"kvf", "pack", path("none.bin"), "--board-id", "5"} << "cannot read";
     QTest::newRow("pack: id 0") << QStringList{"kvf", "pack", path("r.bin"), "--board-id", "0"} << "1..65535";

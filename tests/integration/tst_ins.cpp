@@ -34,7 +34,7 @@ void TestIns::session_data()
     QTest::addColumn<QStringList>("faults");
     QTest::newRow("udp") << true << QStringList();
     QTest::newRow("pty") << false << QStringList();
-    const QStringList lossy{"--drop", "0.05", "--corrupt", "0.03", "--seed", "7"};
+    const QStringList lossy{"--drop", "5", "--corrupt", "0.03", "--seed", "7"};
     QTest::newRow("udp, drop and corruption") << true << lossy;
     QTest::newRow("pty, drop and corruption") << false << lossy;
 }

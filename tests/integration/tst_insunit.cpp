@@ -50,7 +50,7 @@ void TestInsUnit::commands()
     QFETCH(QStringList, args);
     QFETCH(int, code);
     QFETCH(QString, text);
-    QVERIFY(startSim({"--drop", "0.05", "--seed", "3"}, true));
+    QVERIFY(startSim({"--drop", "5", "--seed", "3"}, true));
     const CliResult r = cli(args);
     QCOMPARE(r.code, code);
     QCOMPARE(r.lines, QStringList{text});

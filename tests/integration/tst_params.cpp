@@ -59,6 +59,7 @@ private slots:
     void listAndSet();
     void builtinListOverUdp();
     void incompleteList();
+    void unopenableSerialPortNamesItsBaud();
     void setRefused_data();
     void setRefused();
 
@@ -142,6 +143,16 @@ void TestParams::incompleteList()
     QCOMPARE(list.exitCode, 1);
     QVERIFY2(list.err.contains("incomplete: got 0 of 0"), qPrintable(list.err));
     QCOMPARE(list.out, QString());
+}
+
+void TestParams::unopenableSerialPortNamesItsBaud()
+{
+    // Without --baud the message gives the rate the link would have used, not the 0 standing for it.
+    QTemporaryDir dir;
+    const QString port = dir.filePath("no-such-port");
+    const CliRun run = TestFiles::run(ZT_CLI_PATH, {"params", "--serial", port, "list"});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains("cannot open serial " + port + " @115200"), qPrintable(run.err));
 }
 
 void TestParams::setRefused_data()

@@ -16,20 +16,33 @@
 #include <QtTest>
 
 #include <cstring>
+#include <mutex>
 
 namespace {
 constexpr int Wait = 10000;
 constexpr quint32 Time = 1740819907; // 2025-03-01 09:05:07 UTC
 
-QStringList &debugLines()
+// The debug lines recorded so far. The hub's shared link writes debug lines on its own thread too,
+// so the record is locked.
+std::mutex g_debugMutex;
+QStringList g_debugLines;
+
+QStringList debugLines()
 {
-    static QStringList lines;
-    return lines;
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    return g_debugLines;
+}
+
+void clearDebugLines()
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debugLines.clear();
 }
 
 void recordDebug(QtMsgType, const QMessageLogContext &, const QString &text)
 {
-    debugLines() << text;
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debugLines << text;
 }
 
 using Request = LogDownload::Request;
@@ -48,7 +61,7 @@ struct Fixture
     Fixture()
     {
         link->setLogClock([this] { return now; });
-        debugLines().clear();
+        clearDebugLines();
         QDir("log").removeRecursively();
     }
     ~Fixture() { IOHandler::destroy(link); }
@@ -163,6 +176,7 @@ private slots:
     void givesUpAfterSixFruitlessReRequests();
     void emptyLogAndNameFallback();
     void queueAndCancel();
+    void typedCallsRunQueuedOnTheLinkThread();
     void fileNotCreatable();
 };
 
@@ -378,6 +392,24 @@ void TestLogHandler::queueAndCancel()
     QCOMPARE(progress.size(), 0);
     f.tickAfter(5000);
     QCOMPARE(f.requests(0).size(), 0);
+}
+
+void TestLogHandler::typedCallsRunQueuedOnTheLinkThread()
+{
+    // requestDownloads and cancelDownloads may be called from any thread: they only post the work.
+    Fixture f;
+    QVERIFY(f.open());
+    f.entry(1, 90000);
+    f.entry(2, 90);
+    f.link->requestDownloads({1, 2, 1});
+    QCOMPARE(f.link->currentLogId(), quint16(0xFFFF)); // nothing ran yet
+    QTRY_COMPARE(f.link->currentLogId(), quint16(1));
+    QCOMPARE(f.link->queuedLogIds(), QList<quint16>{2});
+    QCOMPARE(f.requests(1), (QList<Request>{{0, 46080, 1}}));
+    f.link->cancelDownloads();
+    QCOMPARE(f.link->currentLogId(), quint16(1));
+    QTRY_COMPARE(f.link->currentLogId(), quint16(0xFFFF));
+    QVERIFY(f.link->queuedLogIds().isEmpty());
 }
 
 void TestLogHandler::fileNotCreatable()

@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QtTest>
 
 #include "support/TestFiles.h"
@@ -273,6 +274,22 @@ void TestParamPage::descriptions()
     page.loadParamInfo(m_dir.filePath("absent.xlsx"));
     page.recParamInfo(1, 1, 0, "ACRO_RP_RATE", 9);
     QCOMPARE(table->item(3, 5)->text(), QString("/"));
+    QVERIFY(!page.descriptionNote()->isVisibleTo(&page));
+
+    // A workbook over the reader's bounds is refused with a note; the list goes on without descriptions.
+    const QString big = m_dir.filePath("big.xlsx");
+    QVERIFY(writeWorkbook(big, {{"ACRO_RP_RATE", "", "deg/s", "10 500", QString(40000, QLatin1Char('x'))}}));
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^paracfg refused: "));
+    page.loadParamInfo(big);
+    QVERIFY(page.paramDescriptions().isEmpty());
+    QVERIFY(page.descriptionNote()->isVisibleTo(&page));
+    QVERIFY(page.descriptionNote()->text().startsWith("paracfg.xlsx refused"));
+    page.recParamInfo(1, 1, 0, "ACRO_RP_RATE", 9);
+    QCOMPARE(table->item(4, 4)->text(), QString("/"));
+
+    // A readable one again clears the note.
+    page.loadParamInfo(path);
+    QVERIFY(!page.descriptionNote()->isVisibleTo(&page));
 }
 
 void TestParamPage::search_data()

@@ -15,15 +15,25 @@ QString ParamDescriptions::defaultPath()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/paracfg.xlsx");
 }
 
-QMap<QString, ParamDescription> ParamDescriptions::load(const QString &path, int firstRow, int lastRow)
+QMap<QString, ParamDescription> ParamDescriptions::load(const QString &path, int firstRow, int lastRow,
+                                                        QString *refusal)
 {
+    if (refusal)
+        refusal->clear();
     if (!QFileInfo::exists(path)) {
         qDebug() << "paracfg not exist";
         return {};
     }
     XlsxWorkbook book;
-    if (!book.load(path, lastRow))
+    if (!book.load(path, lastRow)) {
+        if (book.refused()) {
+            qDebug() << "paracfg refused:" << book.error();
+            if (refusal)
+                *refusal = book.error();
+            return {};
+        }
         qDebug() << "paracfg read failed:" << book.error();
+    }
     return fromWorkbook(book, firstRow, lastRow);
 }
 

@@ -7,25 +7,12 @@
 #include <quazip.h>
 #include <quazipfile.h>
 
-#include <memory>
-
 namespace {
 const QString kRelNs = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
 
 // Limits that keep a hostile file from eating the machine: Excel's own sheet size.
 constexpr int kMaxRows = 1048576;
 constexpr int kMaxColumns = 16384;
-
-// An opened part of the zip, or null when the part is missing.
-std::unique_ptr<QuaZipFile> openPart(QuaZip &zip, const QString &name)
-{
-    if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
-        return nullptr;
-    auto file = std::make_unique<QuaZipFile>(&zip);
-    if (!file->open(QIODevice::ReadOnly))
-        return nullptr;
-    return file;
-}
 
 // The value of the relationship id attribute (r:id), whatever prefix the file gives it.
 QString relationshipId(const QXmlStreamAttributes &attributes)
@@ -135,8 +122,39 @@ bool XlsxWorkbook::fail(const QString &error)
     return false;
 }
 
+bool XlsxWorkbook::refuse(const QString &error)
+{
+    m_refused = true;
+    return fail(error);
+}
+
+bool XlsxWorkbook::readPart(QuaZip &zip, const QString &name, QByteArray &bytes)
+{
+    bytes.clear();
+    if (!zip.setCurrentFile(name, QuaZip::csInsensitive))
+        return false;
+    QuaZipFile file(&zip);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // Inflates at most one byte past the bound, whatever size the zip directory claims.
+    while (bytes.size() <= MaxPartBytes) {
+        const QByteArray chunk = file.read(qMin<qint64>(64 * 1024, MaxPartBytes + 1 - bytes.size()));
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (bytes.size() > MaxPartBytes) {
+        bytes.clear();
+        m_refused = true;
+        m_error = QStringLiteral("%1 inflates to more than %2 bytes").arg(name).arg(MaxPartBytes);
+        return false;
+    }
+    return true;
+}
+
 bool XlsxWorkbook::load(const QString &path, int maxRow)
 {
+    m_refused = false;
     m_cells.clear();
     m_sharedStrings.clear();
     m_sheetName.clear();
@@ -149,6 +167,7 @@ bool XlsxWorkbook::load(const QString &path, int maxRow)
 
 bool XlsxWorkbook::load(QIODevice *device, const QString &name, int maxRow)
 {
+    m_refused = false;
     m_cells.clear();
     m_sharedStrings.clear();
     m_sheetName.clear();
@@ -166,10 +185,10 @@ bool XlsxWorkbook::readZip(QuaZip &zip, const QString &path, int maxRow)
     QStringList sheetIds, sheetNames;
     int activeTab = 0;
     {
-        auto part = openPart(zip, QStringLiteral("xl/workbook.xml"));
-        if (!part)
-            return fail(QStringLiteral("%1: no xl/workbook.xml").arg(path));
-        QXmlStreamReader xml(part.get());
+        QByteArray part;
+        if (!readPart(zip, QStringLiteral("xl/workbook.xml"), part))
+            return partFailed(path, QStringLiteral("xl/workbook.xml"));
+        QXmlStreamReader xml(part);
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
@@ -195,10 +214,10 @@ bool XlsxWorkbook::readZip(QuaZip &zip, const QString &path, int maxRow)
     // Relationships: where the active sheet and the shared strings are.
     QString sheetPath, sharedPath = QStringLiteral("xl/sharedStrings.xml");
     {
-        auto part = openPart(zip, QStringLiteral("xl/_rels/workbook.xml.rels"));
-        if (!part)
-            return fail(QStringLiteral("%1: no xl/_rels/workbook.xml.rels").arg(path));
-        QXmlStreamReader xml(part.get());
+        QByteArray part;
+        if (!readPart(zip, QStringLiteral("xl/_rels/workbook.xml.rels"), part))
+            return partFailed(path, QStringLiteral("xl/_rels/workbook.xml.rels"));
+        QXmlStreamReader xml(part);
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("Relationship"))
                 continue;
@@ -217,27 +236,47 @@ bool XlsxWorkbook::readZip(QuaZip &zip, const QString &path, int maxRow)
         return fail(QStringLiteral("%1: sheet \"%2\" has no part").arg(path, m_sheetName));
 
     // Shared strings (optional: a workbook of numbers and inline strings has none).
-    if (auto part = openPart(zip, sharedPath)) {
-        QXmlStreamReader xml(part.get());
-        while (!xml.atEnd()) {
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
+    {
+        QByteArray part;
+        if (readPart(zip, sharedPath, part)) {
+            QXmlStreamReader xml(part);
+            while (!xml.atEnd()) {
+                if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("si"))
+                    continue;
                 m_sharedStrings.append(readText(xml));
+                if (m_sharedStrings.last().size() > MaxCellChars)
+                    return refuse(QStringLiteral("%1: %2: shared string %3 is longer than %4 characters")
+                                      .arg(path, sharedPath)
+                                      .arg(m_sharedStrings.size() - 1)
+                                      .arg(MaxCellChars));
+            }
+            if (xml.hasError())
+                return fail(QStringLiteral("%1: %2: %3").arg(path, sharedPath, xml.errorString()));
+        } else if (m_refused) {
+            return partFailed(path, sharedPath);
         }
-        if (xml.hasError())
-            return fail(QStringLiteral("%1: %2: %3").arg(path, sharedPath, xml.errorString()));
     }
 
-    auto sheet = openPart(zip, sheetPath);
-    if (!sheet)
-        return fail(QStringLiteral("%1: no %2").arg(path, sheetPath));
-    if (!readSheet(sheet.get(), maxRow))
-        return fail(QStringLiteral("%1: %2: %3").arg(path, sheetPath, m_error));
+    QByteArray sheet;
+    if (!readPart(zip, sheetPath, sheet))
+        return partFailed(path, sheetPath);
+    if (!readSheet(sheet, maxRow)) {
+        const QString error = QStringLiteral("%1: %2: %3").arg(path, sheetPath, m_error);
+        return m_refused ? refuse(error) : fail(error);
+    }
     return true;
 }
 
-bool XlsxWorkbook::readSheet(QIODevice *device, int maxRow)
+bool XlsxWorkbook::partFailed(const QString &path, const QString &part)
 {
-    QXmlStreamReader xml(device);
+    if (m_refused)
+        return refuse(QStringLiteral("%1: %2").arg(path, m_error));
+    return fail(QStringLiteral("%1: no %2").arg(path, part));
+}
+
+bool XlsxWorkbook::readSheet(const QByteArray &bytes, int maxRow)
+{
+    QXmlStreamReader xml(bytes);
     int row = 0;        // current row (1-based)
     int lastColumn = 0; // column of the previous cell in the row, for cells without a reference
     while (!xml.atEnd()) {
@@ -276,6 +315,14 @@ bool XlsxWorkbook::readSheet(QIODevice *device, int maxRow)
             } else {
                 xml.skipCurrentElement();
             }
+        }
+        if (raw.size() > MaxCellChars || inlineText.size() > MaxCellChars) {
+            m_refused = true;
+            m_error = QStringLiteral("the cell of row %1 column %2 is longer than %3 characters")
+                          .arg(r)
+                          .arg(column)
+                          .arg(MaxCellChars);
+            return false;
         }
         if (column > kMaxColumns || (maxRow > 0 && r > maxRow))
             continue;

@@ -15,6 +15,8 @@
 // A valid file is exactly 256 + N bytes long.
 namespace Kvf {
 constexpr int HeaderSize = 256;
+// The largest file taken for a container: well above any unit's flash, far below what would hurt to read.
+constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
 constexpr int NameSize = 128;
 constexpr int BoardIdOffset = 128;
 constexpr int ImageSizeOffset = 130;

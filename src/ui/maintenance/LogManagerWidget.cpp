@@ -191,6 +191,7 @@ void LogManagerWidget::requestLogData()
 {
     if (!link)
         return;
+    QList<ushort> ids;
     for (int r = 0; r < table->rowCount(); ++r) {
         const TCellWidget *check = rowCheckBox(r);
         const QTableWidgetItem *idItem = table->item(r, ColId);
@@ -200,9 +201,9 @@ void LogManagerWidget::requestLogData()
         if (submittedIds.contains(id))
             continue; // already queued or being downloaded
         submittedIds.insert(id);
-        QMetaObject::invokeMethod(link, "addDownloadIdToList", Qt::QueuedConnection, Q_ARG(ushort, id));
+        ids << id;
     }
-    QMetaObject::invokeMethod(link, "log_download_start", Qt::QueuedConnection);
+    link->requestDownloads(ids);
 }
 
 void LogManagerWidget::logDownloadProgress(int id, uint currentSize, uint totalSize)
@@ -243,7 +244,7 @@ void LogManagerWidget::downloadFinish(int id)
 void LogManagerWidget::cancelSlot()
 {
     if (link)
-        QMetaObject::invokeMethod(link, "log_download_cancel_all", Qt::QueuedConnection);
+        link->cancelDownloads();
     submittedIds.clear();
     downloading = false;
     downloadButton->setEnabled(true);

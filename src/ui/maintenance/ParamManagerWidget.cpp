@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -86,6 +87,8 @@ void ParamManagerWidget::initUi()
     presetBox = new TComboBox(this);
     getListButton = new TPushButton(tr("GetParamList"), this);
     table = new QTableWidget(this);
+    descriptionNoteLabel = new QLabel(this);
+    descriptionNoteLabel->setVisible(false);
 
     layout->addWidget(linkKindBox, 0, 0);
     layout->addWidget(portLabel, 0, 1);
@@ -99,6 +102,7 @@ void ParamManagerWidget::initUi()
     layout->addWidget(presetBox, 1, 6);
     layout->addWidget(setParamButton, 1, 7);
     layout->addWidget(table, 2, 0, 10, 10);
+    layout->addWidget(descriptionNoteLabel, 12, 0, 1, 10);
 
     for (QWidget *w : {static_cast<QWidget *>(linkKindBox), static_cast<QWidget *>(portPicker),
                        static_cast<QWidget *>(connectButton), static_cast<QWidget *>(disconnectButton),
@@ -158,7 +162,11 @@ void ParamManagerWidget::initParamInfo()
 
 void ParamManagerWidget::loadParamInfo(const QString &path)
 {
-    descriptions = ParamDescriptions::load(path);
+    QString refusal;
+    descriptions = ParamDescriptions::load(path, 1, 1000, &refusal);
+    descriptionNoteLabel->setText(
+        refusal.isEmpty() ? QString() : tr("paracfg.xlsx refused (%1); parameters are listed without descriptions").arg(refusal));
+    descriptionNoteLabel->setVisible(!refusal.isEmpty());
 }
 
 void ParamManagerWidget::updateSerialUi(bool conState)

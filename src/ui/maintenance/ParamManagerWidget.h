@@ -12,6 +12,7 @@
 
 class MavlinkHandler;
 class QGridLayout;
+class QLabel;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -94,6 +95,8 @@ public:
     TPushButton *setParamBtn() const { return setParamButton; }
     int changedRow() const { return selectedRow; }
     const QMap<QString, ParamDescription> &paramDescriptions() const { return descriptions; }
+    // The one-line note under the table, shown when paracfg.xlsx was refused.
+    QLabel *descriptionNote() const { return descriptionNoteLabel; }
 
 private:
     void conBtnSlot(bool connect);
@@ -116,6 +119,7 @@ private:
     TComboBox *presetBox = nullptr;
     TPushButton *getListButton = nullptr;
     QTableWidget *table = nullptr;
+    QLabel *descriptionNoteLabel = nullptr;
     int selectedRow = -1;
     int controlHeight = 40;
     int controlWidth = 160;

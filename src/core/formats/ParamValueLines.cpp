@@ -1,0 +1,49 @@
+#include "core/formats/ParamValueLines.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+bool ParamValueLines::parse(const QString &text, QVector<Line> &out, QString &error, int &errorLine)
+{
+    QVector<Line> lines;
+    errorLine = 0;
+    const QStringList rows = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString line = rows[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList fields = line.split(QLatin1Char(','));
+        const auto bad = [&](const QString &why) {
+            errorLine = i + 1;
+            error = QStringLiteral("%1: %2").arg(errorLine).arg(why);
+            return false;
+        };
+        if (fields.size() < 2 || fields.size() > 3)
+            return bad(QStringLiteral("expected NAME,VALUE[,TYPE]"));
+        const QString name = fields[0].trimmed();
+        if (name.isEmpty() || name.size() > 16)
+            return bad(QStringLiteral("the name must have 1 to 16 characters"));
+        bool ok = false;
+        const float value = fields[1].trimmed().toFloat(&ok);
+        if (!ok || !std::isfinite(value))
+            return bad(QStringLiteral("value \"%1\" is not a number").arg(fields[1].trimmed()));
+        int type = 9;
+        if (fields.size() == 3) {
+            type = fields[2].trimmed().toInt(&ok);
+            if (!ok || type < 1 || type > 10)
+                return bad(QStringLiteral("type \"%1\" is not a MAV_PARAM_TYPE (1..10)").arg(fields[2].trimmed()));
+        }
+        lines.append(Line{name.toLatin1(), value, quint8(type)});
+    }
+    if (lines.isEmpty()) {
+        error = QStringLiteral("no parameters");
+        return false;
+    }
+    if (lines.size() > 65535) {
+        error = QStringLiteral("more than 65535 parameters");
+        return false;
+    }
+    out = lines;
+    return true;
+}
