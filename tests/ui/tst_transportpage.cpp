@@ -7,9 +7,12 @@
 #include "factory/link/FactoryLinkIds.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
+#include "link/IOHandler.h"
 #include "link/TApp.h"
+#include "link/TLinkManager.h"
 #include "support/TestPorts.h"
 #include "support/TransportPageView.h"
+#include "ui/maintenance/MavlinkPageDevice.h"
 #include "ui/widgets/TimedPopup.h"
 
 #include <QComboBox>
@@ -208,42 +211,24 @@ void TestTransportPage::refusedBeforeOpening_data()
     QTest::addColumn<QString>("remoteIp");
     QTest::addColumn<QString>("remotePort");
     QTest::addColumn<QString>("message");
-    // "HELD" stands for a local port that another socket of this process holds.
-    QTest::newRow("local address") << "127.0.0.1.5"
-                                   << "0"
-                                   << "127.0.0.1"
-                                   << "7000"
-                                   << "Not a valid local address";
-    QTest::newRow("local port text") << "127.0.0.1"
-                                     << "70o1"
-                                     << "127.0.0.1"
-                                     << "7000"
-                                     << "Not a valid local address";
-    QTest::newRow("local port too big") << "127.0.0.1"
-                                        << "70001"
-                                        << "127.0.0.1"
-                                        << "7000"
-                                        << "Not a valid local address";
-    QTest::newRow("remote address") << "127.0.0.1"
-                                    << "0"
-                                    << "localhost"
-                                    << "7000"
-                                    << "Not a valid remote address";
-    QTest::newRow("remote port zero") << "127.0.0.1"
-                                      << "0"
-                                      << "127.0.0.1"
-                                      << "0"
-                                      << "Not a valid remote address";
-    QTest::newRow("remote port empty") << "127.0.0.1"
-                                       << "0"
-                                       << "127.0.0.1"
-                                       << ""
-                                       << "Not a valid remote address";
-    QTest::newRow("address in use") << "127.0.0.1"
-                                    << "HELD"
-                                    << "127.0.0.1"
-                                    << "7000"
-                                    << "is in use";
+    // "HELD" stands for a local port that a socket of this process holds, "SHARED" for one that the Param
+    // and Log tabs' shared MAVLink link holds.
+    const struct
+    {
+        const char *name, *localIp, *localPort, *remoteIp, *remotePort, *message;
+    } rows[] = {
+        {"local address", "127.0.0.1.5", "0", "127.0.0.1", "7000", "Not a valid local address"},
+        {"local port text", "127.0.0.1", "70o1", "127.0.0.1", "7000", "Not a valid local address"},
+        {"local port too big", "127.0.0.1", "70001", "127.0.0.1", "7000", "Not a valid local address"},
+        {"remote address", "127.0.0.1", "0", "localhost", "7000", "Not a valid remote address"},
+        {"remote port zero", "127.0.0.1", "0", "127.0.0.1", "0", "Not a valid remote address"},
+        {"remote port empty", "127.0.0.1", "0", "127.0.0.1", "", "Not a valid remote address"},
+        {"address in use", "127.0.0.1", "HELD", "127.0.0.1", "7000", "is in use"},
+        {"held by the MAVLink link", "127.0.0.1", "SHARED", "127.0.0.1", "7000", "is in use"},
+    };
+    for (const auto &r : rows)
+        QTest::newRow(r.name) << QString(r.localIp) << QString(r.localPort) << QString(r.remoteIp)
+                              << QString(r.remotePort) << QString(r.message);
 }
 
 void TestTransportPage::refusedBeforeOpening()
@@ -254,11 +239,19 @@ void TestTransportPage::refusedBeforeOpening()
     QFETCH(QString, remotePort);
     QFETCH(QString, message);
 
-    // The holder binds as the Param and Log tabs' link does.
     QUdpSocket holder;
+    IOHandler *shared = qobject_cast<IOHandler *>(m_app->links()->find(TApp::SharedMavlinkLinkId));
+    IOHandler::DeviceInfo sharedDevice = mavlinkPageDevice(TApp::SharedMavlinkLinkId, QStringLiteral("UDP"), QString());
+    const bool sharedHolds = localPort == QLatin1String("SHARED");
     if (localPort == QLatin1String("HELD")) {
         QVERIFY(holder.bind(Loopback, 0));
         localPort = QString::number(holder.localPort());
+    } else if (sharedHolds) {
+        QVERIFY(shared);
+        sharedDevice.localPort = TestPorts::freeUdpPort();
+        localPort = QString::number(sharedDevice.localPort);
+        emit shared->openDeviceSignal(sharedDevice, true);
+        QTRY_VERIFY_WITH_TIMEOUT(!QUdpSocket().bind(Loopback, sharedDevice.localPort), 10000);
     }
     PageView v;
     QSignalSpy events(m_bus.get(), qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event));
@@ -273,8 +266,12 @@ void TestTransportPage::refusedBeforeOpening()
     for (const QList<QVariant> &e : events)
         QVERIFY(e[0].toInt() != DMMM_GCSEvent_Device_opened && e[0].toInt() != DMMM_GCSEvent_Device_open_failed);
     // Once the address is free the same page opens.
-    if (holder.state() == QAbstractSocket::BoundState) {
+    if (holder.state() == QAbstractSocket::BoundState || sharedHolds) {
         holder.close();
+        if (sharedHolds) {
+            emit shared->openDeviceSignal(sharedDevice, false);
+            QTRY_VERIFY_WITH_TIMEOUT(QUdpSocket().bind(Loopback, sharedDevice.localPort), 10000);
+        }
         v.press("connectButton");
         QTRY_VERIFY_WITH_TIMEOUT(v.connectedLook(), 10000);
         QCOMPARE(v.page.flyLink()->localUdpPort(), quint16(localPort.toUInt()));

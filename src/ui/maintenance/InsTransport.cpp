@@ -1,6 +1,7 @@
 #include "ui/maintenance/InsTransport.h"
 
 #include "core/flylink/TransportCommand.h"
+#include "core/mavlink/ParamList.h"
 #include "factory/link/FactoryLinkIds.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
@@ -20,7 +21,6 @@
 #include <QTimer>
 #include <QUdpSocket>
 
-#include <cmath>
 
 namespace {
 constexpr quint8 OwnSystemId = 2;
@@ -28,17 +28,6 @@ constexpr int ModeNone = 0;
 constexpr int ModeKavoLink = 1;
 constexpr int ModeMavlink = 2;
 constexpr int PopupMs = 3000;
-
-// The shortest text that reads back as the same single-precision value ("0.012", not "0.0120000001").
-QString floatText(float v)
-{
-    for (int precision = 1; precision < 9; ++precision) {
-        const QString text = QString::number(double(v), 'g', precision);
-        if (text.toFloat() == v)
-            return text;
-    }
-    return QString::number(double(v), 'g', 9);
-}
 
 // A port from its text; false when it is not a whole number within [minPort, 65535].
 bool parsePort(const QString &text, int minPort, quint16 &port)
@@ -329,15 +318,14 @@ void InsTransport::setBtnSlot()
     const QString name = nameEdit->text();
     if (name.isEmpty() || valueEdit->text().isEmpty())
         return;
-    bool ok = false;
-    const float v = valueEdit->text().trimmed().toFloat(&ok);
+    float v = 0;
     // A value that does not read as a number is refused, never written as 0.
-    if (!ok || !std::isfinite(v)) {
+    if (!ParamText::parseFloat(valueEdit->text(), v)) {
         refuse(tr("Not a number: %1").arg(valueEdit->text()));
         return;
     }
     link->sendParamSet(name, v);
-    appendLog(QStringLiteral("[TOOLS] ") + tr("set param: %1, value:%2").arg(name, floatText(v)));
+    appendLog(QStringLiteral("[TOOLS] ") + tr("set param: %1, value:%2").arg(name, ParamText::formatFloat(v)));
     link->requestParam(name);
 }
 
@@ -395,7 +383,7 @@ void InsTransport::handle_DMMM_event(int ev, int linkid, QVariant var)
             const QString name = p.name();
             if (name == nameEdit->text())
                 currEdit->setText(QString::number(double(p.value()), 'g', 6));
-            appendLog(QStringLiteral("[INS] ") + tr("rec param: %1, value:%2").arg(name, floatText(p.value())));
+            appendLog(QStringLiteral("[INS] ") + tr("rec param: %1, value:%2").arg(name, ParamText::formatFloat(p.value())));
         }
         break;
     case DMMM_GCSEvent_Device_opened:
