@@ -134,9 +134,10 @@ void TestTransportPage::commandFrames()
         QCOMPARE(got.size(), 2);
         QCOMPARE(got[0].second.toHex(' '), switchFrame.toHex(' '));
         QCOMPARE(got[1].second.toHex(' '), rebootFrame.toHex(' '));
-        // The reboot follows about 200 ms later (a loaded machine may add to it, never take from it).
-        const qint64 gap = got[1].first - got[0].first;
-        QVERIFY2(gap >= 150 && gap < 1200, qPrintable(QString::number(gap)));
+        // The reboot follows about 200 ms after the press: never sooner (a coarse timer may fire 5% early), and
+        // not much later even on a loaded machine.
+        const qint64 after = got[1].first;
+        QVERIFY2(after >= 185 && after < 1500, qPrintable(QString::number(after)));
     }
     v.press("rebootButton");
     const auto got = unit.receive(rebootSends == QLatin1String("nothing") ? 400 : 3000, 1);
