@@ -16,6 +16,32 @@
 
 using namespace TransportPage;
 
+namespace {
+// Waits for the unit's stream, its silence of at least 500 ms (the reboot) and the stream again.
+bool waitPastReboot(FlyLink *link)
+{
+    QElapsedTimer clock, quiet;
+    clock.start();
+    quiet.start();
+    quint32 last = link->rxBytes();
+    bool heard = false, gap = false;
+    while (clock.elapsed() < 15000) {
+        QTest::qWait(20);
+        const quint32 now = link->rxBytes();
+        if (now != last) {
+            last = now;
+            if (gap)
+                return true;
+            heard = true;
+            quiet.restart();
+        } else if (heard && quiet.elapsed() >= 500) {
+            gap = true;
+        }
+    }
+    return false;
+}
+} // namespace
+
 class TestTransportSession : public QObject
 {
     Q_OBJECT
@@ -54,8 +80,10 @@ void TestTransportSession::bothProtocols()
     QVERIFY(openTo(v, simPort));
     QCOMPARE(v.unitState(), QStringLiteral("Waiting for the unit"));
 
-    // KavoLink: the unit learns where to send from the frame and streams FlyLink after its reboot.
+    // KavoLink: the unit learns where to send from the frame and streams FlyLink; the reboot that follows
+    // silences it for a while. Requests are sent once it streams again.
     v.press("kavoLinkButton");
+    QVERIFY(waitPastReboot(link));
     QTRY_VERIFY_WITH_TIMEOUT(link->isConnected(), 10000);
     QTRY_COMPARE_WITH_TIMEOUT(v.unitState(), QStringLiteral("Unit answering"), 5000);
 
@@ -75,11 +103,16 @@ void TestTransportSession::bothProtocols()
 
     // Simple compass calibration: acknowledged, and the heading follows.
     v.edit("realMagEdit")->setText(QStringLiteral("200"));
+    QElapsedTimer sinceCali;
+    sinceCali.start();
     v.press("caliButton");
-    QTRY_VERIFY_WITH_TIMEOUT(v.log().contains(QStringLiteral(" cmd accepted")), 5000);
-    // The simulated unit turns at 6 degrees a second.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        v.edit("currentMagEdit")->text().toDouble() >= 199 && v.edit("currentMagEdit")->text().toDouble() < 220, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(v.log().contains(QStringLiteral("[INS] calibrate cmd accepted")), 5000);
+    // The simulated unit turns at 6 degrees a second from the true heading given.
+    auto headingFollows = [&] {
+        const double heading = v.edit("currentMagEdit")->text().toDouble();
+        return heading >= 199 && heading <= 201 + 6 * (sinceCali.elapsed() / 1000.0);
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(headingFollows(), qPrintable(v.edit("currentMagEdit")->text()), 5000);
 
     // MAVLink: heartbeats, decoded by the MAVLink parser on a second socket the unit then answers.
     v.press("mavlinkButton");
