@@ -40,13 +40,15 @@ start_unit() {
 
 # Simulated units (each feature adds its own here):
 start_unit "Simulated USB bootloader" bootloader --erase-ms 1500
-# The Param and Log tabs reach the FMU over UDP (127.0.0.1:7001 -> 7000) or over USB (its pseudo-terminal).
-start_unit "Simulated FMU (MAVLink)" fmu --udp 127.0.0.1:7000
+# UDP 127.0.0.1:7000 is one inertial unit that starts in MAVLink output: the Param and Log tabs read it
+# over UDP (127.0.0.1:7001 -> 7000); the Transport tab (same addresses) switches it to KavoLink and back.
+start_unit "Simulated ORVE inertial unit (UDP)" ins --udp 127.0.0.1:7000 --target 127.0.0.1:7001 --mavlink
+# The Param and Log tabs' USB mode reaches a flight-control unit on its pseudo-terminal.
 start_unit "Simulated FMU (MAVLink) serial" fmu
 # Its logs (Log tab) come with loss, duplicates, reordering and late chunks, on a second pseudo-terminal.
 start_unit "Simulated FMU (MAVLink, lossy logs)" fmu --drop 3 --dup 3 --reorder --late-ms 300
 start_unit "Simulated FMU console" console
-# UDP 7000 is the FMU's; the inertial unit is on its pseudo-terminal (the ORVE panel's serial mode).
+# The ORVE panel's inertial unit is on its pseudo-terminal (the panel's serial mode).
 start_unit "Simulated ORVE inertial unit" ins
 
 # The Param tab reads units, ranges and descriptions from paracfg.xlsx beside the executable: the

@@ -41,6 +41,141 @@
     </message>
 </context>
 <context>
+    <name>InsTransport</name>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>LocalIp</source>
+        <translation>本地IP</translation>
+    </message>
+    <message>
+        <source>LocalPort</source>
+        <translation>本地端口</translation>
+    </message>
+    <message>
+        <source>RemoteIp</source>
+        <translation>远端IP</translation>
+    </message>
+    <message>
+        <source>RemotePort</source>
+        <translation>远端端口</translation>
+    </message>
+    <message>
+        <source>DisConnect</source>
+        <translation>断开</translation>
+    </message>
+    <message>
+        <source>Ptl</source>
+        <translation>协议</translation>
+    </message>
+    <message>
+        <source>Mavlink</source>
+        <translation>Mavlink</translation>
+    </message>
+    <message>
+        <source>KavoLink</source>
+        <translation>KavoLink</translation>
+    </message>
+    <message>
+        <source>Reboot</source>
+        <translation>重启</translation>
+    </message>
+    <message>
+        <source>Param</source>
+        <translation>参数</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Curr</source>
+        <translation>当前值</translation>
+    </message>
+    <message>
+        <source>Query</source>
+        <translation>查询</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>设定值</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>MagCali</source>
+        <translation>磁罗盘校准</translation>
+    </message>
+    <message>
+        <source>CurrentMag</source>
+        <translation>当前航向</translation>
+    </message>
+    <message>
+        <source>RealMag</source>
+        <translation>真实航向</translation>
+    </message>
+    <message>
+        <source>Cali</source>
+        <translation>校准</translation>
+    </message>
+    <message>
+        <source>Waiting for the unit</source>
+        <translation>等待设备应答</translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation>未连接</translation>
+    </message>
+    <message>
+        <source>Unit answering</source>
+        <translation>设备正在应答</translation>
+    </message>
+    <message>
+        <source>Unit not answering</source>
+        <translation>设备无应答</translation>
+    </message>
+    <message>
+        <source>The unit stopped answering</source>
+        <translation>设备已停止应答</translation>
+    </message>
+    <message>
+        <source>Not a valid local address: %1:%2</source>
+        <translation>本地地址无效：%1:%2</translation>
+    </message>
+    <message>
+        <source>Not a valid remote address: %1:%2</source>
+        <translation>远端地址无效：%1:%2</translation>
+    </message>
+    <message>
+        <source>The local address %1:%2 is in use</source>
+        <translation>本地地址 %1:%2 已被占用</translation>
+    </message>
+    <message>
+        <source>Not a number: %1</source>
+        <translation>不是数字：%1</translation>
+    </message>
+    <message>
+        <source>Not a heading in degrees: %1</source>
+        <translation>不是以度为单位的航向：%1</translation>
+    </message>
+    <message>
+        <source>set param: %1, value:%2</source>
+        <translation>设置参数：%1，值：%2</translation>
+    </message>
+    <message>
+        <source>rec param: %1, value:%2</source>
+        <translation>收到参数：%1，值：%2</translation>
+    </message>
+    <message>
+        <source>Cannot open %1:%2</source>
+        <translation>无法打开 %1:%2</translation>
+    </message>
+</context>
+<context>
     <name>IOHandler</name>
     <message>
         <source>open serial failed:</source>

@@ -1,5 +1,6 @@
 // zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
 #include "cli/CliCommands.h"
+#include "cli/InsProtocol.h"
 #include "cli/LinkOptions.h"
 #include "core/util/SerialPermissionHint.h"
 
@@ -470,8 +471,11 @@ int runIns(const QStringList &argsIn)
     }
     if (args.isEmpty())
         return usageError(QStringLiteral("missing operation (info, param, params, cmd, mag-simple-cali, write-sn, "
-                                         "logs, watch)"));
+                                         "logs, watch, protocol)"));
     const QString op = args.takeFirst();
+    // The protocol switch does not speak FlyLink (the unit may answer in MAVLink): a link of its own.
+    if (op == QLatin1String("protocol"))
+        return runInsProtocol(options, timeoutMs, args);
 
     // Check the arguments before touching the link.
     std::function<int(InsSession &)> run;
@@ -569,6 +573,7 @@ CommandTable::Registrar
         "    info | param get NAME | param set NAME VALUE | params | watch [--seconds N]\n"
         "    cmd gyro-cali|baro-cali|level-cali|acc-basic-cali|mag-cali|mag-cali-stop|mag-inflight-cali|\n"
         "        mag-inflight-cancel|reboot|factory-reset|write-factory-data\n"
-        "    mag-simple-cali DEG | write-sn YYMM SEQ | logs list | logs download ID... | logs erase",
+        "    mag-simple-cali DEG | write-sn YYMM SEQ | logs list | logs download ID... | logs erase\n"
+        "    protocol mavlink|kavolink|reboot",
         &runIns);
 } // namespace

@@ -6,10 +6,11 @@
 // accelerometer six-placement sequence on state messages 33, compass progress on 34, reboot, factory
 // reset, factory data, the serial number, which it remembers and reports in its board information),
 // parameter reads, writes and the fetch by index, the log list, log data blocks and erase. It also
-// takes the transport command frames "QJ" of type 3: 6 switches its output to MAVLink heartbeats,
-// 7 back to FlyLink, 8 reboots.
+// takes the transport command frames "QJ" of type 3: 6 switches its output to MAVLink (it then answers as
+// zorvan-sim fmu does, over its own parameter values: see InsMavlinkOutput), 7 back to FlyLink, 8 reboots.
 //
 // Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
+#include "sim/InsMavlinkOutput.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimModes.h"
 
@@ -17,8 +18,6 @@
 #include "core/flylink/FlyMessages.h"
 #include "core/flylink/TelemetryRecord.h"
 #include "core/flylink/TransportCommand.h"
-#include "core/mavlink/MavlinkFrame.h"
-#include "core/mavlink/MavlinkMessages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -72,6 +71,13 @@ public:
         connect(&m_timer, &QTimer::timeout, this, &InsUnit::tick);
         m_timer.start(20);
         m_clock.start();
+    }
+
+    // Starts in MAVLink output, as after a switch frame 6.
+    void startInMavlink()
+    {
+        m_mavlinkMode = true;
+        syncMavlinkOutput();
     }
 
 private:
@@ -152,6 +158,33 @@ private:
             break;
         default:
             break;
+        }
+        syncMavlinkOutput();
+    }
+
+    // In MAVLink output mode the flight-control unit's services answer, except while the unit reboots
+    // or is silent; parameter writes made over MAVLink stay when it switches back.
+    void syncMavlinkOutput()
+    {
+        const bool on = m_mavlinkMode && !silent() && !rebooting();
+        if (on == m_mavlinkOutput.isOn())
+            return;
+        if (on) {
+            QVector<FmuParam> params;
+            for (const SimParam &p : m_params)
+                params.append(FmuParam{p.name.toLatin1(), p.value, 9});
+            QVector<FmuLog> logs;
+            for (const SimLog &l : m_logs)
+                logs.append(FmuLog{l.id, l.size, l.time});
+            FmuUnit::Options options;
+            options.seed = quint32(m_rng());
+            m_mavlinkOutput.start(params, logs, options);
+            return;
+        }
+        for (const FmuParam &p : m_mavlinkOutput.stop()) {
+            const int index = findParam(QString::fromLatin1(p.name));
+            if (index >= 0)
+                m_params[index].value = p.value;
         }
     }
 
@@ -412,23 +445,6 @@ private:
         }
     }
 
-    void sendMavlinkHeartbeat()
-    {
-        mavlink_heartbeat_t hb;
-        hb.type = 18;     // onboard controller
-        hb.autopilot = 3; // ArduPilot-style firmware
-        hb.base_mode = 0;
-        hb.system_status = 4; // active
-        hb.mavlink_version = 3;
-        uint8_t payload[mavlink_heartbeat_t::LEN];
-        hb.encode(payload);
-        mavlink_message_t msg;
-        MavlinkFrame::finalize(msg, mavlink_heartbeat_t::MSG_ID, payload, mavlink_heartbeat_t::LEN, m_mavlinkTx,
-                               m_sysId, 1);
-        if (!silent() && !rebooting())
-            m_endpoint->send(MavlinkFrame::serialize(msg));
-    }
-
     void onLogList(quint16 id)
     {
         if (m_logs.isEmpty()) {
@@ -463,14 +479,12 @@ private:
     void tick()
     {
         ++m_ticks;
+        syncMavlinkOutput();
         // A terminal nobody reads fills up: skip the stream until it drains.
         if (m_endpoint->pendingBytes() > 65536)
             return;
-        if (m_mavlinkMode) {
-            if (m_ticks % 50 == 0)
-                sendMavlinkHeartbeat();
+        if (m_mavlinkMode)
             return;
-        }
         if (m_ticks % 5 == 0) { // 10 Hz
             sendNav();
             sendSensors();
@@ -506,7 +520,6 @@ private:
     QElapsedTimer m_clock;
     quint64 m_ticks = 0;
     quint8 m_seq = 0;
-    MavlinkTxChannel m_mavlinkTx;
     quint8 m_sysId = 1;
     bool m_mavlinkMode = false;
     qint64 m_rebootUntil = 0;
@@ -519,6 +532,7 @@ private:
     qint32 m_homeLon = 1201234567;
     QVector<SimParam> m_params;
     QVector<SimLog> m_logs;
+    InsMavlinkOutput m_mavlinkOutput{m_endpoint};
 };
 
 bool takeValue(QStringList &args, const QString &option, QString &value, QString &error)
@@ -547,6 +561,7 @@ int runIns(const QStringList &argsIn)
     QString seed = QString::number(QDateTime::currentMSecsSinceEpoch() & 0x7FFFFFFF);
     QString board = QStringLiteral("10031");
     QString error;
+    const bool startMavlink = args.removeAll(QStringLiteral("--mavlink")) > 0;
     if (!takeValue(args, QStringLiteral("--drop"), drop, error) ||
         !takeValue(args, QStringLiteral("--corrupt"), corrupt, error) ||
         !takeValue(args, QStringLiteral("--seed"), seed, error) ||
@@ -575,12 +590,15 @@ int runIns(const QStringList &argsIn)
     }
     endpoint.announce();
     InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType);
+    if (startMavlink)
+        unit.startInMavlink();
     return QCoreApplication::exec();
 }
 
 CommandTable::Registrar
     reg(simModes(), "ins",
         "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop PERCENT] [--corrupt P]\n"
-        "    [--seed N] [--silent-after S] [--board-type N]   simulated inertial unit (FlyLink)",
+        "    [--seed N] [--silent-after S] [--board-type N] [--mavlink]   simulated inertial unit (FlyLink;\n"
+        "    MAVLink output after transport frame 6, or from the start with --mavlink)",
         &runIns);
 } // namespace

@@ -26,6 +26,11 @@ QByteArray build(quint8 type, const QByteArray &payload)
     return out;
 }
 
+QByteArray control(quint8 what)
+{
+    return build(TypeControl, QByteArray(1, char(what)));
+}
+
 QList<Frame> Parser::feed(const QByteArray &bytes)
 {
     QList<Frame> out;

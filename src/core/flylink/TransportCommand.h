@@ -13,10 +13,14 @@ constexpr quint8 TypeControl = 3;
 constexpr quint8 SwitchToMavlink = 6;
 constexpr quint8 SwitchToFlyLink = 7;
 constexpr quint8 Reboot = 8;
+// A switch of the output protocol is followed this long after by a reboot, which makes it take effect.
+constexpr int RebootAfterSwitchMs = 200;
 
 // CRC-16/MODBUS: initial 0xFFFF, reflected polynomial 0xA001, no final XOR.
 quint16 crc16Modbus(const QByteArray &data);
 QByteArray build(quint8 type, const QByteArray &payload);
+// The type 3 frame with the one-byte payload what (SwitchToMavlink, SwitchToFlyLink or Reboot).
+QByteArray control(quint8 what);
 
 struct Frame
 {
