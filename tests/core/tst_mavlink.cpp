@@ -33,6 +33,11 @@ const char *kParamValue16 = "FD 19 00 00 09 01 01 16 00 00 00 00 80 3F 03 00 02 
                             "54 4F 43 4F 4C 02 FB 95";
 // PARAM_VALUE v2 truncated to 8 payload bytes: 3.0, count 10, index 4; name and type cut off.
 const char *kParamValueTruncated = "FD 08 00 00 03 01 01 16 00 00 00 00 40 40 0A 00 04 00 3E 6D";
+// A frame of id 3 (not in the dialect; checksum seeded with 0x55) from 1/154, seq 4, whose 37-byte
+// payload is exactly the frame kParamValue16.
+const char *kUnknownIdCarrier =
+    "FD 25 00 00 04 01 9A 03 00 00 FD 19 00 00 09 01 01 16 00 00 00 00 80 3F 03 00 02 00 53 "
+    "45 52 49 41 4C 30 5F 50 52 4F 54 4F 43 4F 4C 02 FB 95 6E BE";
 // Signed HEARTBEAT (incompat flag 1) with a 13-byte signature 01..0D.
 const char *kHeartbeatSigned = "FD 09 01 00 07 01 01 00 00 00 00 00 00 00 02 03 51 04 03 43 54 01 02 03 04 05 06 07 08 "
                                "09 0A 0B 0C 0D";
@@ -303,6 +308,14 @@ void TestMavlink::droppedFrames_data()
     QTest::newRow("noise around frames") << QByteArray("noise") + hex(kParamValueTruncated) + QByteArray("\x01\x02") +
                                                 hex(kParamValueV1)
                                          << 2 << 0 << 0;
+    // A whole frame of id 3 (unknown here, its checksum seeded with 0x55) from component 154 whose
+    // payload is a complete PARAM_VALUE frame: skipped by its length, nothing inside is delivered.
+    QTest::newRow("unknown id carrying a frame") << hex(kUnknownIdCarrier) + hex(kParamValueV1) << 1 << 0 << 1;
+    // The same header in noise: its checksum bytes fit no seed, so the frame inside is still found.
+    QByteArray falseCarrier = hex(kUnknownIdCarrier);
+    falseCarrier[falseCarrier.size() - 2] = 0;
+    falseCarrier[falseCarrier.size() - 1] = 0;
+    QTest::newRow("unknown id in noise around a frame") << falseCarrier << 1 << 0 << 1;
     QTest::newRow("unknown incompat flags") << hex("FD 01 02 00 00 00 00 15 00 00 00 D0 5B") << 0 << 0 << 0;
 }
 
