@@ -114,6 +114,9 @@ int runParams(const QStringList &argsIn)
     QString error;
     if (!LinkOptions::parse(args, link, error))
         return fail(2, error);
+    MavlinkIdOptions ownIds;
+    if (!MavlinkIdOptions::parse(args, ownIds, error))
+        return fail(2, error);
     if (args.isEmpty())
         return fail(2, QStringLiteral("expected \"list\" or \"set NAME VALUE\""));
     const QString sub = args.takeFirst();
@@ -160,9 +163,11 @@ int runParams(const QStringList &argsIn)
 
     if (!verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    MavlinkSession session(link, QStringLiteral("params"));
+    MavlinkSession session(link, QStringLiteral("params"), ownIds);
     if (!session.open())
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
+    session.waitForUnit();
+    const MavlinkSession::UnitReportAtEnd reportUnit{session};
     return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, value, type);
 }
 
@@ -170,6 +175,7 @@ CommandTable::Registrar reg(cliCommands(), "params",
                             "params [LINK] list [--timeout S] [--verbose] | params [LINK] set NAME VALUE [--type T] "
                             "[--verbose]\n"
                             "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
-                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)",
+                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)\n"
+                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)",
                             &runParams);
 } // namespace

@@ -42,7 +42,7 @@ public:
 
     // The default set: a few logs of assorted sizes, one of them empty.
     static QVector<FmuLog> defaultLogs();
-    // Parses "ID:SIZE[,ID:SIZE...]"; false with error set on a bad list (ids 1..65534, no repeats).
+    // Parses "ID:SIZE[,ID:SIZE...]"; false with error set on a bad list (ids 0..65534, no repeats).
     static bool parseLogList(const QString &list, QVector<FmuLog> &out, QString &error);
 
 private:

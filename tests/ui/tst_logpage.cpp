@@ -85,6 +85,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void layoutAndConnect();
+    void rowsFromEntries_data();
     void rowsFromEntries();
     void progressAndCancelButtons();
     void eraseAsksFirst();
@@ -148,25 +149,32 @@ void TestLogPage::layoutAndConnect()
     QVERIFY(!page.button("Download")->isEnabled());
 }
 
+void TestLogPage::rowsFromEntries_data()
+{
+    QTest::addColumn<int>("firstId");
+    QTest::newRow("ids from 1") << 1;
+    QTest::newRow("ids from 0") << 0;
+}
+
 void TestLogPage::rowsFromEntries()
 {
+    QFETCH(int, firstId);
+    const ushort a = ushort(firstId), b = ushort(firstId + 1), c = ushort(firstId + 2);
     Page page;
     emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
-    page.onRecLogInfo(1, 1000, Time, 3);
+    page.onRecLogInfo(b, 0, Time + 60, 3); // out of order: rows are found by id, not placed by it
     QVERIFY(!page.button("GetLogList")->isEnabled());
     QVERIFY(!page.button("Download")->isEnabled());
-    page.onRecLogInfo(2, 0, Time + 60, 3);
-    page.onRecLogInfo(2, 0, Time + 60, 3); // repeated: the same row
-    page.onRecLogInfo(0, 5, Time, 3);      // no row for id 0
-    page.onRecLogInfo(7, 5, Time, 3);      // nor past the end
+    page.onRecLogInfo(b, 0, Time + 60, 3); // repeated: the same row
+    page.onRecLogInfo(c, 92160, Time + 120, 3);
     QVERIFY(!page.button("GetLogList")->isEnabled());
-    page.onRecLogInfo(3, 92160, Time + 120, 3);
+    page.onRecLogInfo(a, 1000, Time, 3);
     QVERIFY(page.button("GetLogList")->isEnabled());
     QVERIFY(page.button("Download")->isEnabled());
 
     QCOMPARE(page.table()->rowCount(), 3);
     for (int r = 0; r < 3; ++r) {
-        QCOMPARE(page.cell(r, 1), QString::number(r + 1));
+        QCOMPARE(page.cell(r, 1), QString::number(firstId + r));
         QVERIFY(page.rowCheckBox(r));
         QVERIFY(!page.ticked(r));
         QCOMPARE(page.cell(r, 3), QString("0"));
@@ -176,11 +184,20 @@ void TestLogPage::rowsFromEntries()
     QCOMPARE(page.cell(2, 5), QDateTime::fromSecsSinceEpoch(Time + 120).toString("yyyy-MM-dd hh-mm-ss"));
     QCOMPARE(int(page.table()->item(2, 5)->textAlignment()), int(Qt::AlignCenter));
 
+    // Progress reaches the row of its id.
+    page.logDownloadProgress(c, 46080, 92160);
+    QCOMPARE(page.cell(2, 4), QString("50.0%"));
+    page.button("Cancel")->click();
+
     // The list button empties the table before the new list arrives.
     QSignalSpy list(sharedLink(), &MavlinkHandler::log_list_start_signal);
     page.button("GetLogList")->click();
     QCOMPARE(list.size(), 1);
     QCOMPARE(page.table()->rowCount(), 0);
+    // A unit without logs answers one entry with num_logs 0: no row, the list is done.
+    page.onRecLogInfo(0, 0, 0, 0);
+    QCOMPARE(page.table()->rowCount(), 0);
+    QVERIFY(page.button("GetLogList")->isEnabled());
 }
 
 void TestLogPage::progressAndCancelButtons()
