@@ -7,6 +7,7 @@
 
 #include <QEventLoop>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 
 // The program's own MAVLink ids on the command line: --sysid N --compid N (0..255 each; 0 and 0
@@ -58,7 +59,14 @@ public:
         if (m_link)
             m_link->setOwnIds(ids.sysid, ids.compid);
     }
-    ~MavlinkSession() override { TMsgManager::setPopupPresenter({}); }
+    ~MavlinkSession() override
+    {
+        // The last request (LOG_REQUEST_END after a download) must leave before the port closes.
+        if (m_link && m_link->thread() != QThread::currentThread())
+            QMetaObject::invokeMethod(
+                m_link, [link = m_link] { link->waitForWritten(1000); }, Qt::BlockingQueuedConnection);
+        TMsgManager::setPopupPresenter({});
+    }
 
     MavlinkHandler *link() const { return m_link; }
 
@@ -101,7 +109,8 @@ public:
 
     // Waits for the heartbeat of the vehicle's autopilot, so that requests are addressed to it
     // (some units answer nothing else) and other components are not taken for it. Without one the
-    // requests go to every component and the first to answer is followed.
+    // requests go to every component and the first to answer is followed. Meanwhile a ground-station
+    // heartbeat goes out every second, from which a unit on UDP learns where to send.
     void waitForUnit()
     {
         QEventLoop loop;
@@ -110,6 +119,10 @@ public:
                 loop.quit();
         });
         QTimer::singleShot(UnitWaitMs, &loop, &QEventLoop::quit);
+        QTimer heartbeat;
+        connect(&heartbeat, &QTimer::timeout, m_link, &MavlinkHandler::sendGcsHeartbeat);
+        heartbeat.start(1000);
+        m_link->sendGcsHeartbeat();
         if (!m_link->unit().fromHeartbeat)
             loop.exec();
         if (!m_link->unit().fromHeartbeat)

@@ -8,10 +8,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -19,6 +21,10 @@ constexpr int ListRetries = 3; // re-requests of an incomplete list
 constexpr int SetAttempts = 3; // one PARAM_SET and two retries
 constexpr int SetEchoWaitMs = 1000;
 constexpr double DefaultListTimeoutS = 5;
+constexpr int StreamQuietMs = 400; // a list stream this long without a new value has ended
+constexpr int FillWindow = 8;      // single reads outstanding at a time
+constexpr int FillReplyMinMs = 50; // least wait for the answers of single reads
+constexpr int FillFruitless = 3;   // batches in a row without an answer before the whole list again
 
 QTextStream &err()
 {
@@ -32,28 +38,89 @@ int fail(int code, const QString &text)
 
 int runList(MavlinkSession &session, double timeoutS)
 {
+    // The whole list is asked for once. When its stream has ended (the last index arrived, or
+    // StreamQuietMs without a new value) the missing indexes are asked for one by one
+    // (PARAM_REQUEST_READ), at most FillWindow outstanding, as other ground stations do; those whose
+    // answer is lost are asked for again in the next round. The whole list is asked for again only
+    // after FillFruitless rounds in a row that brought nothing, or when nothing arrived within
+    // timeoutS.
     ParamListCollector list;
     QEventLoop loop;
     QTimer idle;
     idle.setSingleShot(true);
-    idle.setInterval(int(timeoutS * 1000));
-    int requests = 0;
+    QElapsedTimer clock;
+    clock.start();
+    int requests = 0, reads = 0, fruitless = 0;
+    bool filling = false;
+    bool roundBroughtSome = false;
+    QVector<quint16> pending;           // missing indexes of this round not yet asked for
+    QHash<quint16, qint64> outstanding; // asked for, not yet answered: when
+    qint64 slowestReplyMs = 0;
+    const int quietMs = std::min(int(timeoutS * 1000), StreamQuietMs);
+    const auto replyWaitMs = [&] {
+        return int(std::clamp<qint64>(4 * slowestReplyMs, FillReplyMinMs, quietMs));
+    };
     const auto request = [&] {
         ++requests;
+        filling = false;
+        fruitless = 0;
+        pending.clear();
+        outstanding.clear();
         emit session.link()->requestParamListSignal();
-        idle.start();
+        idle.start(int(timeoutS * 1000));
+    };
+    const auto askMore = [&] {
+        while (outstanding.size() < FillWindow && !pending.isEmpty()) {
+            const quint16 index = pending.takeFirst();
+            outstanding.insert(index, clock.elapsed());
+            session.link()->requestParamRead(index);
+            ++reads;
+        }
+    };
+    const auto startRound = [&] {
+        filling = true;
+        roundBroughtSome = false;
+        outstanding.clear();
+        pending = list.missing(65535);
+        askMore();
+        idle.start(replyWaitMs());
     };
     QObject::connect(session.link(), &MavlinkHandler::recParamInfo, &loop,
                      [&](float value, ushort count, ushort index, QString name, uchar type) {
-                         if (list.add(index, count, name, value, type))
-                             idle.start(); // the transfer is alive
-                         if (list.isComplete())
+                         if (!list.add(index, count, name, value, type))
+                             return;
+                         if (list.isComplete()) {
                              loop.quit();
+                             return;
+                         }
+                         if (!filling) {
+                             if (index + 1 == count)
+                                 startRound(); // the stream has ended
+                             else
+                                 idle.start(quietMs); // the transfer is alive
+                             return;
+                         }
+                         roundBroughtSome = true;
+                         const auto it = outstanding.constFind(index);
+                         if (it != outstanding.constEnd()) {
+                             slowestReplyMs = std::max(slowestReplyMs, clock.elapsed() - it.value());
+                             outstanding.erase(it);
+                         }
+                         askMore();
+                         idle.start(replyWaitMs());
                      });
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+        if (list.expected() > 0) {
+            fruitless = !filling || roundBroughtSome ? 0 : fruitless + 1;
+            if (fruitless < FillFruitless) {
+                startRound(); // what is still missing, again
+                return;
+            }
+        }
         if (requests <= ListRetries) {
-            err() << "params: list incomplete after " << timeoutS << " s without a new value (" << list.received()
-                  << " of " << list.expected() << "), requesting again" << Qt::endl;
+            err() << "params: list incomplete after " << (list.expected() ? quietMs / 1000.0 : timeoutS)
+                  << " s without a new value (" << list.received() << " of " << list.expected() << "), requesting again"
+                  << Qt::endl;
             request();
         } else {
             loop.quit();
@@ -61,6 +128,9 @@ int runList(MavlinkSession &session, double timeoutS)
     });
     request();
     loop.exec();
+    if (list.isComplete())
+        err() << "params: " << list.expected() << " parameters in " << clock.elapsed() << " ms (" << requests
+              << " list requests, " << reads << " single reads)" << Qt::endl;
     if (!list.isComplete()) {
         err() << "incomplete: got " << list.received() << " of " << list.expected() << Qt::endl;
         return 1;

@@ -66,6 +66,12 @@ void MavlinkHandler::requestParamRead(quint16 index)
         this, [this, index] { sendFrame(m_engine.paramRequestRead(index)); }, Qt::QueuedConnection);
 }
 
+void MavlinkHandler::sendGcsHeartbeat()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { sendFrame(m_engine.gcsHeartbeat()); }, Qt::QueuedConnection);
+}
+
 void MavlinkHandler::decodeMavlinkData(QByteArray data)
 {
     m_engine.feed(data, [this](const mavlink_message_t &msg) { handleMessage(msg); });

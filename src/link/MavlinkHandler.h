@@ -71,6 +71,8 @@ public:
     void setOwnIds(quint8 sysid, quint8 compid);
     // Asks the unit for one parameter by index (PARAM_REQUEST_READ); any thread (queued).
     void requestParamRead(quint16 index);
+    // Sends one ground-station HEARTBEAT; any thread (queued).
+    void sendGcsHeartbeat();
 
     // The file the last download of log id went to (empty when none was started); any thread.
     QString logFilePath(ushort id) const;

@@ -59,9 +59,13 @@ void TestLogs::downloadExact_data()
     QTest::newRow("pty") << pty << QStringList() << 1;
     QTest::newRow("udp loss, dup, reorder, late") << udp << faults << 1;
     QTest::newRow("pty loss, dup, reorder, late, split") << pty << faults + QStringList{"--split"} << 1;
-    // Units that number their logs from 0.
+    // Units that number their logs from 0, with a gimbal and a camera beside the autopilot and
+    // phantom LOG_DATA frames inside frames of an unknown id.
+    const QStringList px4 = {"--autopilot", "px4", "--components", "2", "--tunnel"};
     QTest::newRow("udp logs from 0") << udp << QStringList() << 0;
-    QTest::newRow("pty logs from 0, loss") << pty << faults << 0;
+    QTest::newRow("udp px4") << udp << px4 << 0;
+    QTest::newRow("pty px4, loss") << pty << faults + px4 << 0;
+    QTest::newRow("udp ardupilot, others") << udp << QStringList{"--components", "2", "--tunnel"} << 1;
 }
 
 void TestLogs::downloadExact()
@@ -91,6 +95,15 @@ void TestLogs::downloadExact()
         QCOMPARE(file.size(), int(sizes[i]));
         QVERIFY2(file == LogPattern::bytes(ids[i], 0, sizes[i]), qPrintable(paths[i]));
     }
+
+    // Every finished download ended with LOG_REQUEST_END (the simulator prints a line for each).
+    QByteArray simOut;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            simOut += sim.process().readAllStandardOutput();
+            return simOut.count("log request end") >= 3;
+        },
+        10000));
 
     // The same log again: a new file beside the first, nothing overwritten.
     const CliRun again =

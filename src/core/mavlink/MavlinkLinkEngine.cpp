@@ -202,6 +202,16 @@ QByteArray MavlinkLinkEngine::logErase()
     return frame(request);
 }
 
+QByteArray MavlinkLinkEngine::gcsHeartbeat()
+{
+    mavlink_heartbeat_t hb;
+    hb.type = 6; // MAV_TYPE_GCS
+    hb.autopilot = AutopilotInvalid;
+    hb.system_status = 4; // active
+    hb.mavlink_version = 3;
+    return frame(hb);
+}
+
 QByteArray MavlinkLinkEngine::requestAutopilotVersion()
 {
     mavlink_command_long_t command;

@@ -90,6 +90,9 @@ public:
     QByteArray logRequestData(quint32 ofs, quint32 count, quint16 id);
     QByteArray logRequestEnd();
     QByteArray logErase();
+    // The program's HEARTBEAT as a ground station (type GCS, autopilot invalid): a unit on UDP
+    // learns where to send from it.
+    QByteArray gcsHeartbeat();
     // MAV_CMD_REQUEST_MESSAGE for AUTOPILOT_VERSION, addressed to the unit.
     QByteArray requestAutopilotVersion();
 
