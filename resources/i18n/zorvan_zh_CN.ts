@@ -41,6 +41,17 @@
     </message>
 </context>
 <context>
+    <name>MavlinkUnitLabel</name>
+    <message>
+        <source>Unit: none</source>
+        <translation>飞控：无</translation>
+    </message>
+    <message>
+        <source>Unit: system %1, component %2</source>
+        <translation>飞控：系统 %1，组件 %2</translation>
+    </message>
+</context>
+<context>
     <name>IOHandler</name>
     <message>
         <source>open serial failed:</source>

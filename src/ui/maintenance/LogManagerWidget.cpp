@@ -1,6 +1,7 @@
 #include "ui/maintenance/LogManagerWidget.h"
 
 #include "ui/maintenance/MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkUnitLabel.h"
 
 #include "link/IOHandler.h"
 #include "link/MavlinkHandler.h"
@@ -108,6 +109,9 @@ void LogManagerWidget::initSlots()
         connect(link, &MavlinkHandler::logDownloadProgress, this, &LogManagerWidget::logDownloadProgress);
         connect(link, &MavlinkHandler::recLogInfo, this, &LogManagerWidget::onRecLogInfo);
     }
+    // The unit the link follows, beside the connect controls.
+    unitLabel = new MavlinkUnitLabel(link, this);
+    layout->addWidget(unitLabel, 0, 9);
     connect(connectButton, &QPushButton::clicked, this, [this] { conBtnSlot(true); });
     connect(disconnectButton, &QPushButton::clicked, this, [this] { conBtnSlot(false); });
     connect(cancelButton, &QPushButton::clicked, this, &LogManagerWidget::cancelSlot);
@@ -137,6 +141,8 @@ void LogManagerWidget::updateSerialUi(bool conState)
 void LogManagerWidget::conBtnSlot(bool connect)
 {
     const IOHandler::DeviceInfo info = mavlinkPageDevice(linkId, linkKindBox->currentText(), portPicker->currentText());
+    if (link && connect)
+        applyMavlinkOwnIds(link);
     if (link)
         emit link->openDeviceSignal(info, connect);
 }

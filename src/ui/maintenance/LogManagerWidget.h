@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class MavlinkHandler;
+class MavlinkUnitLabel;
 class QComboBox;
 class QGridLayout;
 class QTableWidget;
@@ -78,6 +79,7 @@ private:
     int controlWidth = 160;
     int linkId = 6;
     MavlinkHandler *link = nullptr;
+    MavlinkUnitLabel *unitLabel = nullptr; // system and component id of the unit
     QTimer *listQuietTimer = nullptr;
     QSet<ushort> submittedIds; // handed to the link, neither finished nor cancelled
     bool downloading = false;  // a progress report came after the last finish or cancel

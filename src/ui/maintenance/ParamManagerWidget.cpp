@@ -1,6 +1,7 @@
 #include "ui/maintenance/ParamManagerWidget.h"
 
 #include "ui/maintenance/MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkUnitLabel.h"
 
 #include "link/IOHandler.h"
 #include "link/MavlinkHandler.h"
@@ -141,6 +142,9 @@ void ParamManagerWidget::initSlots()
     }
     if (link)
         connect(link, &MavlinkHandler::recParamInfo, this, &ParamManagerWidget::recParamInfo);
+    // The unit the link follows, beside the connect controls.
+    unitLabel = new MavlinkUnitLabel(link, this);
+    layout->addWidget(unitLabel, 0, 9);
     connect(connectButton, &QPushButton::clicked, this, [this] { conBtnSlot(true); });
     connect(disconnectButton, &QPushButton::clicked, this, [this] { conBtnSlot(false); });
     connect(getListButton, &QPushButton::clicked, this, &ParamManagerWidget::getListSlot);
@@ -173,6 +177,8 @@ void ParamManagerWidget::updateSerialUi(bool conState)
 void ParamManagerWidget::conBtnSlot(bool connect)
 {
     const IOHandler::DeviceInfo info = mavlinkPageDevice(linkId, linkKindBox->currentText(), portPicker->currentText());
+    if (link && connect)
+        applyMavlinkOwnIds(link);
     if (link)
         emit link->openDeviceSignal(info, connect);
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class MavlinkHandler;
+class MavlinkUnitLabel;
 class QGridLayout;
 class QComboBox;
 class QLineEdit;
@@ -122,6 +123,7 @@ private:
     int linkId = 6;
     QMap<QString, ParamDescription> descriptions;
     MavlinkHandler *link = nullptr;
+    MavlinkUnitLabel *unitLabel = nullptr; // system and component id of the unit
 
     int receivedCount = 0; // parameters received in the current list transfer
     QFont itemFont;
