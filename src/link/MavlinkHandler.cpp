@@ -30,17 +30,13 @@ MavlinkHandler::MavlinkHandler(int id, bool ownThread, QObject *parent)
         std::lock_guard<std::mutex> lock(m_countersMutex);
         m_unit = m_engine.unit();
     });
-    // The handler already lives on its worker thread, where it cannot get children from this one.
-    m_unitReport = new MavlinkUnitReport;
-    m_unitReport->moveToThread(thread());
+    // The handler already lives on its worker thread; its report lives there too.
+    m_unitReport.moveToThread(thread());
     // Last: the link's thread starts (and init() runs there) only now that the handler is whole.
     startLink();
 }
 
-MavlinkHandler::~MavlinkHandler()
-{
-    delete m_unitReport;
-}
+MavlinkHandler::~MavlinkHandler() = default;
 
 MavlinkLinkCounters MavlinkHandler::counters() const
 {
@@ -96,7 +92,7 @@ void MavlinkHandler::noteUnit(const mavlink_message_t &msg)
     // A unit that announced itself as an autopilot is asked once how it encodes integer parameters.
     if (unit.fromHeartbeat)
         sendFrame(m_engine.requestAutopilotVersion());
-    emit m_unitReport->unitChanged(unit.sysid, unit.compid);
+    emit m_unitReport.unitChanged(unit.sysid, unit.compid);
 }
 
 void MavlinkHandler::handleMessage(const mavlink_message_t &msg)

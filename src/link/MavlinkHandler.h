@@ -65,7 +65,7 @@ public:
     // The unit the link follows (a copy); any thread.
     MavlinkLinkEngine::Unit unit() const;
     // Reports about the unit (unitChanged), emitted on the link's thread.
-    MavlinkUnitReport *unitReport() const { return m_unitReport; }
+    MavlinkUnitReport *unitReport() { return &m_unitReport; }
     // Sets the program's own system and component id of every frame sent after this call; any thread
     // (queued onto the link's thread, in order with the request signals).
     void setOwnIds(quint8 sysid, quint8 compid);
@@ -168,7 +168,7 @@ private:
 
     void noteUnit(const mavlink_message_t &msg);
 
-    MavlinkUnitReport *m_unitReport = nullptr;
+    MavlinkUnitReport m_unitReport;
     quint64 m_otherComponents = 0;
     mutable std::mutex m_countersMutex; // a standard mutex, so ThreadSanitizer sees the ordering
     MavlinkLinkCounters m_counters;     // copy of the engine's counters, published after every chunk
