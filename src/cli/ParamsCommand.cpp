@@ -21,10 +21,17 @@ constexpr int ListRetries = 3; // re-requests of an incomplete list
 constexpr int SetAttempts = 3; // one PARAM_SET and two retries
 constexpr int SetEchoWaitMs = 1000;
 constexpr double DefaultListTimeoutS = 5;
-constexpr int StreamQuietMs = 400; // a list stream this long without a new value has ended
-constexpr int FillWindow = 8;      // single reads outstanding at a time
-constexpr int FillReplyMinMs = 50; // least wait for the answers of single reads
-constexpr int FillFruitless = 3;   // batches in a row without an answer before the whole list again
+// A list stream has ended after StreamQuietFactor times its longest gap so far without a new value,
+// within [StreamQuietMinMs, StreamQuietMs] (a scheduling stall must not pass for its end); the
+// answers of single reads are awaited ReplyFactor times the slowest so far, within [ReplyMinMs,
+// StreamQuietMs]. Waiting too little only asks for a value twice.
+constexpr int StreamQuietMs = 400;
+constexpr int StreamQuietMinMs = 100;
+constexpr int StreamQuietFactor = 8;
+constexpr int ReplyMinMs = 10;
+constexpr int ReplyFactor = 4;
+constexpr int FillWindow = 16;   // single reads outstanding at a time
+constexpr int FillFruitless = 3; // rounds in a row without an answer before the whole list again
 
 QTextStream &err()
 {
@@ -55,14 +62,18 @@ int runList(MavlinkSession &session, double timeoutS)
     bool roundBroughtSome = false;
     QVector<quint16> pending;           // missing indexes of this round not yet asked for
     QHash<quint16, qint64> outstanding; // asked for, not yet answered: when
-    qint64 slowestReplyMs = 0;
+    qint64 slowestReplyMs = 0, longestGapMs = 0, lastValueMs = -1;
     const int quietMs = std::min(int(timeoutS * 1000), StreamQuietMs);
+    const auto bounded = [&](qint64 ms, int least) {
+        return int(std::clamp<qint64>(ms, std::min(least, quietMs), quietMs));
+    };
     const auto replyWaitMs = [&] {
-        return int(std::clamp<qint64>(4 * slowestReplyMs, FillReplyMinMs, quietMs));
+        return bounded(ReplyFactor * slowestReplyMs, ReplyMinMs);
     };
     const auto request = [&] {
         ++requests;
         filling = false;
+        lastValueMs = -1;
         fruitless = 0;
         pending.clear();
         outstanding.clear();
@@ -94,10 +105,14 @@ int runList(MavlinkSession &session, double timeoutS)
                              return;
                          }
                          if (!filling) {
+                             const qint64 now = clock.elapsed();
+                             if (lastValueMs >= 0)
+                                 longestGapMs = std::max(longestGapMs, now - lastValueMs);
+                             lastValueMs = now;
                              if (index + 1 == count)
                                  startRound(); // the stream has ended
                              else
-                                 idle.start(quietMs); // the transfer is alive
+                                 idle.start(bounded(StreamQuietFactor * longestGapMs, StreamQuietMinMs));
                              return;
                          }
                          roundBroughtSome = true;
