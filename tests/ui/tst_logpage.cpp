@@ -90,6 +90,7 @@ private slots:
     void progressAndCancelButtons();
     void eraseAsksFirst();
     void downloadAgainAfterTheLinkDroppedAnId();
+    void downloadsAgainstSimulator_data();
     void downloadsAgainstSimulator();
     void chineseTexts();
 
@@ -265,21 +266,45 @@ void TestLogPage::downloadAgainAfterTheLinkDroppedAnId()
     qInstallMessageHandler(nullptr);
 }
 
+void TestLogPage::downloadsAgainstSimulator_data()
+{
+    QTest::addColumn<QStringList>("knobs");
+    QTest::addColumn<int>("firstId");
+    QTest::newRow("ardupilot") << QStringList() << 1;
+    // Logs from 0, answers only to addressed requests; a gimbal beside it; phantom LOG_DATA frames
+    // inside frames of an unknown id.
+    QTest::newRow("px4 with a gimbal") << QStringList{"--autopilot", "px4", "--components", "1", "--tunnel"} << 0;
+}
+
 void TestLogPage::downloadsAgainstSimulator()
 {
-    SimProcess sim;
-    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", "1:50000,2:0,3:120000,4:4000000", "--drop", "5",
-                                    "--dup", "5", "--reorder", "--late-ms", "200", "--seed", "9"}));
-    Page page;
+    QFETCH(QStringList, knobs);
+    QFETCH(int, firstId);
+    const quint16 id1 = quint16(firstId), id3 = quint16(firstId + 2);
+    QDir("log").removeRecursively();
     IOHandler::DeviceInfo d;
     d.id = 6;
     d.conType = IOHandler::ConUdp;
     d.localIp = QHostAddress(QHostAddress::LocalHost);
     d.localPort = TestPorts::freeUdpPort();
     d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH,
+                      QStringList{"fmu", "--udp", "0", "--target", QStringLiteral("127.0.0.1:%1").arg(d.localPort),
+                                  "--logs",
+                                  QStringLiteral("%1:50000,%2:0,%3:120000,%4:4000000")
+                                      .arg(firstId)
+                                      .arg(firstId + 1)
+                                      .arg(firstId + 2)
+                                      .arg(firstId + 3),
+                                  "--drop", "5", "--dup", "5", "--reorder", "--late-ms", "200", "--seed", "9"} +
+                          knobs));
     d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    Page page;
     emit sharedLink()->openDeviceSignal(d, true);
     QTRY_VERIFY_WITH_TIMEOUT(page.button("GetLogList")->isEnabled(), Wait);
+    // Requests are addressed once the unit's heartbeat is in.
+    QTRY_VERIFY_WITH_TIMEOUT(onLinkThread([] { return sharedLink()->unit().fromHeartbeat; }), Wait);
 
     // The list may lose an entry on the way: ask again until it is whole.
     for (int attempt = 0; attempt < 5 && page.table()->rowCount() < 4; ++attempt) {
@@ -302,8 +327,8 @@ void TestLogPage::downloadsAgainstSimulator()
     QTest::qWait(300);
     const QStringList files = QDir("log/flight").entryList(QDir::Files, QDir::Name);
     QCOMPARE(files.size(), 2);
-    QVERIFY(TestFiles::read(sharedLink()->logFilePath(1)) == LogPattern::bytes(1, 0, 50000));
-    QVERIFY(TestFiles::read(sharedLink()->logFilePath(3)) == LogPattern::bytes(3, 0, 120000));
+    QVERIFY(TestFiles::read(sharedLink()->logFilePath(id1)) == LogPattern::bytes(id1, 0, 50000));
+    QVERIFY(TestFiles::read(sharedLink()->logFilePath(id3)) == LogPattern::bytes(id3, 0, 120000));
 
     // Cancel during the big log: the buttons come back at once, the link stops.
     page.tick(3);
