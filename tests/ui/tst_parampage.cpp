@@ -94,6 +94,7 @@ private slots:
     void presets();
     void setParam();
     void setParamRefusals();
+    void lostValuesAskedForByIndex();
     void againstSimulator_data();
     void againstSimulator();
 
@@ -405,6 +406,38 @@ void TestParamPage::setParamRefusals()
     QCOMPARE(sets.size(), 0);
     QCOMPARE(m_popups.size(), 2);
     QCOMPARE(m_popups[1].text, QString("fast is not a number"));
+}
+
+void TestParamPage::lostValuesAskedForByIndex()
+{
+    // A tenth of the built-in list is lost on the way: the page asks for exactly the lost indexes
+    // and ends with every parameter once, the progress bar full and the list button back.
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = TestPorts::freeUdpPort();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--target", QStringLiteral("127.0.0.1:%1").arg(d.localPort),
+                                    "--drop", "10", "--seed", "6"}));
+    d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    Page page;
+    emit sharedLink()->openDeviceSignal(d, true);
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(sharedLink()->unit().fromHeartbeat, 10000);
+    page.getListBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 30000);
+    QTableWidget *table = page.tableWidget();
+    QVERIFY2(table->rowCount() > 1000, qPrintable(QString::number(table->rowCount())));
+    QSet<QString> names;
+    for (int r = 0; r < table->rowCount(); ++r)
+        names.insert(table->item(r, 0)->text());
+    QCOMPARE(names.size(), table->rowCount());
+    QCOMPARE(page.progress()->maximum(), table->rowCount());
+    QCOMPARE(page.progress()->value(), table->rowCount());
+    emit sharedLink()->openDeviceSignal(d, false);
+    QTRY_VERIFY_WITH_TIMEOUT(page.connectBtn()->isEnabled(), 10000);
 }
 
 void TestParamPage::againstSimulator_data()

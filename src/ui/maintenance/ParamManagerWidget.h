@@ -17,6 +17,7 @@ class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QTableWidget;
+class QTimer;
 class QTableWidgetItem;
 class TComboBox;
 class TLabel;
@@ -60,6 +61,12 @@ class ParamManagerWidget : public QWidget
     Q_OBJECT
 public:
     static constexpr int RepaintIntervalMs = 40; // table repaints while a list streams in
+    // Parameters of a list lost on the way are asked for by index once the stream has been quiet
+    // for FillQuietMs, FillBatch at a time; after FillFruitless quiet periods without a new index the
+    // transfer ends incomplete and the list button comes back.
+    static constexpr int FillQuietMs = 500;
+    static constexpr int FillBatch = 16;
+    static constexpr int FillFruitless = 5;
 
     enum Column { ColName = 0, ColValue, ColType, ColRange, ColUnit, ColDescription, ColumnCount };
 
@@ -131,4 +138,12 @@ private:
     // row only has to look at these, every other row already shows the current filter's result.
     QSet<int> dirtyRows;
     bool m_repaintPending = false; // painting held back until the next repaint tick
+    // The list transfer in progress: its distinct indexes and count, for the fill-in of lost values.
+    void fillMissing();
+    bool listActive = false;
+    QSet<int> listIndexes;
+    int listCount = 0;
+    int fillFruitless = 0;
+    bool listFilling = false; // values were asked for by index in this transfer
+    QTimer *fillTimer = nullptr;
 };
