@@ -24,6 +24,18 @@
 #include "support/TestFiles.h"
 
 namespace {
+// The shared link on a free loopback port; the simulator's port is filled in once it has started.
+IOHandler::DeviceInfo loopbackLink()
+{
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = TestPorts::freeUdpPort();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    return d;
+}
+
 // The page with its question answered by the test.
 class Page : public ParamManagerWidget
 {
@@ -412,12 +424,7 @@ void TestParamPage::lostValuesAskedForByIndex()
 {
     // A tenth of the built-in list is lost on the way: the page asks for exactly the lost indexes
     // and ends with every parameter once, the progress bar full and the list button back.
-    IOHandler::DeviceInfo d;
-    d.id = 6;
-    d.conType = IOHandler::ConUdp;
-    d.localIp = QHostAddress(QHostAddress::LocalHost);
-    d.localPort = TestPorts::freeUdpPort();
-    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    IOHandler::DeviceInfo d = loopbackLink();
     SimProcess sim;
     QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--target", QStringLiteral("127.0.0.1:%1").arg(d.localPort),
                                     "--drop", "10", "--seed", "6"}));
@@ -469,12 +476,7 @@ void TestParamPage::againstSimulator()
     if (!ownIds.isEmpty())
         QVERIFY(TestFiles::write(idsFile, ownIds));
     applyMavlinkOwnIds(sharedLink(), idsFile); // as the page does on "Connect"
-    IOHandler::DeviceInfo d;
-    d.id = 6;
-    d.conType = IOHandler::ConUdp;
-    d.localIp = QHostAddress(QHostAddress::LocalHost);
-    d.localPort = TestPorts::freeUdpPort();
-    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    IOHandler::DeviceInfo d = loopbackLink();
     SimProcess sim;
     QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu", "--udp", "0", "--target",
                                                QStringLiteral("127.0.0.1:%1").arg(d.localPort), "--params", file} +
