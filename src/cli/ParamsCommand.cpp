@@ -28,9 +28,9 @@ constexpr double DefaultListTimeoutS = 5;
 constexpr int StreamQuietMs = 400;
 constexpr int StreamQuietMinMs = 100;
 constexpr int StreamQuietFactor = 8;
-constexpr int ReplyMinMs = 10;
+constexpr int ReplyMinMs = 5;
 constexpr int ReplyFactor = 4;
-constexpr int FillWindow = 16;   // single reads outstanding at a time
+constexpr int FillWindow = 32;   // single reads outstanding at a time
 constexpr int FillFruitless = 3; // rounds in a row without an answer before the whole list again
 
 QTextStream &err()
