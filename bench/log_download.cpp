@@ -3,6 +3,8 @@
 // compares the rate with the simulator's own send ceiling on the same link, measured in the same run:
 // one LOG_REQUEST_DATA for the whole log, the simulator streaming without waiting for requests.
 // Prints kB/s of both and the ratio, and checks the file byte for byte.
+#include "BenchSupport.h"
+
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
 #include "link/TLinkManager.h"
@@ -30,18 +32,8 @@ namespace {
 constexpr quint32 LogSize = 4 * 1024 * 1024;
 constexpr int Rounds = 5;
 
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-quint16 freeUdpPort()
-{
-    QUdpSocket s;
-    s.bind(QHostAddress(QHostAddress::LocalHost), 0);
-    return s.localPort();
-}
+using BenchSupport::freeUdpPort;
+using BenchSupport::out;
 
 // Bytes per second of the simulator streaming the whole log after one request; 0 on failure.
 double ceiling(const QString &where)

@@ -479,8 +479,19 @@
 <context>
     <name>SerialPermissionHint</name>
     <message>
-        <source>add your user to the &apos;dialout&apos; group, then log in again</source>
-        <translation>请将您的用户加入 &apos;dialout&apos; 组，然后重新登录</translation>
+        <source>add your user to the 'dialout' group, then log in again</source>
+        <translation>请将您的用户加入 'dialout' 组，然后重新登录</translation>
+    </message>
+</context>
+<context>
+    <name>MavlinkUnitLabel</name>
+    <message>
+        <source>Unit: none</source>
+        <translation>飞控：无</translation>
+    </message>
+    <message>
+        <source>Unit: system %1, component %2</source>
+        <translation>飞控：系统 %1，组件 %2</translation>
     </message>
 </context>
 </TS>

@@ -34,8 +34,9 @@ struct Entry
     uint timeUtc = 0;
 };
 
-// Requests the log list until the last entry (id equal to the number of logs) arrived; false when
-// it did not within the retries. An empty list is complete at once.
+// Requests the log list until as many distinct entries as the unit has logs arrived (units number
+// their logs from 1 or from 0); false when it did not within the retries. An empty list is complete
+// at once.
 bool readList(MavlinkSession &session, double timeoutS, QMap<ushort, Entry> &entries)
 {
     bool complete = false;
@@ -58,8 +59,7 @@ bool readList(MavlinkSession &session, double timeoutS, QMap<ushort, Entry> &ent
                              loop.quit();
                              return;
                          }
-                         if (id != 0)
-                             entries.insert(id, {size, timeUtc});
+                         entries.insert(id, {size, timeUtc});
                          if (entries.size() >= nums) {
                              complete = true;
                              loop.quit();
@@ -143,6 +143,9 @@ int runLogs(const QStringList &argsIn)
     QString error;
     if (!LinkOptions::parse(args, link, error))
         return fail(2, error);
+    MavlinkIdOptions ownIds;
+    if (!MavlinkIdOptions::parse(args, ownIds, error))
+        return fail(2, error);
     if (args.isEmpty())
         return fail(2, QStringLiteral("expected \"list\", \"download ID...\" or \"erase\""));
     const QString sub = args.takeFirst();
@@ -172,8 +175,8 @@ int runLogs(const QStringList &argsIn)
         for (const QString &p : positional) {
             bool ok = false;
             const uint id = p.toUInt(&ok);
-            if (!ok || id < 1 || id > 0xFFFE)
-                return fail(2, QStringLiteral("\"%1\" is not a log id (1..65534)").arg(p));
+            if (!ok || id > 0xFFFE)
+                return fail(2, QStringLiteral("\"%1\" is not a log id (0..65534)").arg(p));
             if (!ids.contains(ushort(id)))
                 ids << ushort(id);
         }
@@ -186,9 +189,11 @@ int runLogs(const QStringList &argsIn)
 
     if (!verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    MavlinkSession session(link, QStringLiteral("logs"));
+    MavlinkSession session(link, QStringLiteral("logs"), ownIds);
     if (!session.open())
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
+    session.waitForUnit();
+    const MavlinkSession::UnitReportAtEnd reportUnit{session};
 
     if (sub == QLatin1String("list")) {
         QMap<ushort, Entry> entries;
@@ -220,6 +225,7 @@ CommandTable::Registrar reg(cliCommands(), "logs",
                             "logs [LINK] erase  [--verbose]\n"
                             "  download writes log/flight/<file> under the working directory and prints each path\n"
                             "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
-                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)",
+                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)\n"
+                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)",
                             &runLogs);
 } // namespace

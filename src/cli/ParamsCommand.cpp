@@ -8,10 +8,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -19,6 +21,17 @@ constexpr int ListRetries = 3; // re-requests of an incomplete list
 constexpr int SetAttempts = 3; // one PARAM_SET and two retries
 constexpr int SetEchoWaitMs = 1000;
 constexpr double DefaultListTimeoutS = 5;
+// A list stream has ended after StreamQuietFactor times its longest gap so far without a new value,
+// within [StreamQuietMinMs, StreamQuietMs] (a scheduling stall must not pass for its end); the
+// answers of single reads are awaited ReplyFactor times the slowest so far, within [ReplyMinMs,
+// StreamQuietMs]. Waiting too little only asks for a value twice.
+constexpr int StreamQuietMs = 400;
+constexpr int StreamQuietMinMs = 100;
+constexpr int StreamQuietFactor = 8;
+constexpr int ReplyMinMs = 5;
+constexpr int ReplyFactor = 4;
+constexpr int FillWindow = 32;   // single reads outstanding at a time
+constexpr int FillFruitless = 3; // rounds in a row without an answer before the whole list again
 
 QTextStream &err()
 {
@@ -32,28 +45,97 @@ int fail(int code, const QString &text)
 
 int runList(MavlinkSession &session, double timeoutS)
 {
+    // The whole list is asked for once. When its stream has ended (the last index arrived, or
+    // StreamQuietMs without a new value) the missing indexes are asked for one by one
+    // (PARAM_REQUEST_READ), at most FillWindow outstanding, as other ground stations do; those whose
+    // answer is lost are asked for again in the next round. The whole list is asked for again only
+    // after FillFruitless rounds in a row that brought nothing, or when nothing arrived within
+    // timeoutS.
     ParamListCollector list;
     QEventLoop loop;
     QTimer idle;
     idle.setSingleShot(true);
-    idle.setInterval(int(timeoutS * 1000));
-    int requests = 0;
+    QElapsedTimer clock;
+    clock.start();
+    int requests = 0, reads = 0, fruitless = 0;
+    bool filling = false;
+    bool roundBroughtSome = false;
+    QVector<quint16> pending;           // missing indexes of this round not yet asked for
+    QHash<quint16, qint64> outstanding; // asked for, not yet answered: when
+    qint64 slowestReplyMs = 0, longestGapMs = 0, lastValueMs = -1;
+    const int quietMs = std::min(int(timeoutS * 1000), StreamQuietMs);
+    const auto bounded = [&](qint64 ms, int least) {
+        return int(std::clamp<qint64>(ms, std::min(least, quietMs), quietMs));
+    };
+    const auto replyWaitMs = [&] {
+        return bounded(ReplyFactor * slowestReplyMs, ReplyMinMs);
+    };
     const auto request = [&] {
         ++requests;
+        filling = false;
+        lastValueMs = -1;
+        fruitless = 0;
+        pending.clear();
+        outstanding.clear();
         emit session.link()->requestParamListSignal();
-        idle.start();
+        idle.start(int(timeoutS * 1000));
+    };
+    const auto askMore = [&] {
+        while (outstanding.size() < FillWindow && !pending.isEmpty()) {
+            const quint16 index = pending.takeFirst();
+            outstanding.insert(index, clock.elapsed());
+            session.link()->requestParamRead(index);
+            ++reads;
+        }
+    };
+    const auto startRound = [&] {
+        filling = true;
+        roundBroughtSome = false;
+        outstanding.clear();
+        pending = list.missing(65535);
+        askMore();
+        idle.start(replyWaitMs());
     };
     QObject::connect(session.link(), &MavlinkHandler::recParamInfo, &loop,
                      [&](float value, ushort count, ushort index, QString name, uchar type) {
-                         if (list.add(index, count, name, value, type))
-                             idle.start(); // the transfer is alive
-                         if (list.isComplete())
+                         if (!list.add(index, count, name, value, type))
+                             return;
+                         if (list.isComplete()) {
                              loop.quit();
+                             return;
+                         }
+                         if (!filling) {
+                             const qint64 now = clock.elapsed();
+                             if (lastValueMs >= 0)
+                                 longestGapMs = std::max(longestGapMs, now - lastValueMs);
+                             lastValueMs = now;
+                             if (index + 1 == count)
+                                 startRound(); // the stream has ended
+                             else
+                                 idle.start(bounded(StreamQuietFactor * longestGapMs, StreamQuietMinMs));
+                             return;
+                         }
+                         roundBroughtSome = true;
+                         const auto it = outstanding.constFind(index);
+                         if (it != outstanding.constEnd()) {
+                             slowestReplyMs = std::max(slowestReplyMs, clock.elapsed() - it.value());
+                             outstanding.erase(it);
+                         }
+                         askMore();
+                         idle.start(replyWaitMs());
                      });
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+        if (list.expected() > 0) {
+            fruitless = !filling || roundBroughtSome ? 0 : fruitless + 1;
+            if (fruitless < FillFruitless) {
+                startRound(); // what is still missing, again
+                return;
+            }
+        }
         if (requests <= ListRetries) {
-            err() << "params: list incomplete after " << timeoutS << " s without a new value (" << list.received()
-                  << " of " << list.expected() << "), requesting again" << Qt::endl;
+            err() << "params: list incomplete after " << (list.expected() ? quietMs / 1000.0 : timeoutS)
+                  << " s without a new value (" << list.received() << " of " << list.expected() << "), requesting again"
+                  << Qt::endl;
             request();
         } else {
             loop.quit();
@@ -61,6 +143,9 @@ int runList(MavlinkSession &session, double timeoutS)
     });
     request();
     loop.exec();
+    if (list.isComplete())
+        err() << "params: " << list.expected() << " parameters in " << clock.elapsed() << " ms (" << requests
+              << " list requests, " << reads << " single reads)" << Qt::endl;
     if (!list.isComplete()) {
         err() << "incomplete: got " << list.received() << " of " << list.expected() << Qt::endl;
         return 1;
@@ -114,6 +199,9 @@ int runParams(const QStringList &argsIn)
     QString error;
     if (!LinkOptions::parse(args, link, error))
         return fail(2, error);
+    MavlinkIdOptions ownIds;
+    if (!MavlinkIdOptions::parse(args, ownIds, error))
+        return fail(2, error);
     if (args.isEmpty())
         return fail(2, QStringLiteral("expected \"list\" or \"set NAME VALUE\""));
     const QString sub = args.takeFirst();
@@ -160,9 +248,11 @@ int runParams(const QStringList &argsIn)
 
     if (!verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    MavlinkSession session(link, QStringLiteral("params"));
+    MavlinkSession session(link, QStringLiteral("params"), ownIds);
     if (!session.open())
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
+    session.waitForUnit();
+    const MavlinkSession::UnitReportAtEnd reportUnit{session};
     return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, value, type);
 }
 
@@ -170,6 +260,7 @@ CommandTable::Registrar reg(cliCommands(), "params",
                             "params [LINK] list [--timeout S] [--verbose] | params [LINK] set NAME VALUE [--type T] "
                             "[--verbose]\n"
                             "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
-                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)",
+                            "(default 127.0.0.1:7001 -> 127.0.0.1:7000)\n"
+                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)",
                             &runParams);
 } // namespace

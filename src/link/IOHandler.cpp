@@ -138,6 +138,13 @@ void IOHandler::destroy(IOHandler *link)
     delete worker;
 }
 
+void IOHandler::waitForWritten(int timeoutMs)
+{
+    QMutexLocker lock(&mutex);
+    if (serial && serial->isOpen() && serial->bytesToWrite() > 0)
+        serial->waitForBytesWritten(timeoutMs);
+}
+
 bool IOHandler::isRecordOfLink(const QVariant &var, int linkId, DeviceInfo *record)
 {
     if (var.userType() != qMetaTypeId<IOHandler::DeviceInfo>())

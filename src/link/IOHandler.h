@@ -92,6 +92,10 @@ public:
     // notices carry text); the record is copied to record when given.
     static bool isRecordOfLink(const QVariant &var, int linkId, DeviceInfo *record = nullptr);
 
+    // Waits up to timeoutMs until a serial port has written everything it was given (a command line
+    // that exits right after its last request); the link's thread.
+    void waitForWritten(int timeoutMs);
+
 signals:
     // Request to open (isConFlag true) or close (false) the device the record describes.
     void openDeviceSignal(IOHandler::DeviceInfo device, bool isConFlag);

@@ -24,6 +24,14 @@ MavlinkHandler::MavlinkHandler(int id, bool ownThread, QObject *parent)
     connect(this, &MavlinkHandler::sendMavlinkMsgSignal, this, &MavlinkHandler::sendMavlinkMsg);
     connect(this, &IOHandler::recIoBuff, this,
             [this](const QByteArray &bytes, const QVariant &) { decodeMavlinkData(bytes); });
+    // A new connection may reach another vehicle: the unit is found again.
+    connect(this, &IOHandler::openDeviceSignal, this, [this](IOHandler::DeviceInfo, bool) {
+        m_engine.resetUnit();
+        std::lock_guard<std::mutex> lock(m_countersMutex);
+        m_unit = m_engine.unit();
+    });
+    // The handler already lives on its worker thread; its report lives there too.
+    m_unitReport.moveToThread(thread());
     // Last: the link's thread starts (and init() runs there) only now that the handler is whole.
     startLink();
 }
@@ -36,18 +44,76 @@ MavlinkLinkCounters MavlinkHandler::counters() const
     return m_counters;
 }
 
+MavlinkLinkEngine::Unit MavlinkHandler::unit() const
+{
+    std::lock_guard<std::mutex> lock(m_countersMutex);
+    return m_unit;
+}
+
+void MavlinkHandler::setOwnIds(quint8 sysid, quint8 compid)
+{
+    QMetaObject::invokeMethod(
+        this, [this, sysid, compid] { m_engine.setOwnIds(sysid, compid); }, Qt::QueuedConnection);
+}
+
+void MavlinkHandler::requestParamRead(quint16 index)
+{
+    QMetaObject::invokeMethod(
+        this, [this, index] { sendFrame(m_engine.paramRequestRead(index)); }, Qt::QueuedConnection);
+}
+
+void MavlinkHandler::sendGcsHeartbeat()
+{
+    QMetaObject::invokeMethod(
+        this, [this] { sendFrame(m_engine.gcsHeartbeat()); }, Qt::QueuedConnection);
+}
+
 void MavlinkHandler::decodeMavlinkData(QByteArray data)
 {
     m_engine.feed(data, [this](const mavlink_message_t &msg) { handleMessage(msg); });
     std::lock_guard<std::mutex> lock(m_countersMutex);
     m_counters = m_engine.counters();
+    m_counters.otherComponents = m_otherComponents;
+}
+
+void MavlinkHandler::noteUnit(const mavlink_message_t &msg)
+{
+    const MavlinkLinkEngine::UnitNote note = m_engine.noteUnit(msg);
+    if (note == MavlinkLinkEngine::UnitNote::Unchanged)
+        return;
+    const MavlinkLinkEngine::Unit unit = m_engine.unit();
+    {
+        std::lock_guard<std::mutex> lock(m_countersMutex);
+        m_unit = unit;
+    }
+    if (note != MavlinkLinkEngine::UnitNote::Changed)
+        return;
+    qDebug() << "mavlink unit:" << unit.sysid << unit.compid << unit.autopilot;
+    // A unit that announced itself as an autopilot is asked once how it encodes integer parameters.
+    if (unit.fromHeartbeat)
+        sendFrame(m_engine.requestAutopilotVersion());
+    emit m_unitReport.unitChanged(unit.sysid, unit.compid);
 }
 
 void MavlinkHandler::handleMessage(const mavlink_message_t &msg)
 {
+    noteUnit(msg);
+    switch (msg.msgid) {
+    case mavlink_param_value_t::MSG_ID:
+    case mavlink_log_entry_t::MSG_ID:
+    case mavlink_log_data_t::MSG_ID:
+    case mavlink_log_erase_t::MSG_ID:
+        if (!m_engine.isFromUnit(msg)) { // another component of the vehicle (a gimbal, a camera)
+            ++m_otherComponents;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     switch (msg.msgid) {
     case mavlink_param_value_t::MSG_ID: {
-        const MavlinkLinkEngine::ParamValue p = MavlinkLinkEngine::decodeParamValue(msg);
+        const MavlinkLinkEngine::ParamValue p = m_engine.decodeUnitParamValue(msg);
         emit recParamInfo(p.value, p.count, p.index, p.name, p.type);
         break;
     }
@@ -332,6 +398,10 @@ void MavlinkHandler::logFileStop()
     qDebug() << "log_file_stop" << (m_download ? m_download->written() : 0u) << (m_download ? m_download->total() : 0u);
     if (logTimer)
         logTimer->stop();
+    const bool wasDownloading = currentId != 0xFFFF;
     m_download.reset();
     currentId = 0xFFFF;
+    // Finished, cancelled or given up: the unit may stop sending and resume its own logging.
+    if (wasDownloading)
+        sendFrame(m_engine.logRequestEnd());
 }

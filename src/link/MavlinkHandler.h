@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/IOHandler.h"
+#include "link/MavlinkUnitReport.h"
 
 #include "core/mavlink/LogDownload.h"
 #include "core/mavlink/MavlinkLinkEngine.h"
@@ -27,8 +28,16 @@ Q_DECLARE_METATYPE(log_request_data_t)
 
 // The maintenance side's MAVLink link (link id 6, shared by the Param and Log pages): an IOHandler
 // whose received bytes are parsed as MAVLink (channel 0) and dispatched by message id, with the
-// parameter service (PARAM_REQUEST_LIST, PARAM_SET; every PARAM_VALUE forwarded as recParamInfo).
+// parameter service (PARAM_REQUEST_LIST, PARAM_SET; every PARAM_VALUE of the unit forwarded as
+// recParamInfo).
 // Framing and decoding are done by a MavlinkLinkEngine owned by the link and used on its thread only.
+//
+// The link follows one component of the vehicle, the unit (see MavlinkLinkEngine): once it is known,
+// requests are addressed to it and parameter and log messages of other components are ignored and
+// counted (counters().otherComponents); unitReport() tells when it changes. On a unit that announces
+// itself by heartbeat the link asks once for AUTOPILOT_VERSION, whose capability bits say how the
+// unit encodes integer parameters; values are converted both ways, so recParamInfo and
+// setParamValueSignal always carry the parameter's number. Opening the link forgets the unit.
 //
 // Callers on other threads emit the request signals (requestParamListSignal, setParamValueSignal,
 // sendMavlinkMsgSignal, and the log requests) and receive recParamInfo and the log signals queued.
@@ -58,6 +67,17 @@ public:
     void requestDownloads(const QList<ushort> &ids);
     // log_download_cancel_all queued on the link's thread; any thread.
     void cancelDownloads();
+    // The unit the link follows (a copy); any thread.
+    MavlinkLinkEngine::Unit unit() const;
+    // Reports about the unit (unitChanged), emitted on the link's thread.
+    MavlinkUnitReport *unitReport() { return &m_unitReport; }
+    // Sets the program's own system and component id of every frame sent after this call; any thread
+    // (queued onto the link's thread, in order with the request signals).
+    void setOwnIds(quint8 sysid, quint8 compid);
+    // Asks the unit for one parameter by index (PARAM_REQUEST_READ); any thread (queued).
+    void requestParamRead(quint16 index);
+    // Sends one ground-station HEARTBEAT; any thread (queued).
+    void sendGcsHeartbeat();
 
     // The file the last download of log id went to (empty when none was started); any thread.
     QString logFilePath(ushort id) const;
@@ -151,6 +171,11 @@ private:
     mutable std::mutex m_pathsMutex;
     QHash<ushort, QString> m_logPaths;
 
+    void noteUnit(const mavlink_message_t &msg);
+
+    MavlinkUnitReport m_unitReport;
+    quint64 m_otherComponents = 0;
     mutable std::mutex m_countersMutex; // a standard mutex, so ThreadSanitizer sees the ordering
     MavlinkLinkCounters m_counters;     // copy of the engine's counters, published after every chunk
+    MavlinkLinkEngine::Unit m_unit;     // copy of the engine's unit, under m_countersMutex
 };

@@ -8,6 +8,7 @@
 #include "core/mavlink/MavlinkMessages.h"
 
 #include <QSet>
+#include <QTextStream>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,6 +20,7 @@ constexpr int kUdpBurst = 32;              // chunks per millisecond tick on UDP
 constexpr int kTerminalBurst = 64;         // chunks per turn on a terminal, while it drains
 constexpr qint64 kTerminalBacklog = 4096;  // bytes the terminal may hold before the stream waits
 constexpr quint32 kFirstTime = 1740819907; // 2025-03-01 09:05:07 UTC
+constexpr int kTunnelEvery = 50;           // chunks between phantoms of the tunnel knob
 } // namespace
 
 FmuLogService::FmuLogService(FmuUnit *unit, SimEndpoint *endpoint, const QVector<FmuLog> &logs, const Options &options,
@@ -29,6 +31,7 @@ FmuLogService::FmuLogService(FmuUnit *unit, SimEndpoint *endpoint, const QVector
     m_unit->handle(mavlink_log_request_list_t::MSG_ID, [this](const mavlink_message_t &m) { requestList(m); });
     m_unit->handle(mavlink_log_request_data_t::MSG_ID, [this](const mavlink_message_t &m) { requestData(m); });
     m_unit->handle(mavlink_log_erase_t::MSG_ID, [this](const mavlink_message_t &) { erase(); });
+    m_unit->handle(mavlink_log_request_end_t::MSG_ID, [this](const mavlink_message_t &) { requestEnd(); });
     m_streamTimer->setTimerType(Qt::PreciseTimer);
     m_streamTimer->setInterval(m_endpoint->isUdp() ? 1 : 0);
     connect(m_streamTimer, &QTimer::timeout, this, &FmuLogService::streamSome);
@@ -104,6 +107,14 @@ void FmuLogService::requestData(const mavlink_message_t &msg)
     streamSome(); // the first burst at once
 }
 
+void FmuLogService::requestEnd()
+{
+    // The transfer is over: stop sending, and tell whoever watches the simulator.
+    m_streaming = false;
+    QTextStream out(stdout);
+    out << "log request end" << Qt::endl;
+}
+
 void FmuLogService::erase()
 {
     m_logs.clear();
@@ -128,37 +139,37 @@ void FmuLogService::streamSome()
         m_streaming = false;
         if (m_held) { // nothing follows the held chunk any more
             m_held = false;
-            emitChunk(m_heldId, m_heldOfs, m_heldCount);
+            emitFrame(m_heldFrame);
         }
     }
 }
 
 void FmuLogService::sendChunk(quint16 id, quint32 ofs, quint32 count)
 {
+    // Framed now, so a frame sent late, twice or after its successor keeps its sequence number.
+    const QByteArray frame = chunkFrame(id, ofs, count);
     std::uniform_real_distribution<double> percent(0, 100);
     if (m_options.lateMs > 0 && count > 0 && percent(m_random) < 2.0) {
-        QTimer::singleShot(m_options.lateMs, this, [this, id, ofs, count] { emitChunk(id, ofs, count); });
+        QTimer::singleShot(m_options.lateMs, this, [this, frame] { emitFrame(frame); });
         return;
     }
     if (m_options.reorder && count > 0) {
         if (m_held) {
             m_held = false;
-            emitChunk(id, ofs, count);
-            emitChunk(m_heldId, m_heldOfs, m_heldCount);
+            emitFrame(frame);
+            emitFrame(m_heldFrame);
             return;
         }
         if (percent(m_random) < 5.0) {
             m_held = true;
-            m_heldId = id;
-            m_heldOfs = ofs;
-            m_heldCount = count;
+            m_heldFrame = frame;
             return;
         }
     }
-    emitChunk(id, ofs, count);
+    emitFrame(frame);
 }
 
-void FmuLogService::emitChunk(quint16 id, quint32 ofs, quint32 count)
+QByteArray FmuLogService::chunkFrame(quint16 id, quint32 ofs, quint32 count)
 {
     mavlink_log_data_t d;
     d.id = id;
@@ -166,7 +177,19 @@ void FmuLogService::emitChunk(quint16 id, quint32 ofs, quint32 count)
     d.count = quint8(count);
     const QByteArray bytes = LogPattern::bytes(id, ofs, count);
     std::memcpy(d.data, bytes.constData(), size_t(bytes.size()));
-    m_unit->send(d);
+    if (m_unit->options().tunnel && count > 0 && m_chunksSent++ % kTunnelEvery == 0) {
+        // A phantom of this chunk with other bytes, inside a frame of an unknown id.
+        mavlink_log_data_t phantom = d;
+        std::memset(phantom.data, 0xEE, sizeof phantom.data);
+        MavlinkTxChannel other;
+        m_unit->sendTunnelled(MavlinkMessages::frame(phantom, other, FmuPersonality::SysId, FmuPersonality::CompId));
+    }
+    return m_unit->pack(d);
+}
+
+void FmuLogService::emitFrame(const QByteArray &frame)
+{
+    m_unit->write(frame);
     if (m_options.dupPercent > 0 && std::uniform_real_distribution<double>(0, 100)(m_random) < m_options.dupPercent)
-        m_unit->send(d);
+        m_unit->write(frame);
 }

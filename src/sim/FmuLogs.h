@@ -23,8 +23,11 @@ struct FmuLog
 // The log service of the simulated flight-control unit: LOG_REQUEST_LIST answers one LOG_ENTRY per
 // log, LOG_REQUEST_DATA streams the requested range as LOG_DATA chunks of up to 90 bytes (a new
 // request replaces the range still being sent; a request at or past the end of a log answers one
-// empty chunk), LOG_ERASE removes every log. Chunks go through the unit's drop knob and, when asked
-// for, are duplicated, swapped with their successor, or held back and sent late.
+// empty chunk), LOG_ERASE removes every log, LOG_REQUEST_END stops the stream and prints "log
+// request end" on stdout. Chunks go through the unit's drop knob and, when asked for, are
+// duplicated, swapped with their successor, or held back and sent late, as whole frames with their
+// original sequence numbers. With the unit's tunnel knob every 50th chunk is preceded by a phantom of
+// it (other bytes) inside a frame of an unknown id.
 class FmuLogService : public QObject
 {
     Q_OBJECT
@@ -42,7 +45,7 @@ public:
 
     // The default set: a few logs of assorted sizes, one of them empty.
     static QVector<FmuLog> defaultLogs();
-    // Parses "ID:SIZE[,ID:SIZE...]"; false with error set on a bad list (ids 1..65534, no repeats).
+    // Parses "ID:SIZE[,ID:SIZE...]"; false with error set on a bad list (ids 0..65534, no repeats).
     static bool parseLogList(const QString &list, QVector<FmuLog> &out, QString &error);
 
 private:
@@ -50,8 +53,10 @@ private:
     void requestData(const mavlink_message_t &msg);
     void erase();
     void streamSome();
+    void requestEnd();
     void sendChunk(quint16 id, quint32 ofs, quint32 count);
-    void emitChunk(quint16 id, quint32 ofs, quint32 count);
+    QByteArray chunkFrame(quint16 id, quint32 ofs, quint32 count);
+    void emitFrame(const QByteArray &frame);
     const FmuLog *find(quint16 id) const;
 
     FmuUnit *m_unit;
@@ -67,6 +72,6 @@ private:
     bool m_streaming = false;
     // A chunk held back to be sent after the next one (reordering).
     bool m_held = false;
-    quint16 m_heldId = 0;
-    quint32 m_heldOfs = 0, m_heldCount = 0;
+    QByteArray m_heldFrame;
+    int m_chunksSent = 0; // for the tunnel knob
 };

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <iterator>
+
 namespace {
 int usageError(const QString &text)
 {
@@ -28,6 +30,7 @@ int runFmu(const QStringList &argsIn)
     QString paracfgFile;
     FmuLogService::Options logOptions;
     QVector<FmuLog> logs = FmuLogService::defaultLogs();
+    bool logsGiven = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -52,6 +55,7 @@ int runFmu(const QStringList &argsIn)
             QString error;
             if (!FmuLogService::parseLogList(args[++i], logs, error))
                 return usageError(QStringLiteral("--logs: ") + error);
+            logsGiven = true;
         } else if (a == QLatin1String("--dup") && hasValue) {
             logOptions.dupPercent = args[++i].toDouble(&ok);
             if (!ok || logOptions.dupPercent < 0 || logOptions.dupPercent > 100)
@@ -66,9 +70,26 @@ int runFmu(const QStringList &argsIn)
             options.rateHz = args[++i].toDouble(&ok);
             if (!ok || options.rateHz < 0)
                 return usageError(QStringLiteral("--rate takes a frequency in Hz (0 = unpaced)"));
+        } else if (a == QLatin1String("--autopilot") && hasValue) {
+            if (!FmuPersonality::parseFamily(args[++i], options.personality.family))
+                return usageError(QStringLiteral("--autopilot takes ardupilot or px4"));
+        } else if (a == QLatin1String("--enforce-gcs-sysid") && hasValue) {
+            options.personality.enforceGcsSysid = args[++i].toInt(&ok);
+            if (!ok || options.personality.enforceGcsSysid < 0 || options.personality.enforceGcsSysid > 255)
+                return usageError(QStringLiteral("--enforce-gcs-sysid takes a system id 0..255"));
+        } else if (a == QLatin1String("--components") && hasValue) {
+            options.components = args[++i].toInt(&ok);
+            if (!ok || options.components < 0 || options.components > int(std::size(FmuUnit::ComponentIds)))
+                return usageError(QStringLiteral("--components takes 0..%1").arg(std::size(FmuUnit::ComponentIds)));
+        } else if (a == QLatin1String("--tunnel")) {
+            options.tunnel = true;
         } else {
             return usageError(QStringLiteral("unknown option \"%1\"").arg(a));
         }
+    }
+    if (options.personality.logsFromZero() && !logsGiven) {
+        for (FmuLog &log : logs) // the same logs, numbered from 0
+            log.id = quint16(log.id - 1);
     }
 
     QVector<FmuParam> params = FmuParams::builtin();
@@ -99,6 +120,7 @@ CommandTable::Registrar
     reg(simModes(), "fmu",
         "fmu [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--params FILE] "
         "[--drop PERCENT] [--seed N] [--v1] [--split] [--rate HZ] [--logs ID:SIZE,...] [--dup PERCENT] "
-        "[--reorder] [--late-ms MS] | fmu [--params FILE] --write-paracfg FILE",
+        "[--reorder] [--late-ms MS] [--autopilot ardupilot|px4] [--enforce-gcs-sysid N] [--components N] "
+        "[--tunnel] | fmu [--params FILE] --write-paracfg FILE",
         &runFmu);
 } // namespace

@@ -2,13 +2,29 @@
 
 #include "sim/SimEndpoint.h"
 
+#include "core/mavlink/MavlinkDialect.h"
+
 #include <QTimer>
 
 #include <cmath>
+#include <iterator>
 
 namespace {
-constexpr uint8_t kSysId = 1;
-constexpr uint8_t kCompId = 1;
+constexpr uint8_t kSysId = FmuPersonality::SysId;
+constexpr uint8_t kCompId = FmuPersonality::CompId;
+constexpr uint8_t kTunnelCrcExtra = 0x33; // the seed of the unknown id's checksum
+constexpr int kTunnelEvery = 50;
+constexpr int kComponentParams = 25;
+
+// A gimbal's or camera's own parameters: 25 of them, named after the component.
+QVector<FmuParam> componentParams(quint8 compid)
+{
+    QVector<FmuParam> params;
+    const QByteArray prefix = compid == 154 ? "MNT_" : "CAM" + QByteArray::number(compid) + "_";
+    for (int i = 0; i < kComponentParams; ++i)
+        params.append(FmuParam{prefix + "P" + QByteArray::number(i), float(i), 9});
+    return params;
+}
 constexpr int kBurst = 32; // PARAM_VALUEs per event-loop turn when unpaced on a terminal
 // Unpaced on UDP, where nothing pushes back: bursts of this many per millisecond (about 8000 values
 // a second), so the receiver's socket buffer is not overrun by the whole list at once.
@@ -24,6 +40,11 @@ FmuUnit::FmuUnit(SimEndpoint *endpoint, const QVector<FmuParam> &params, const O
     handle(mavlink_param_request_list_t::MSG_ID, [this](const mavlink_message_t &m) { paramRequestList(m); });
     handle(mavlink_param_request_read_t::MSG_ID, [this](const mavlink_message_t &m) { paramRequestRead(m); });
     handle(mavlink_param_set_t::MSG_ID, [this](const mavlink_message_t &m) { paramSet(m); });
+    handle(mavlink_command_long_t::MSG_ID, [this](const mavlink_message_t &m) { commandLong(m); });
+    for (int i = 0; i < std::min<int>(m_options.components, int(std::size(ComponentIds))); ++i) {
+        m_componentParams.append(componentParams(ComponentIds[i]));
+        m_componentTx.append(MavlinkTxChannel());
+    }
 
     m_heartbeatTimer->setInterval(1000);
     connect(m_heartbeatTimer, &QTimer::timeout, this, &FmuUnit::sendHeartbeat);
@@ -42,8 +63,23 @@ void FmuUnit::received(const QByteArray &bytes)
     m_parser.feed(bytes, [this](const mavlink_message_t &msg) { dispatch(msg); });
 }
 
+bool FmuUnit::forAutopilot(const mavlink_message_t &msg) const
+{
+    if (!m_options.personality.accepts(msg))
+        return false;
+    const MavlinkDialect::MessageInfo *info = MavlinkDialect::find(msg.msgid);
+    if (!info || !(info->flags & 2))
+        return true;
+    const quint8 target = msg.payload[info->targetComponentOfs];
+    return target == 0 || target == kCompId;
+}
+
 void FmuUnit::dispatch(const mavlink_message_t &msg)
 {
+    if (msg.msgid == mavlink_param_request_list_t::MSG_ID)
+        componentsAnswerList(msg); // the other components answer first, at once
+    if (!forAutopilot(msg))
+        return;
     const auto it = m_handlers.constFind(msg.msgid);
     if (it != m_handlers.constEnd())
         it.value()(msg);
@@ -51,16 +87,51 @@ void FmuUnit::dispatch(const mavlink_message_t &msg)
 
 void FmuUnit::sendPayload(uint32_t msgid, const uint8_t *payload, int len, bool droppable)
 {
+    write(packPayload(msgid, payload, len, droppable, kCompId));
+}
+
+QByteArray FmuUnit::packPayload(uint32_t msgid, const uint8_t *payload, int len, bool droppable, quint8 compid)
+{
+    int component = -1;
+    for (int i = 0; i < m_componentTx.size(); ++i) {
+        if (ComponentIds[i] == compid)
+            component = i;
+    }
+    MavlinkTxChannel &tx = component >= 0 ? m_componentTx[component] : m_tx;
     mavlink_message_t msg;
-    const bool ok = m_options.v1 ? MavlinkFrame::finalizeV1(msg, msgid, payload, len, m_tx, kSysId, kCompId)
-                                 : MavlinkFrame::finalize(msg, msgid, payload, len, m_tx, kSysId, kCompId);
+    const bool ok = m_options.v1 ? MavlinkFrame::finalizeV1(msg, msgid, payload, len, tx, kSysId, compid)
+                                 : MavlinkFrame::finalize(msg, msgid, payload, len, tx, kSysId, compid);
     if (!ok)
-        return;
+        return QByteArray();
     // The sequence number is spent even when the frame is dropped, as on a lossy radio link.
     if (droppable && m_options.dropPercent > 0 &&
         std::uniform_real_distribution<double>(0, 100)(m_random) < m_options.dropPercent)
+        return QByteArray();
+    return MavlinkFrame::serialize(msg);
+}
+
+void FmuUnit::sendTunnelled(const QByteArray &inner)
+{
+    // Framed by hand: the framing code knows only ids of the dialect.
+    QByteArray frame;
+    frame.append(char(Mavlink::kStxV2));
+    frame.append(char(inner.size()));
+    frame.append(char(0)).append(char(0));
+    frame.append(char(m_tx.sequence++));
+    frame.append(char(kSysId)).append(char(kCompId));
+    frame.append(char(TunnelMsgId & 0xFF)).append(char((TunnelMsgId >> 8) & 0xFF)).append(char(TunnelMsgId >> 16));
+    frame.append(inner);
+    uint16_t crc =
+        MavlinkCrc::calculate(reinterpret_cast<const uint8_t *>(frame.constData()) + 1, size_t(frame.size() - 1));
+    MavlinkCrc::accumulate(kTunnelCrcExtra, crc);
+    frame.append(char(crc & 0xFF)).append(char(crc >> 8));
+    write(frame);
+}
+
+void FmuUnit::write(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
         return;
-    const QByteArray bytes = MavlinkFrame::serialize(msg);
     if (m_options.split && bytes.size() > 1) {
         const int cut = 1 + int(m_splitCounter++ % quint32(bytes.size() - 1));
         m_endpoint->send(bytes.left(cut));
@@ -73,12 +144,53 @@ void FmuUnit::sendPayload(uint32_t msgid, const uint8_t *payload, int len, bool 
 void FmuUnit::sendHeartbeat()
 {
     mavlink_heartbeat_t hb;
-    hb.type = 2;          // quadrotor
-    hb.autopilot = 3;     // ArduPilot-style firmware
+    hb.type = 2; // quadrotor
+    hb.autopilot = m_options.personality.heartbeatAutopilot();
     hb.base_mode = 81;    // custom mode, stabilise, armed-capable
     hb.system_status = 3; // standby
     hb.mavlink_version = 3;
     send(hb, false);
+    for (int i = 0; i < m_componentTx.size(); ++i) {
+        mavlink_heartbeat_t other;
+        other.type = ComponentIds[i] == 154 ? 26 : 30; // gimbal, camera
+        other.autopilot = 8;                           // not a flight controller
+        other.mavlink_version = 3;
+        write(pack(other, false, ComponentIds[i]));
+    }
+}
+
+void FmuUnit::commandLong(const mavlink_message_t &msg)
+{
+    const mavlink_command_long_t command = mavlink_command_long_t::decode(msg);
+    if (command.command != mavlink_command_long_t::MAV_CMD_REQUEST_MESSAGE ||
+        int(command.param[0]) != int(mavlink_autopilot_version_t::MSG_ID))
+        return;
+    mavlink_autopilot_version_t version;
+    version.capabilities = m_options.personality.capabilities();
+    version.flight_sw_version = 0x040500FF;
+    version.uid = 0x5A4F5256414E0001ull;
+    send(version);
+}
+
+void FmuUnit::componentsAnswerList(const mavlink_message_t &msg)
+{
+    const mavlink_param_request_list_t request = mavlink_param_request_list_t::decode(msg);
+    if (request.target_system != 0 && request.target_system != kSysId)
+        return;
+    for (int c = 0; c < m_componentParams.size(); ++c) {
+        if (request.target_component != 0 && request.target_component != ComponentIds[c])
+            continue;
+        const QVector<FmuParam> &params = m_componentParams[c];
+        for (int i = 0; i < params.size(); ++i) {
+            mavlink_param_value_t value;
+            value.param_value = params[i].value;
+            value.param_count = uint16_t(params.size());
+            value.param_index = uint16_t(i);
+            MavlinkMessages::setParamId(value.param_id, params[i].name);
+            value.param_type = params[i].type;
+            write(pack(value, true, ComponentIds[c]));
+        }
+    }
 }
 
 void FmuUnit::paramRequestList(const mavlink_message_t &)
@@ -113,9 +225,18 @@ void FmuUnit::streamSome()
 
 void FmuUnit::sendParam(int index)
 {
+    if (m_options.tunnel && m_paramsSent++ % kTunnelEvery == 0) {
+        mavlink_param_value_t phantom;
+        phantom.param_value = 666;
+        phantom.param_count = uint16_t(m_params.size());
+        MavlinkMessages::setParamId(phantom.param_id, "PHANTOM_PARAM");
+        phantom.param_type = 9;
+        MavlinkTxChannel other;
+        sendTunnelled(MavlinkMessages::frame(phantom, other, kSysId, kCompId));
+    }
     const FmuParam &p = m_params.at(index);
     mavlink_param_value_t value;
-    value.param_value = p.value;
+    value.param_value = m_options.personality.encodeField(p.value, p.type);
     value.param_count = uint16_t(m_params.size());
     value.param_index = uint16_t(index);
     MavlinkMessages::setParamId(value.param_id, p.name);
@@ -147,7 +268,8 @@ void FmuUnit::paramSet(const mavlink_message_t &msg)
     const int index = indexOf(MavlinkMessages::paramName(set.param_id));
     if (index < 0)
         return; // unknown names are ignored, as the firmware does
-    if (std::isfinite(set.param_value))
-        m_params[index].value = FmuParams::storedValue(set.param_value, m_params[index].type);
+    const float value = m_options.personality.decodeField(set.param_value, m_params[index].type);
+    if (std::isfinite(value))
+        m_params[index].value = FmuParams::storedValue(value, m_params[index].type);
     sendParam(index);
 }

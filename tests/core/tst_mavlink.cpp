@@ -33,6 +33,11 @@ const char *kParamValue16 = "FD 19 00 00 09 01 01 16 00 00 00 00 80 3F 03 00 02 
                             "54 4F 43 4F 4C 02 FB 95";
 // PARAM_VALUE v2 truncated to 8 payload bytes: 3.0, count 10, index 4; name and type cut off.
 const char *kParamValueTruncated = "FD 08 00 00 03 01 01 16 00 00 00 00 40 40 0A 00 04 00 3E 6D";
+// A frame of id 3 (not in the dialect; checksum seeded with 0x55) from 1/154, seq 4, whose 37-byte
+// payload is exactly the frame kParamValue16.
+const char *kUnknownIdCarrier =
+    "FD 25 00 00 04 01 9A 03 00 00 FD 19 00 00 09 01 01 16 00 00 00 00 80 3F 03 00 02 00 53 "
+    "45 52 49 41 4C 30 5F 50 52 4F 54 4F 43 4F 4C 02 FB 95 6E BE";
 // Signed HEARTBEAT (incompat flag 1) with a 13-byte signature 01..0D.
 const char *kHeartbeatSigned = "FD 09 01 00 07 01 01 00 00 00 00 00 00 00 02 03 51 04 03 43 54 01 02 03 04 05 06 07 08 "
                                "09 0A 0B 0C 0D";
@@ -58,6 +63,9 @@ private slots:
     void formatFloat_data();
     void formatFloat();
     void listCollector();
+    void paramEncoding_data();
+    void paramEncoding();
+    void unitChoice();
 };
 
 void TestMavlink::dialectTable()
@@ -303,6 +311,14 @@ void TestMavlink::droppedFrames_data()
     QTest::newRow("noise around frames") << QByteArray("noise") + hex(kParamValueTruncated) + QByteArray("\x01\x02") +
                                                 hex(kParamValueV1)
                                          << 2 << 0 << 0;
+    // A whole frame of id 3 (unknown here, its checksum seeded with 0x55) from component 154 whose
+    // payload is a complete PARAM_VALUE frame: skipped by its length, nothing inside is delivered.
+    QTest::newRow("unknown id carrying a frame") << hex(kUnknownIdCarrier) + hex(kParamValueV1) << 1 << 0 << 1;
+    // The same header in noise: its checksum bytes fit no seed, so the frame inside is still found.
+    QByteArray falseCarrier = hex(kUnknownIdCarrier);
+    falseCarrier[falseCarrier.size() - 2] = 0;
+    falseCarrier[falseCarrier.size() - 1] = 0;
+    QTest::newRow("unknown id in noise around a frame") << falseCarrier << 1 << 0 << 1;
     QTest::newRow("unknown incompat flags") << hex("FD 01 02 00 00 00 00 15 00 00 00 D0 5B") << 0 << 0 << 0;
 }
 
@@ -407,6 +423,76 @@ void TestMavlink::listCollector()
     QCOMPARE(entries[0].name, QString("A"));
     QCOMPARE(entries[1].type, quint8(4));
     QCOMPARE(entries[2].name, QString("C"));
+}
+
+void TestMavlink::paramEncoding_data()
+{
+    QTest::addColumn<float>("value");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("bytewise");
+    QTest::addColumn<uint>("field"); // the float field's bits, written by hand
+    QTest::newRow("u8 bytewise") << 255.0f << 1 << true << 0x000000FFu;
+    QTest::newRow("i8 bytewise") << -128.0f << 2 << true << 0x00000080u;
+    QTest::newRow("u16 bytewise") << 65535.0f << 3 << true << 0x0000FFFFu;
+    QTest::newRow("i16 bytewise") << -32768.0f << 4 << true << 0x00008000u;
+    QTest::newRow("u32 bytewise") << 16777216.0f << 5 << true << 0x01000000u;
+    QTest::newRow("i32 bytewise") << -324187616.0f << 6 << true << 0xECAD4A20u;
+    QTest::newRow("float bytewise") << 0.1f << 9 << true << 0x3DCCCCCDu;
+    QTest::newRow("i32 C cast") << -324187616.0f << 6 << false << 0xCD9A95AFu;
+    QTest::newRow("i8 C cast") << -2.0f << 2 << false << 0xC0000000u;
+}
+
+void TestMavlink::paramEncoding()
+{
+    QFETCH(float, value);
+    QFETCH(int, type);
+    QFETCH(bool, bytewise);
+    QFETCH(uint, field);
+    const auto encoding =
+        bytewise ? MavlinkLinkEngine::ParamEncoding::Bytewise : MavlinkLinkEngine::ParamEncoding::CCast;
+    const float encoded = MavlinkLinkEngine::encodeParamField(value, quint8(type), encoding);
+    quint32 bits;
+    std::memcpy(&bits, &encoded, sizeof bits);
+    QCOMPARE(bits, quint32(field));
+    QCOMPARE(MavlinkLinkEngine::decodeParamField(encoded, quint8(type), encoding), value);
+}
+
+void TestMavlink::unitChoice()
+{
+    // The first PARAM_VALUE's sender is followed until a heartbeat names an autopilot; a heartbeat
+    // that names none (a gimbal) changes nothing; the autopilot stays once found.
+    MavlinkLinkEngine engine;
+    MavlinkTxChannel tx;
+    const auto frameOf = [&](auto record, uint8_t compid) {
+        mavlink_message_t msg;
+        MavlinkMessages::pack(msg, record, tx, 1, compid);
+        return msg;
+    };
+    using Note = MavlinkLinkEngine::UnitNote;
+    const QByteArray broadcast = engine.paramRequestList(); // targets 0 and 0, trimmed to one byte
+    QCOMPARE(broadcast.size(), 13);
+    QCOMPARE(broadcast.mid(10, 1), QByteArray(1, '\0'));
+    QCOMPARE(engine.noteUnit(frameOf(mavlink_param_value_t(), 154)), Note::Changed);
+    QCOMPARE(int(engine.unit().compid), 154);
+    QVERIFY(!engine.unit().fromHeartbeat);
+    mavlink_heartbeat_t gimbal;
+    gimbal.autopilot = MavlinkLinkEngine::AutopilotInvalid;
+    QCOMPARE(engine.noteUnit(frameOf(gimbal, 154)), Note::Unchanged);
+    mavlink_heartbeat_t ardupilot;
+    ardupilot.autopilot = 3;
+    QCOMPARE(engine.noteUnit(frameOf(ardupilot, 1)), Note::Changed);
+    QCOMPARE(int(engine.unit().compid), 1);
+    QVERIFY(!engine.isFromUnit(frameOf(mavlink_param_value_t(), 154)));
+    QVERIFY(engine.isFromUnit(frameOf(mavlink_param_value_t(), 1)));
+    mavlink_heartbeat_t other;
+    other.autopilot = 12;
+    QCOMPARE(engine.noteUnit(frameOf(other, 2)), Note::Unchanged);
+    QCOMPARE(engine.paramEncoding(), MavlinkLinkEngine::ParamEncoding::CCast);
+    // Addressed from now on: PARAM_REQUEST_LIST to 1/1 (FD 02 ... 15 00 00 01 01).
+    const QByteArray list = engine.paramRequestList();
+    QCOMPARE(list.mid(10, 2), QByteArray("\x01\x01", 2));
+    engine.resetUnit();
+    QVERIFY(!engine.unit().known);
 }
 
 QTEST_GUILESS_MAIN(TestMavlink)

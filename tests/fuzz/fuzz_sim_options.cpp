@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString error;
     if (LogSizeList::parse(text, logs, error)) {
         for (int i = 0; i < logs.size(); ++i) {
-            if (logs[i].id < 1 || logs[i].id > 0xFFFE || (i > 0 && logs[i - 1].id >= logs[i].id))
+            if (logs[i].id > 0xFFFE || (i > 0 && logs[i - 1].id >= logs[i].id))
                 std::abort();
         }
     } else if (error.isEmpty() || !logs.isEmpty()) {

@@ -54,26 +54,38 @@ void TestLogs::downloadExact_data()
     const QStringList udp = {"--udp", "0"};
     const QStringList pty = {"--pty"};
     const QStringList faults = {"--drop", "5", "--dup", "5", "--reorder", "--late-ms", "300", "--seed", "11"};
-    QTest::newRow("udp") << udp << QStringList();
-    QTest::newRow("pty") << pty << QStringList();
-    QTest::newRow("udp loss, dup, reorder, late") << udp << faults;
-    QTest::newRow("pty loss, dup, reorder, late, split") << pty << faults + QStringList{"--split"};
+    QTest::addColumn<int>("firstId");
+    QTest::newRow("udp") << udp << QStringList() << 1;
+    QTest::newRow("pty") << pty << QStringList() << 1;
+    QTest::newRow("udp loss, dup, reorder, late") << udp << faults << 1;
+    QTest::newRow("pty loss, dup, reorder, late, split") << pty << faults + QStringList{"--split"} << 1;
+    // Units that number their logs from 0, with a gimbal and a camera beside the autopilot and
+    // phantom LOG_DATA frames inside frames of an unknown id.
+    const QStringList px4 = {"--autopilot", "px4", "--components", "2", "--tunnel"};
+    QTest::newRow("udp logs from 0") << udp << QStringList() << 0;
+    QTest::newRow("udp px4") << udp << px4 << 0;
+    QTest::newRow("pty px4, loss") << pty << faults + px4 << 0;
+    QTest::newRow("udp ardupilot, others") << udp << QStringList{"--components", "2", "--tunnel"} << 1;
 }
 
 void TestLogs::downloadExact()
 {
     QFETCH(QStringList, endpoint);
     QFETCH(QStringList, knobs);
+    QFETCH(int, firstId);
+    const quint16 ids[] = {quint16(firstId + 2), quint16(firstId + 1), quint16(firstId)};
+    const QString logs = QStringLiteral("%1:100000,%2:0,%3:200000").arg(ids[2]).arg(ids[1]).arg(ids[0]);
     SimProcess sim;
-    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--logs", Logs} + knobs));
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--logs", logs} + knobs));
     const QStringList link = linkArgs(sim.firstLine());
 
-    const CliRun run = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", "3", "2", "1"});
+    const CliRun run = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link +
+                                                       QStringList{"download", QString::number(ids[0]),
+                                                                   QString::number(ids[1]), QString::number(ids[2])});
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     const QStringList paths = lines(run.out);
     QCOMPARE(paths.size(), 3);
     // In the order asked for; named by id and the log's local time.
-    const quint16 ids[] = {3, 2, 1};
     const quint32 sizes[] = {200000, 0, 100000};
     for (int i = 0; i < 3; ++i) {
         const QString stamp = QDateTime::fromSecsSinceEpoch(FirstTime + 3600u * ids[i]).toString("yyyyMMdd_hhmmss");
@@ -84,14 +96,24 @@ void TestLogs::downloadExact()
         QVERIFY2(file == LogPattern::bytes(ids[i], 0, sizes[i]), qPrintable(paths[i]));
     }
 
+    // Every finished download ended with LOG_REQUEST_END (the simulator prints a line for each).
+    QByteArray simOut;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            simOut += sim.process().readAllStandardOutput();
+            return simOut.count("log request end") >= 3;
+        },
+        10000));
+
     // The same log again: a new file beside the first, nothing overwritten.
-    const CliRun again = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", "1"});
+    const CliRun again =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", QString::number(ids[2])});
     QVERIFY2(again.exitCode == 0, qPrintable(again.err));
     QCOMPARE(lines(again.out).size(), 1);
-    QVERIFY(QFileInfo(lines(again.out).at(0)).fileName().startsWith("ID1_"));
+    QVERIFY(QFileInfo(lines(again.out).at(0)).fileName().startsWith(QStringLiteral("ID%1_").arg(ids[2])));
     QVERIFY(lines(again.out).at(0).endsWith("_1.bin"));
-    QVERIFY(TestFiles::read(lines(again.out).at(0)) == LogPattern::bytes(1, 0, 100000));
-    QVERIFY(TestFiles::read(paths[2]) == LogPattern::bytes(1, 0, 100000));
+    QVERIFY(TestFiles::read(lines(again.out).at(0)) == LogPattern::bytes(ids[2], 0, 100000));
+    QVERIFY(TestFiles::read(paths[2]) == LogPattern::bytes(ids[2], 0, 100000));
 }
 
 void TestLogs::listAndErase()
@@ -122,7 +144,7 @@ void TestLogs::badRequests_data()
     QTest::newRow("unknown subcommand") << QStringList{"fetch"} << 2 << "unknown subcommand";
     QTest::newRow("download without id") << QStringList{"download"} << 2 << "one or more log ids";
     QTest::newRow("bad id") << QStringList{"download", "x"} << 2 << "not a log id";
-    QTest::newRow("id 0") << QStringList{"download", "0"} << 2 << "not a log id";
+    QTest::newRow("id past the range") << QStringList{"download", "65535"} << 2 << "not a log id";
     QTest::newRow("bad timeout") << QStringList{"list", "--timeout", "0"} << 2 << "--timeout";
     QTest::newRow("log not on the unit") << QStringList{"download", "9"} << 1 << "no log 9";
 }

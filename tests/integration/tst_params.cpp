@@ -1,5 +1,7 @@
 // zorvan-cli params list/set against zorvan-sim fmu over real loopback UDP and pseudo-terminals,
-// with the simulator's fault knobs (loss, MAVLink 1 answers, frames split over writes).
+// with the simulator's fault knobs (loss, MAVLink 1 answers, frames split over writes) and its
+// personalities (ArduPilot, PX4 with bytewise integers and addressed requests, further components,
+// phantom frames inside frames of unknown ids).
 #include "support/SimProcess.h"
 #include "support/TestFiles.h"
 #include "support/TestPorts.h"
@@ -62,6 +64,9 @@ private slots:
     void unopenableSerialPortNamesItsBaud();
     void setRefused_data();
     void setRefused();
+    void personalities_data();
+    void personalities();
+    void enforcedGcsSysid();
 
 private:
     QTemporaryDir m_dir;
@@ -185,6 +190,73 @@ void TestParams::setRefused()
     QTEST(run.out.trimmed(), "out");
     QFETCH(QString, err);
     QVERIFY2(run.err.contains(err), qPrintable(run.err));
+}
+
+void TestParams::personalities_data()
+{
+    QTest::addColumn<QStringList>("endpoint");
+    QTest::addColumn<QStringList>("knobs");
+    const QStringList udp = {"--udp", "0"};
+    const QStringList pty = {"--pty"};
+    // A gimbal and a camera answer the list too (the gimbal first), and phantom PARAM_VALUEs ride
+    // inside frames of an unknown id: neither may reach the list.
+    const QStringList crowd = {"--components", "2", "--tunnel"};
+    QTest::newRow("ardupilot udp") << udp << QStringList{"--autopilot", "ardupilot"} + crowd;
+    QTest::newRow("ardupilot pty") << pty << QStringList{"--autopilot", "ardupilot"} + crowd;
+    QTest::newRow("px4 udp") << udp << QStringList{"--autopilot", "px4"} + crowd;
+    QTest::newRow("px4 pty") << pty << QStringList{"--autopilot", "px4"} + crowd;
+    QTest::newRow("px4 udp 5% loss") << udp << QStringList{"--autopilot", "px4", "--drop", "5", "--seed", "4"} + crowd;
+}
+
+void TestParams::personalities()
+{
+    QFETCH(QStringList, endpoint);
+    QFETCH(QStringList, knobs);
+    // Every integer type at its edges, 16-character names.
+    const QByteArray file = "TYPE_U8_MAXIMUM_,255,1\nTYPE_I8_MINIMUM_,-128,2\nTYPE_U16_MAXIMUM,65535,3\n"
+                            "TYPE_I16_MINIMUM,-32768,4\nTYPE_U32_LARGE,16777216,5\nTYPE_I32_NEGATIV,-324187616,6\n"
+                            "TYPE_FLOAT_TENTH,0.1,9\nSERIAL0_PROTOCOL,2,6\n";
+    const QStringList expected = {"TYPE_U8_MAXIMUM_,255",    "TYPE_I8_MINIMUM_,-128",   "TYPE_U16_MAXIMUM,65535",
+                                  "TYPE_I16_MINIMUM,-32768", "TYPE_U32_LARGE,16777216", "TYPE_I32_NEGATIV,-324187616",
+                                  "TYPE_FLOAT_TENTH,0.1",    "SERIAL0_PROTOCOL,2"};
+    const QString path = m_dir.filePath("types.params");
+    QVERIFY(TestFiles::write(path, file));
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--params", path} + knobs));
+    const QStringList link = linkArgs(sim.firstLine());
+
+    const CliRun list = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list"});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    QCOMPARE(lines(list.out), expected);
+    QVERIFY2(list.err.contains("unit: system 1 component 1"), qPrintable(list.err));
+
+    // A negative 32-bit integer written and read back exactly.
+    const CliRun set =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link +
+                                        QStringList{"set", "SERIAL0_PROTOCOL", "-324187616", "--type", "6"});
+    QVERIFY2(set.exitCode == 0, qPrintable(set.err));
+    QCOMPARE(lines(set.out), QStringList{"SERIAL0_PROTOCOL,-324187616"});
+    const CliRun again = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list"});
+    QVERIFY2(again.exitCode == 0, qPrintable(again.err));
+    QCOMPARE(lines(again.out).last(), QString("SERIAL0_PROTOCOL,-324187616"));
+}
+
+void TestParams::enforcedGcsSysid()
+{
+    // ArduPilot with SYSID_ENFORCE answers only its SYSID_MYGCS.
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", m_paramFile, "--enforce-gcs-sysid", "255"}));
+    const QStringList link = linkArgs(sim.firstLine());
+    const CliRun refused =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list", "--timeout", "0.3"});
+    QCOMPARE(refused.exitCode, 1);
+    const CliRun list = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link +
+                                                        QStringList{"list", "--sysid", "255", "--compid", "190"});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    QCOMPARE(lines(list.out), m_expected);
+    const CliRun bad =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list", "--sysid", "256"});
+    QCOMPARE(bad.exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestParams)

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtTest>
@@ -178,6 +179,8 @@ private slots:
     void queueAndCancel();
     void typedCallsRunQueuedOnTheLinkThread();
     void fileNotCreatable();
+    void requestEndAfterEveryDownload_data();
+    void requestEndAfterEveryDownload();
 };
 
 void TestLogHandler::initTestCase()
@@ -424,6 +427,55 @@ void TestLogHandler::fileNotCreatable()
     QCOMPARE(f.requests(0).size(), 0);
     QCOMPARE(f.link->currentLogId(), quint16(0xFFFF));
     QFile::remove("log");
+}
+
+void TestLogHandler::requestEndAfterEveryDownload_data()
+{
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("finished") << "finished";
+    QTest::newRow("cancelled") << "cancelled";
+    QTest::newRow("given up") << "given up";
+}
+
+void TestLogHandler::requestEndAfterEveryDownload()
+{
+    // ArduPilot resumes its own logging on LOG_REQUEST_END: it follows every download, however it
+    // ends, addressed to the unit; nothing is sent when no download runs.
+    QFETCH(QString, ending);
+    Fixture f;
+    QVERIFY(f.open());
+    mavlink_heartbeat_t hb;
+    hb.autopilot = 3;
+    f.link->decodeMavlinkData(MavlinkMessages::frame(hb, f.tx, 1, 1));
+    f.entry(0, 180); // numbered from 0
+    f.link->addDownloadIdToList(0);
+    f.link->log_download_start();
+    QCOMPARE(f.requests(2), (QList<Request>{{0, 180, 0}})); // after the AUTOPILOT_VERSION request
+    if (ending == "finished") {
+        f.chunks(0, 0, 180);
+        QVERIFY(QFileInfo(plainName(0)).exists());
+        QCOMPARE(QFileInfo(plainName(0)).size(), 180);
+    } else if (ending == "cancelled") {
+        f.chunks(0, 0, 90);
+        f.link->log_download_cancel_all();
+    } else {
+        for (int t = 0; t < 70; ++t)
+            f.tickAfter(100);
+        QVERIFY(debugLines().contains("log file stop"));
+    }
+    int ends = 0;
+    for (const mavlink_message_t &m : f.sent(1)) {
+        if (m.msgid == mavlink_log_request_end_t::MSG_ID) {
+            ++ends;
+            const mavlink_log_request_end_t end = mavlink_log_request_end_t::decode(m);
+            QCOMPARE(int(end.target_system), 1);
+            QCOMPARE(int(end.target_component), 1);
+        }
+    }
+    QCOMPARE(ends, 1);
+    f.link->log_download_cancel_all(); // idle: nothing more
+    for (const mavlink_message_t &m : f.sent(0))
+        QVERIFY(m.msgid != mavlink_log_request_end_t::MSG_ID);
 }
 
 QTEST_GUILESS_MAIN(TestLogHandler)

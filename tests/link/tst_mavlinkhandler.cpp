@@ -11,6 +11,8 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <cstring>
+
 namespace {
 constexpr int Wait = 10000;
 
@@ -107,6 +109,7 @@ private slots:
     void paramValues();
     void duplicatesAndCounters();
     void sendPreparedMessage();
+    void followsAndAddressesTheUnit();
 
 private:
     TApp *hub = nullptr;
@@ -247,6 +250,91 @@ void TestMavlinkHandler::sendPreparedMessage()
     QVERIFY(MavlinkMessages::pack(msg, list, tx));
     emit f.link->sendMavlinkMsgSignal(msg);
     QCOMPARE(readDatagram(f.unit).toHex(' '), hex("FD 04 00 00 00 00 00 75 00 00 00 00 FF FF 0F 07").toHex(' '));
+}
+
+void TestMavlinkHandler::followsAndAddressesTheUnit()
+{
+    Fixture f;
+    QVERIFY(f.open());
+    MavlinkTxChannel gimbalTx, unitTx;
+    const auto decodeOne = [](const QByteArray &bytes) {
+        mavlink_message_t out;
+        MavlinkParser parser;
+        int n = 0;
+        parser.feed(bytes, [&](const mavlink_message_t &m) {
+            out = m;
+            ++n;
+        });
+        return n == 1 ? out : mavlink_message_t();
+    };
+    QSignalSpy unitChanged(f.link->unitReport(), &MavlinkUnitReport::unitChanged);
+    // A gimbal's heartbeat names no autopilot: the link still broadcasts.
+    mavlink_heartbeat_t gimbal;
+    gimbal.type = 26;
+    gimbal.autopilot = 8;
+    f.fromUnit(MavlinkMessages::frame(gimbal, gimbalTx, 1, 154));
+    mavlink_heartbeat_t px4;
+    px4.autopilot = 12;
+    f.fromUnit(MavlinkMessages::frame(px4, unitTx, 1, 1));
+    QTRY_COMPARE_WITH_TIMEOUT(unitChanged.size(), 1, Wait);
+    QCOMPARE(unitChanged.first(), (QList<QVariant>{1, 1}));
+    QVERIFY(f.link->unit().fromHeartbeat);
+    // The unit is asked once how it encodes integers.
+    const mavlink_message_t ask = decodeOne(readDatagram(f.unit));
+    QCOMPARE(ask.msgid, mavlink_command_long_t::MSG_ID);
+    const mavlink_command_long_t command = mavlink_command_long_t::decode(ask);
+    QCOMPARE(command.command, uint16_t(512));
+    QCOMPARE(command.param[0], 148.0f);
+    QCOMPARE(int(command.target_system), 1);
+    QCOMPARE(int(command.target_component), 1);
+
+    // Requests are addressed to it, from the program's own ids once they are set.
+    emit f.link->requestParamListSignal();
+    const mavlink_message_t list = decodeOne(readDatagram(f.unit));
+    QCOMPARE(list.msgid, mavlink_param_request_list_t::MSG_ID);
+    QCOMPARE(int(list.sysid), 0);
+    QCOMPARE(int(mavlink_param_request_list_t::decode(list).target_system), 1);
+    QCOMPARE(int(mavlink_param_request_list_t::decode(list).target_component), 1);
+    f.link->setOwnIds(255, 190);
+    f.link->requestParamRead(7);
+    const mavlink_message_t read = decodeOne(readDatagram(f.unit));
+    QCOMPARE(read.msgid, mavlink_param_request_read_t::MSG_ID);
+    QCOMPARE(int(read.sysid), 255);
+    QCOMPARE(int(read.compid), 190);
+    QCOMPARE(int(mavlink_param_request_read_t::decode(read).param_index), 7);
+    QCOMPARE(int(mavlink_param_request_read_t::decode(read).target_component), 1);
+
+    // The gimbal's parameters are ignored and counted; the unit's integers arrive bytewise.
+    ParamRecorder recorder(f.link);
+    mavlink_param_value_t gimbalParam;
+    gimbalParam.param_value = 5;
+    gimbalParam.param_count = 25;
+    MavlinkMessages::setParamId(gimbalParam.param_id, "MNT_RC_IN_TILT");
+    gimbalParam.param_type = 9;
+    f.fromUnit(MavlinkMessages::frame(gimbalParam, gimbalTx, 1, 154));
+    float bits;
+    const quint32 raw = 0xECAD4A20u; // -324187616 as a 32-bit two's complement
+    std::memcpy(&bits, &raw, sizeof bits);
+    f.fromUnit(paramValueFrame(unitTx, "SYS_AUTOSTART", bits, 900, 3, 6));
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.size(), 1, Wait);
+    QCOMPARE(recorder.first().at(3).toString(), QString("SYS_AUTOSTART"));
+    QCOMPARE(recorder.first().at(0).toFloat(), -324187616.0f);
+    QCOMPARE(f.link->counters().otherComponents, quint64(1));
+    // A write of an integer is encoded the same way.
+    emit f.link->setParamValueSignal("SYS_AUTOSTART", -324187616.0f, 6);
+    const mavlink_param_set_t set = mavlink_param_set_t::decode(decodeOne(readDatagram(f.unit)));
+    quint32 written;
+    std::memcpy(&written, &set.param_value, sizeof written);
+    QCOMPARE(written, raw);
+    QCOMPARE(int(set.target_system), 1);
+
+    // Its AUTOPILOT_VERSION says C cast after all: integers are then plain floats.
+    mavlink_autopilot_version_t version;
+    version.capabilities = mavlink_autopilot_version_t::CAP_PARAM_ENCODE_C_CAST;
+    f.fromUnit(MavlinkMessages::frame(version, unitTx, 1, 1));
+    f.fromUnit(paramValueFrame(unitTx, "SYS_AUTOSTART", 4001.0f, 900, 3, 6));
+    QTRY_COMPARE_WITH_TIMEOUT(recorder.size(), 2, Wait);
+    QCOMPARE(recorder.at(1).at(0).toFloat(), 4001.0f);
 }
 
 QTEST_GUILESS_MAIN(TestMavlinkHandler)

@@ -85,10 +85,12 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void layoutAndConnect();
+    void rowsFromEntries_data();
     void rowsFromEntries();
     void progressAndCancelButtons();
     void eraseAsksFirst();
     void downloadAgainAfterTheLinkDroppedAnId();
+    void downloadsAgainstSimulator_data();
     void downloadsAgainstSimulator();
     void chineseTexts();
 
@@ -148,25 +150,32 @@ void TestLogPage::layoutAndConnect()
     QVERIFY(!page.button("Download")->isEnabled());
 }
 
+void TestLogPage::rowsFromEntries_data()
+{
+    QTest::addColumn<int>("firstId");
+    QTest::newRow("ids from 1") << 1;
+    QTest::newRow("ids from 0") << 0;
+}
+
 void TestLogPage::rowsFromEntries()
 {
+    QFETCH(int, firstId);
+    const ushort a = ushort(firstId), b = ushort(firstId + 1), c = ushort(firstId + 2);
     Page page;
     emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
-    page.onRecLogInfo(1, 1000, Time, 3);
+    page.onRecLogInfo(b, 0, Time + 60, 3); // out of order: rows are found by id, not placed by it
     QVERIFY(!page.button("GetLogList")->isEnabled());
     QVERIFY(!page.button("Download")->isEnabled());
-    page.onRecLogInfo(2, 0, Time + 60, 3);
-    page.onRecLogInfo(2, 0, Time + 60, 3); // repeated: the same row
-    page.onRecLogInfo(0, 5, Time, 3);      // no row for id 0
-    page.onRecLogInfo(7, 5, Time, 3);      // nor past the end
+    page.onRecLogInfo(b, 0, Time + 60, 3); // repeated: the same row
+    page.onRecLogInfo(c, 92160, Time + 120, 3);
     QVERIFY(!page.button("GetLogList")->isEnabled());
-    page.onRecLogInfo(3, 92160, Time + 120, 3);
+    page.onRecLogInfo(a, 1000, Time, 3);
     QVERIFY(page.button("GetLogList")->isEnabled());
     QVERIFY(page.button("Download")->isEnabled());
 
     QCOMPARE(page.table()->rowCount(), 3);
     for (int r = 0; r < 3; ++r) {
-        QCOMPARE(page.cell(r, 1), QString::number(r + 1));
+        QCOMPARE(page.cell(r, 1), QString::number(firstId + r));
         QVERIFY(page.rowCheckBox(r));
         QVERIFY(!page.ticked(r));
         QCOMPARE(page.cell(r, 3), QString("0"));
@@ -176,11 +185,20 @@ void TestLogPage::rowsFromEntries()
     QCOMPARE(page.cell(2, 5), QDateTime::fromSecsSinceEpoch(Time + 120).toString("yyyy-MM-dd hh-mm-ss"));
     QCOMPARE(int(page.table()->item(2, 5)->textAlignment()), int(Qt::AlignCenter));
 
+    // Progress reaches the row of its id.
+    page.logDownloadProgress(c, 46080, 92160);
+    QCOMPARE(page.cell(2, 4), QString("50.0%"));
+    page.button("Cancel")->click();
+
     // The list button empties the table before the new list arrives.
     QSignalSpy list(sharedLink(), &MavlinkHandler::log_list_start_signal);
     page.button("GetLogList")->click();
     QCOMPARE(list.size(), 1);
     QCOMPARE(page.table()->rowCount(), 0);
+    // A unit without logs answers one entry with num_logs 0: no row, the list is done.
+    page.onRecLogInfo(0, 0, 0, 0);
+    QCOMPARE(page.table()->rowCount(), 0);
+    QVERIFY(page.button("GetLogList")->isEnabled());
 }
 
 void TestLogPage::progressAndCancelButtons()
@@ -248,21 +266,45 @@ void TestLogPage::downloadAgainAfterTheLinkDroppedAnId()
     qInstallMessageHandler(nullptr);
 }
 
+void TestLogPage::downloadsAgainstSimulator_data()
+{
+    QTest::addColumn<QStringList>("knobs");
+    QTest::addColumn<int>("firstId");
+    QTest::newRow("ardupilot") << QStringList() << 1;
+    // Logs from 0, answers only to addressed requests; a gimbal beside it; phantom LOG_DATA frames
+    // inside frames of an unknown id.
+    QTest::newRow("px4 with a gimbal") << QStringList{"--autopilot", "px4", "--components", "1", "--tunnel"} << 0;
+}
+
 void TestLogPage::downloadsAgainstSimulator()
 {
-    SimProcess sim;
-    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", "1:50000,2:0,3:120000,4:4000000", "--drop", "5",
-                                    "--dup", "5", "--reorder", "--late-ms", "200", "--seed", "9"}));
-    Page page;
+    QFETCH(QStringList, knobs);
+    QFETCH(int, firstId);
+    const quint16 id1 = quint16(firstId), id3 = quint16(firstId + 2);
+    QDir("log").removeRecursively();
     IOHandler::DeviceInfo d;
     d.id = 6;
     d.conType = IOHandler::ConUdp;
     d.localIp = QHostAddress(QHostAddress::LocalHost);
     d.localPort = TestPorts::freeUdpPort();
     d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH,
+                      QStringList{"fmu", "--udp", "0", "--target", QStringLiteral("127.0.0.1:%1").arg(d.localPort),
+                                  "--logs",
+                                  QStringLiteral("%1:50000,%2:0,%3:120000,%4:4000000")
+                                      .arg(firstId)
+                                      .arg(firstId + 1)
+                                      .arg(firstId + 2)
+                                      .arg(firstId + 3),
+                                  "--drop", "5", "--dup", "5", "--reorder", "--late-ms", "200", "--seed", "9"} +
+                          knobs));
     d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    Page page;
     emit sharedLink()->openDeviceSignal(d, true);
     QTRY_VERIFY_WITH_TIMEOUT(page.button("GetLogList")->isEnabled(), Wait);
+    // Requests are addressed once the unit's heartbeat is in.
+    QTRY_VERIFY_WITH_TIMEOUT(onLinkThread([] { return sharedLink()->unit().fromHeartbeat; }), Wait);
 
     // The list may lose an entry on the way: ask again until it is whole.
     for (int attempt = 0; attempt < 5 && page.table()->rowCount() < 4; ++attempt) {
@@ -285,8 +327,8 @@ void TestLogPage::downloadsAgainstSimulator()
     QTest::qWait(300);
     const QStringList files = QDir("log/flight").entryList(QDir::Files, QDir::Name);
     QCOMPARE(files.size(), 2);
-    QVERIFY(TestFiles::read(sharedLink()->logFilePath(1)) == LogPattern::bytes(1, 0, 50000));
-    QVERIFY(TestFiles::read(sharedLink()->logFilePath(3)) == LogPattern::bytes(3, 0, 120000));
+    QVERIFY(TestFiles::read(sharedLink()->logFilePath(id1)) == LogPattern::bytes(id1, 0, 50000));
+    QVERIFY(TestFiles::read(sharedLink()->logFilePath(id3)) == LogPattern::bytes(id3, 0, 120000));
 
     // Cancel during the big log: the buttons come back at once, the link stops.
     page.tick(3);

@@ -6,6 +6,8 @@
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
 #include "ui/widgets/TimedPopup.h"
+#include "ui/maintenance/MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkUnitLabel.h"
 #include "ui/maintenance/ParamManagerWidget.h"
 #include "ui/widgets/TComboBox.h"
 #include "ui/widgets/TPushButton.h"
@@ -23,6 +25,18 @@
 #include "support/TestFiles.h"
 
 namespace {
+// The shared link on a free loopback port; the simulator's port is filled in once it has started.
+IOHandler::DeviceInfo loopbackLink()
+{
+    IOHandler::DeviceInfo d;
+    d.id = 6;
+    d.conType = IOHandler::ConUdp;
+    d.localIp = QHostAddress(QHostAddress::LocalHost);
+    d.localPort = TestPorts::freeUdpPort();
+    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    return d;
+}
+
 // The page with its question answered by the test.
 class Page : public ParamManagerWidget
 {
@@ -93,6 +107,8 @@ private slots:
     void presets();
     void setParam();
     void setParamRefusals();
+    void lostValuesAskedForByIndex();
+    void againstSimulator_data();
     void againstSimulator();
 
 private:
@@ -421,33 +437,82 @@ void TestParamPage::setParamRefusals()
     QCOMPARE(m_popups[1].text, QString("fast is not a number"));
 }
 
+void TestParamPage::lostValuesAskedForByIndex()
+{
+    // A tenth of the built-in list is lost on the way: the page asks for exactly the lost indexes
+    // and ends with every parameter once, the progress bar full and the list button back.
+    IOHandler::DeviceInfo d = loopbackLink();
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--target", QStringLiteral("127.0.0.1:%1").arg(d.localPort),
+                                    "--drop", "10", "--seed", "6"}));
+    d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    Page page;
+    emit sharedLink()->openDeviceSignal(d, true);
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(sharedLink()->unit().fromHeartbeat, 10000);
+    page.getListBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 30000);
+    QTableWidget *table = page.tableWidget();
+    QVERIFY2(table->rowCount() > 1000, qPrintable(QString::number(table->rowCount())));
+    QSet<QString> names;
+    for (int r = 0; r < table->rowCount(); ++r)
+        names.insert(table->item(r, 0)->text());
+    QCOMPARE(names.size(), table->rowCount());
+    QCOMPARE(page.progress()->maximum(), table->rowCount());
+    QCOMPARE(page.progress()->value(), table->rowCount());
+    emit sharedLink()->openDeviceSignal(d, false);
+    QTRY_VERIFY_WITH_TIMEOUT(page.connectBtn()->isEnabled(), 10000);
+}
+
+void TestParamPage::againstSimulator_data()
+{
+    QTest::addColumn<QStringList>("knobs");
+    QTest::addColumn<QByteArray>("ownIds"); // ./cfg/mavlink.ini-style settings for the link
+    QTest::newRow("ardupilot, MAVLink 1") << QStringList{"--v1"} << QByteArray();
+    // PX4 answers only addressed requests, with integers bytewise; a gimbal answers the list too and
+    // phantom frames ride inside frames of an unknown id.
+    QTest::newRow("px4 with a gimbal") << QStringList{"--autopilot", "px4", "--components", "1", "--tunnel"}
+                                       << QByteArray();
+    QTest::newRow("ardupilot enforcing its GCS id")
+        << QStringList{"--enforce-gcs-sysid", "255"} << QByteArray("[mavlink]\nsystem_id=255\ncomponent_id=190\n");
+}
+
 void TestParamPage::againstSimulator()
 {
     // The page over the shared link against zorvan-sim fmu on UDP (the link opened on free ports
     // instead of the page's fixed 7001 -> 7000): list, filter, write, echo.
+    QFETCH(QStringList, knobs);
+    QFETCH(QByteArray, ownIds);
     const QString file = m_dir.filePath("sim.params");
     QFile params(file);
     QVERIFY(params.open(QIODevice::WriteOnly));
-    params.write("ACRO_RP_RATE,360\nCOMPASS_OFS_X,12.5\nSERIAL0_PROTOCOL,2,2\nCOMPASS_USE,1,2\n");
+    params.write("ACRO_RP_RATE,360\nCOMPASS_OFS_X,12.5\nSERIAL0_PROTOCOL,-2,2\nCOMPASS_USE,1,2\n");
     params.close();
+    const QString idsFile = m_dir.filePath("mavlink.ini");
+    QFile::remove(idsFile);
+    if (!ownIds.isEmpty())
+        QVERIFY(TestFiles::write(idsFile, ownIds));
+    applyMavlinkOwnIds(sharedLink(), idsFile); // as the page does on "Connect"
+    IOHandler::DeviceInfo d = loopbackLink();
     SimProcess sim;
-    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--params", file, "--v1"}));
-    Page page;
-    IOHandler::DeviceInfo d;
-    d.id = 6;
-    d.conType = IOHandler::ConUdp;
-    d.localIp = QHostAddress(QHostAddress::LocalHost);
-    d.localPort = TestPorts::freeUdpPort();
-    d.targetIp = QHostAddress(QHostAddress::LocalHost);
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"fmu", "--udp", "0", "--target",
+                                               QStringLiteral("127.0.0.1:%1").arg(d.localPort), "--params", file} +
+                                       knobs));
     d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    Page page;
+    auto *unitLabel = page.findChild<MavlinkUnitLabel *>();
+    QVERIFY(unitLabel);
     emit sharedLink()->openDeviceSignal(d, true);
     QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
+    // The unit announces itself by heartbeat; requests are then addressed to it.
+    QTRY_COMPARE_WITH_TIMEOUT(unitLabel->text(), QString("Unit: system 1, component 1"), 10000);
 
     page.getListBtn()->click();
     QTRY_VERIFY_WITH_TIMEOUT(page.getListBtn()->isEnabled(), 10000);
     QTableWidget *table = page.tableWidget();
     QCOMPARE(table->rowCount(), 4);
     QCOMPARE(table->item(2, 0)->text(), QString("SERIAL0_PROTOCOL"));
+    QCOMPARE(table->item(2, 1)->text(), QString("-2"));
     QCOMPARE(page.progress()->value(), 4);
     page.searchLine()->setText("compass");
     QVERIFY(table->isRowHidden(0));
@@ -459,9 +524,17 @@ void TestParamPage::againstSimulator()
     QCOMPARE(table->item(4, 0)->text(), QString("COMPASS_OFS_X"));
     QCOMPARE(table->item(4, 1)->text(), QString("-3.25"));
     QVERIFY(!table->isRowHidden(4));
+    page.searchLine()->clear();
+    // An integer written back as the unit encodes it.
+    table->item(2, 1)->setText("-7");
+    page.setParamBtn()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 6, 10000);
+    QCOMPARE(table->item(5, 0)->text(), QString("SERIAL0_PROTOCOL"));
+    QCOMPARE(table->item(5, 1)->text(), QString("-7"));
 
     emit sharedLink()->openDeviceSignal(d, false);
     QTRY_VERIFY_WITH_TIMEOUT(page.connectBtn()->isEnabled(), 10000);
+    applyMavlinkOwnIds(sharedLink(), m_dir.filePath("none.ini")); // back to 0 and 0
 }
 
 QTEST_MAIN(TestParamPage)

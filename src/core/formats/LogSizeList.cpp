@@ -14,8 +14,8 @@ bool LogSizeList::parse(const QString &list, QVector<Log> &out, QString &error)
         bool okId = false, okSize = false;
         const uint id = parts.size() == 2 ? parts[0].trimmed().toUInt(&okId) : 0;
         const qulonglong size = parts.size() == 2 ? parts[1].trimmed().toULongLong(&okSize) : 0;
-        if (!okId || !okSize || id < 1 || id > 0xFFFE || size > 0xFFFFFFFFull) {
-            error = QStringLiteral("bad log \"%1\" (expected ID:SIZE, ID 1..65534)").arg(item);
+        if (!okId || !okSize || id > 0xFFFE || size > 0xFFFFFFFFull) {
+            error = QStringLiteral("bad log \"%1\" (expected ID:SIZE, ID 0..65534)").arg(item);
             out.clear();
             return false;
         }

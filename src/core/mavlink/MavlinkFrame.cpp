@@ -189,14 +189,24 @@ void MavlinkParser::finishFrame(const Sink &onFrame)
         pos = Mavlink::kHeaderLenV1;
     }
     const MavlinkDialect::MessageInfo *info = MavlinkDialect::find(msg.msgid);
+    const uint16_t crcBeforeExtra = MavlinkCrc::calculate(m_buf + 1, size_t(pos - 1 + msg.len));
+    const uint16_t wire = uint16_t(m_buf[pos + msg.len] | (m_buf[pos + msg.len + 1] << 8));
     if (!info) {
         ++m_counters.unknownIds;
-        drop();
+        // A frame of another dialect (or a tunnel) is skipped by its length, as other MAVLink parsers
+        // do: a frame inside its payload is never delivered. Its CRC_EXTRA is not known, but a real
+        // frame's checksum fits one of the 256 seeds, while a false start byte in noise fits one only
+        // by chance (1 in 256): such a candidate is rescanned, so noise never swallows a good frame.
+        if (checksumFitsSomeExtra(crcBeforeExtra, wire)) {
+            m_state = State::Idle;
+            m_fill = 0;
+        } else {
+            drop();
+        }
         return;
     }
-    uint16_t crc = MavlinkCrc::calculate(m_buf + 1, size_t(pos - 1 + msg.len));
+    uint16_t crc = crcBeforeExtra;
     MavlinkCrc::accumulate(info->crcExtra, crc);
-    const uint16_t wire = uint16_t(m_buf[pos + msg.len] | (m_buf[pos + msg.len + 1] << 8));
     if (crc != wire) {
         ++m_counters.checksumErrors;
         drop();
@@ -214,6 +224,17 @@ void MavlinkParser::finishFrame(const Sink &onFrame)
     ++m_counters.framesOk;
     noteSequence(msg);
     onFrame(msg);
+}
+
+bool MavlinkParser::checksumFitsSomeExtra(uint16_t crcBeforeExtra, uint16_t wire)
+{
+    for (int extra = 0; extra < 256; ++extra) {
+        uint16_t crc = crcBeforeExtra;
+        MavlinkCrc::accumulate(uint8_t(extra), crc);
+        if (crc == wire)
+            return true;
+    }
+    return false;
 }
 
 void MavlinkParser::drop()

@@ -79,17 +79,20 @@ uint16_t computeChecksum(const mavlink_message_t &msg, uint8_t crcExtra);
 struct MavlinkLinkCounters
 {
     quint64 bytesIn = 0;
-    quint64 framesOk = 0;       // frames delivered
-    quint64 checksumErrors = 0; // complete frames whose checksum did not match
-    quint64 unknownIds = 0;     // frames of ids missing from the dialect (dropped)
-    quint64 sequenceGaps = 0;   // frames missing between two consecutive frames of one sender
+    quint64 framesOk = 0;        // frames delivered
+    quint64 checksumErrors = 0;  // complete frames whose checksum did not match
+    quint64 unknownIds = 0;      // frames of ids missing from the dialect (dropped)
+    quint64 otherComponents = 0; // parameter and log messages of components other than the unit (ignored)
+    quint64 sequenceGaps = 0;    // frames missing between two consecutive frames of one sender
 };
 
 // The byte parser of one channel. State is kept across feed() calls, so a frame split over chunks
 // or datagrams is reassembled. Accepts MAVLink 1 and 2; drops frames with a bad checksum, an unknown
 // message id or unknown incompatibility flags; accepts signed frames without checking the signature.
-// After a dropped frame it resumes looking for a start byte right after the false one, so noise
-// never swallows a good frame that follows it.
+// A frame of an id missing from the dialect whose checksum fits some CRC_EXTRA is a real frame of
+// another dialect: it is skipped whole, so nothing inside its payload is delivered. After any other
+// dropped frame it resumes looking for a start byte right after the false one, so noise never
+// swallows a good frame that follows it.
 class MavlinkParser
 {
 public:
@@ -106,6 +109,7 @@ private:
     void push(uint8_t byte, const Sink &onFrame);
     void finishFrame(const Sink &onFrame);
     void drop();
+    static bool checksumFitsSomeExtra(uint16_t crcBeforeExtra, uint16_t wire);
     void noteSequence(const mavlink_message_t &msg);
 
     State m_state = State::Idle;

@@ -259,3 +259,67 @@ void MavlinkMessages::setParamId(char (&id)[16], const QByteArray &name)
     std::memset(id, 0, sizeof id);
     std::memcpy(id, name.constData(), size_t(qMin(name.size(), 16)));
 }
+
+void mavlink_log_request_end_t::encode(uint8_t *p) const
+{
+    p[0] = target_system;
+    p[1] = target_component;
+}
+
+mavlink_log_request_end_t mavlink_log_request_end_t::decode(const mavlink_message_t &msg)
+{
+    mavlink_log_request_end_t r;
+    r.target_system = msg.payload[0];
+    r.target_component = msg.payload[1];
+    return r;
+}
+
+void mavlink_command_long_t::encode(uint8_t *p) const
+{
+    for (int i = 0; i < 7; ++i)
+        putFloat(p, 4 * i, param[i]);
+    put<uint16_t>(p, 28, command);
+    p[30] = target_system;
+    p[31] = target_component;
+    p[32] = confirmation;
+}
+
+mavlink_command_long_t mavlink_command_long_t::decode(const mavlink_message_t &msg)
+{
+    const uint8_t *p = msg.payload;
+    mavlink_command_long_t r;
+    for (int i = 0; i < 7; ++i)
+        r.param[i] = getFloat(p, 4 * i);
+    r.command = get<uint16_t>(p, 28);
+    r.target_system = p[30];
+    r.target_component = p[31];
+    r.confirmation = p[32];
+    return r;
+}
+
+void mavlink_autopilot_version_t::encode(uint8_t *p) const
+{
+    put<uint64_t>(p, 0, capabilities);
+    put<uint64_t>(p, 8, uid);
+    put<uint32_t>(p, 16, flight_sw_version);
+    put<uint32_t>(p, 20, middleware_sw_version);
+    put<uint32_t>(p, 24, os_sw_version);
+    put<uint32_t>(p, 28, board_version);
+    put<uint16_t>(p, 32, vendor_id);
+    put<uint16_t>(p, 34, product_id);
+}
+
+mavlink_autopilot_version_t mavlink_autopilot_version_t::decode(const mavlink_message_t &msg)
+{
+    const uint8_t *p = msg.payload;
+    mavlink_autopilot_version_t r;
+    r.capabilities = get<uint64_t>(p, 0);
+    r.uid = get<uint64_t>(p, 8);
+    r.flight_sw_version = get<uint32_t>(p, 16);
+    r.middleware_sw_version = get<uint32_t>(p, 20);
+    r.os_sw_version = get<uint32_t>(p, 24);
+    r.board_version = get<uint32_t>(p, 28);
+    r.vendor_id = get<uint16_t>(p, 32);
+    r.product_id = get<uint16_t>(p, 34);
+    return r;
+}

@@ -146,6 +146,49 @@ struct mavlink_log_erase_t
     static mavlink_log_erase_t decode(const mavlink_message_t &msg);
 };
 
+struct mavlink_log_request_end_t
+{
+    static constexpr uint32_t MSG_ID = 122;
+    static constexpr int LEN = 2;
+    uint8_t target_system = 0;
+    uint8_t target_component = 0;
+    void encode(uint8_t *p) const;
+    static mavlink_log_request_end_t decode(const mavlink_message_t &msg);
+};
+
+struct mavlink_command_long_t
+{
+    static constexpr uint32_t MSG_ID = 76;
+    static constexpr int LEN = 33;
+    static constexpr uint16_t MAV_CMD_REQUEST_MESSAGE = 512; // param1: the message id asked for
+    float param[7] = {};
+    uint16_t command = 0;
+    uint8_t target_system = 0;
+    uint8_t target_component = 0;
+    uint8_t confirmation = 0;
+    void encode(uint8_t *p) const;
+    static mavlink_command_long_t decode(const mavlink_message_t &msg);
+};
+
+struct mavlink_autopilot_version_t
+{
+    static constexpr uint32_t MSG_ID = 148;
+    static constexpr int LEN = 60; // without the uid2 extension
+    // Capability bits: how the unit carries integer parameters in PARAM_VALUE/PARAM_SET's float.
+    static constexpr uint64_t CAP_PARAM_ENCODE_BYTEWISE = 16;
+    static constexpr uint64_t CAP_PARAM_ENCODE_C_CAST = 131072;
+    uint64_t capabilities = 0;
+    uint64_t uid = 0;
+    uint32_t flight_sw_version = 0;
+    uint32_t middleware_sw_version = 0;
+    uint32_t os_sw_version = 0;
+    uint32_t board_version = 0;
+    uint16_t vendor_id = 0;
+    uint16_t product_id = 0;
+    void encode(uint8_t *p) const; // the custom version bytes are left zero
+    static mavlink_autopilot_version_t decode(const mavlink_message_t &msg);
+};
+
 namespace MavlinkMessages {
 // Finalises record as a MAVLink 2 frame on channel (system/component from the arguments).
 template <class Record>

@@ -53,3 +53,13 @@ QVector<ParamListCollector::Entry> ParamListCollector::entries() const
         out.append(it.value());
     return out;
 }
+
+QVector<quint16> ParamListCollector::missing(int max) const
+{
+    QVector<quint16> out;
+    for (int i = 0; i < m_count && out.size() < max; ++i) {
+        if (!m_entries.contains(quint16(i)))
+            out.append(quint16(i));
+    }
+    return out;
+}

@@ -31,6 +31,8 @@ public:
     // Distinct indexes below the count that arrived.
     int received() const;
     bool isComplete() const { return m_count > 0 && received() == m_count; }
+    // Up to max indexes below the count that have not arrived, lowest first.
+    QVector<quint16> missing(int max) const;
     // The collected entries in index order.
     QVector<Entry> entries() const;
 

@@ -1,6 +1,7 @@
 #include "ui/maintenance/LogManagerWidget.h"
 
 #include "ui/maintenance/MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkUnitLabel.h"
 
 #include "link/IOHandler.h"
 #include "link/MavlinkHandler.h"
@@ -19,6 +20,7 @@
 #include <QSerialPort>
 #include <QSpacerItem>
 #include <QTableWidget>
+#include <QTimer>
 
 LogManagerWidget::LogManagerWidget(QWidget *parent) : QWidget(parent)
 {
@@ -82,6 +84,11 @@ void LogManagerWidget::initUi()
     downloadButton->setEnabled(true);
     getListButton->setEnabled(true);
     cancelButton->setEnabled(false);
+
+    listQuietTimer = new QTimer(this);
+    listQuietTimer->setSingleShot(true);
+    listQuietTimer->setInterval(ListQuietMs);
+    connect(listQuietTimer, &QTimer::timeout, this, &LogManagerWidget::listEnded);
 }
 
 void LogManagerWidget::registerMetaType()
@@ -103,6 +110,9 @@ void LogManagerWidget::initSlots()
         connect(link, &MavlinkHandler::logDownloadProgress, this, &LogManagerWidget::logDownloadProgress);
         connect(link, &MavlinkHandler::recLogInfo, this, &LogManagerWidget::onRecLogInfo);
     }
+    // The unit the link follows, beside the connect controls.
+    unitLabel = new MavlinkUnitLabel(link, this);
+    layout->addWidget(unitLabel, 0, 9);
     connect(connectButton, &QPushButton::clicked, this, [this] { conBtnSlot(true); });
     connect(disconnectButton, &QPushButton::clicked, this, [this] { conBtnSlot(false); });
     connect(cancelButton, &QPushButton::clicked, this, &LogManagerWidget::cancelSlot);
@@ -132,6 +142,8 @@ void LogManagerWidget::updateSerialUi(bool conState)
 void LogManagerWidget::conBtnSlot(bool connect)
 {
     const IOHandler::DeviceInfo info = mavlinkPageDevice(linkId, linkKindBox->currentText(), portPicker->currentText());
+    if (link && connect)
+        applyMavlinkOwnIds(link);
     if (link)
         emit link->openDeviceSignal(info, connect);
 }
@@ -156,35 +168,58 @@ void LogManagerWidget::getListSlot()
         emit link->log_list_start_signal();
 }
 
+void LogManagerWidget::listEnded()
+{
+    listQuietTimer->stop();
+    getListButton->setEnabled(true);
+    downloadButton->setEnabled(true);
+    cancelButton->setEnabled(true);
+}
+
 void LogManagerWidget::onRecLogInfo(ushort id, uint size, uint timeUtc, ushort nums)
 {
-    if (id == 1) { // a list is arriving
-        getListButton->setEnabled(false);
-        downloadButton->setEnabled(false);
-        cancelButton->setEnabled(false);
+    if (nums == 0) { // the unit has no logs: its one entry carries no log
+        listEnded();
+        return;
     }
-    const int row = int(id) - 1;
-    if (row >= 0 && row <= table->rowCount()) {
-        // A repeated entry refreshes its row instead of pushing the rows after it down.
-        const QTableWidgetItem *idItem = row < table->rowCount() ? table->item(row, ColId) : nullptr;
-        if (!idItem || idItem->text() != QString::number(id)) {
-            table->insertRow(row);
-            auto *check = new TCellWidget(table);
-            check->setCheckState(Qt::Unchecked);
-            table->setCellWidget(row, ColSelect, check);
-            addTableItem(QString::number(id), row, ColId);
-            addTableItem(QStringLiteral("0"), row, ColDownloaded);
-            addTableItem(QStringLiteral("0%"), row, ColProgress);
+    // Units number their logs from 1 or from 0: a row is found by its id, never placed by it, and
+    // rows are kept in id order.
+    int row = rowOfLog(id);
+    if (row < 0) {
+        if (table->rowCount() == 0) { // the first entry of a list
+            getListButton->setEnabled(false);
+            downloadButton->setEnabled(false);
+            cancelButton->setEnabled(false);
         }
-        addTableItem(QString::number(size), row, ColSize);
-        addTableItem(QDateTime::fromSecsSinceEpoch(timeUtc).toString(QStringLiteral("yyyy-MM-dd hh-mm-ss")), row,
-                     ColDateTime);
+        row = 0;
+        while (row < table->rowCount() && table->item(row, ColId) && table->item(row, ColId)->text().toUInt() < id)
+            ++row;
+        table->insertRow(row);
+        auto *check = new TCellWidget(table);
+        check->setCheckState(Qt::Unchecked);
+        table->setCellWidget(row, ColSelect, check);
+        addTableItem(QString::number(id), row, ColId);
+        addTableItem(QStringLiteral("0"), row, ColDownloaded);
+        addTableItem(QStringLiteral("0%"), row, ColProgress);
     }
-    if (id == nums) {
-        getListButton->setEnabled(true);
-        downloadButton->setEnabled(true);
-        cancelButton->setEnabled(true);
+    addTableItem(QString::number(size), row, ColSize);
+    addTableItem(QDateTime::fromSecsSinceEpoch(timeUtc).toString(QStringLiteral("yyyy-MM-dd hh-mm-ss")), row,
+                 ColDateTime);
+    if (table->rowCount() >= nums) // every log of the list has its row
+        listEnded();
+    else
+        listQuietTimer->start(); // entries lost on the way must not leave the page waiting
+}
+
+int LogManagerWidget::rowOfLog(int id) const
+{
+    const QString idText = QString::number(id);
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QTableWidgetItem *idItem = table->item(r, ColId);
+        if (idItem && idItem->text() == idText)
+            return r;
     }
+    return -1;
 }
 
 void LogManagerWidget::requestLogData()
@@ -208,13 +243,13 @@ void LogManagerWidget::requestLogData()
 
 void LogManagerWidget::logDownloadProgress(int id, uint currentSize, uint totalSize)
 {
-    if (id < 1 || id > table->rowCount())
+    const int row = rowOfLog(id);
+    if (row < 0)
         return;
     downloading = true;
     downloadButton->setEnabled(false);
     getListButton->setEnabled(false);
     cancelButton->setEnabled(true);
-    const int row = id - 1;
     addTableItem(QString::number(currentSize), row, ColDownloaded);
     const double percent = totalSize ? double(currentSize) * 100.0 / double(totalSize) : 100.0;
     addTableItem(QString::number(percent, 'f', 1) + QLatin1Char('%'), row, ColProgress);
@@ -224,15 +259,9 @@ void LogManagerWidget::logDownloadProgress(int id, uint currentSize, uint totalS
 
 void LogManagerWidget::downloadFinish(int id)
 {
-    const QString idText = QString::number(id);
-    for (int r = 0; r < table->rowCount(); ++r) {
-        const QTableWidgetItem *idItem = table->item(r, ColId);
-        if (idItem && idItem->text() == idText) {
-            if (TCellWidget *check = rowCheckBox(r))
-                check->setCheckState(Qt::Unchecked);
-            break;
-        }
-    }
+    const int row = rowOfLog(id);
+    if (TCellWidget *check = row >= 0 ? rowCheckBox(row) : nullptr)
+        check->setCheckState(Qt::Unchecked);
     submittedIds.remove(ushort(id));
     downloading = false;
     downloadButton->setEnabled(true);

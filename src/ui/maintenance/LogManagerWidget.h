@@ -5,9 +5,11 @@
 #include <QWidget>
 
 class MavlinkHandler;
+class MavlinkUnitLabel;
 class QComboBox;
 class QGridLayout;
 class QTableWidget;
+class QTimer;
 class TCellWidget;
 class TLabel;
 class TPushButton;
@@ -15,7 +17,8 @@ class TSerialCombox;
 
 // The "Log" tab: lists the logs stored on the flight-control unit over the shared MAVLink link
 // (id 6), downloads the ticked ones into log/flight with per-log progress, cancels downloads and
-// erases every log on the unit. Row r shows the log whose id is r + 1.
+// erases every log on the unit. Rows are kept in id order and found by id (units number their logs
+// from 1 or from 0); a list is whole when it has as many rows as the unit has logs.
 //
 // The link reports every accepted chunk's offset and, once a file is whole, the log's size; that
 // last report finishes the row, unticks it and queues the rows still ticked. The page remembers the
@@ -26,6 +29,8 @@ class LogManagerWidget : public QWidget
     Q_OBJECT
 public:
     enum Column { ColSelect = 0, ColId, ColSize, ColDownloaded, ColProgress, ColDateTime, ColumnCount };
+    // A list that brings no entry for this long has ended, whole or not: the buttons come back.
+    static constexpr int ListQuietMs = 2000;
 
     explicit LogManagerWidget(QWidget *parent = nullptr);
 
@@ -43,6 +48,8 @@ public:
     void requestLogData();
     void addTableItem(const QString &text, int row, int column);
 
+    // The row of log id, -1 when it has none.
+    int rowOfLog(int id) const;
     // The check box of a row (null for a row without one).
     TCellWidget *rowCheckBox(int row) const;
 
@@ -52,6 +59,7 @@ protected:
 
 private:
     void conBtnSlot(bool connect);
+    void listEnded();
     void getListSlot();
     void cancelSlot();
     void clearSlot();
@@ -71,6 +79,8 @@ private:
     int controlWidth = 160;
     int linkId = 6;
     MavlinkHandler *link = nullptr;
+    MavlinkUnitLabel *unitLabel = nullptr; // system and component id of the unit
+    QTimer *listQuietTimer = nullptr;
     QSet<ushort> submittedIds; // handed to the link, neither finished nor cancelled
     bool downloading = false;  // a progress report came after the last finish or cancel
 };

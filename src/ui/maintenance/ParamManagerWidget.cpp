@@ -1,6 +1,7 @@
 #include "ui/maintenance/ParamManagerWidget.h"
 
 #include "ui/maintenance/MavlinkPageDevice.h"
+#include "ui/maintenance/MavlinkUnitLabel.h"
 
 #include "link/IOHandler.h"
 #include "link/MavlinkHandler.h"
@@ -146,6 +147,13 @@ void ParamManagerWidget::initSlots()
     }
     if (link)
         connect(link, &MavlinkHandler::recParamInfo, this, &ParamManagerWidget::recParamInfo);
+    fillTimer = new QTimer(this);
+    fillTimer->setSingleShot(true);
+    fillTimer->setInterval(FillQuietMs);
+    connect(fillTimer, &QTimer::timeout, this, &ParamManagerWidget::fillMissing);
+    // The unit the link follows, beside the connect controls.
+    unitLabel = new MavlinkUnitLabel(link, this);
+    layout->addWidget(unitLabel, 0, 9);
     connect(connectButton, &QPushButton::clicked, this, [this] { conBtnSlot(true); });
     connect(disconnectButton, &QPushButton::clicked, this, [this] { conBtnSlot(false); });
     connect(getListButton, &QPushButton::clicked, this, &ParamManagerWidget::getListSlot);
@@ -182,6 +190,8 @@ void ParamManagerWidget::updateSerialUi(bool conState)
 void ParamManagerWidget::conBtnSlot(bool connect)
 {
     const IOHandler::DeviceInfo info = mavlinkPageDevice(linkId, linkKindBox->currentText(), portPicker->currentText());
+    if (link && connect)
+        applyMavlinkOwnIds(link);
     if (link)
         emit link->openDeviceSignal(info, connect);
 }
@@ -204,10 +214,36 @@ void ParamManagerWidget::getListSlot()
     table->clearContents();
     table->setRowCount(0);
     dirtyRows.clear();
+    listIndexes.clear();
+    listCount = 0;
+    fillFruitless = 0;
+    listFilling = false;
+    listActive = false;
     if (link) {
         emit link->requestParamListSignal();
         getListButton->setEnabled(false);
+        listActive = true;
     }
+}
+
+void ParamManagerWidget::fillMissing()
+{
+    if (!listActive || !link)
+        return;
+    if (++fillFruitless > FillFruitless) { // the unit does not answer: the transfer ends incomplete
+        listActive = false;
+        getListButton->setEnabled(true);
+        return;
+    }
+    int asked = 0;
+    for (int i = 0; i < listCount && asked < FillBatch; ++i) {
+        if (!listIndexes.contains(i)) {
+            link->requestParamRead(quint16(i));
+            ++asked;
+            listFilling = true;
+        }
+    }
+    fillTimer->start();
 }
 
 void ParamManagerWidget::recParamInfo(float value, ushort count, ushort index, const QString &name, uchar type)
@@ -222,7 +258,21 @@ void ParamManagerWidget::recParamInfo(float value, ushort count, ushort index, c
             setUpdatesEnabled(true);
         });
     }
-    receivedCount = index == 0 ? 1 : receivedCount + 1;
+    if (listActive && index < count) {
+        if (!listIndexes.contains(index)) {
+            listIndexes.insert(index);
+            fillFruitless = 0;
+        }
+        listCount = count;
+        if (listIndexes.size() >= count) {
+            listActive = false;
+            fillTimer->stop();
+        } else {
+            fillTimer->start(); // lost values are asked for once the stream is quiet
+        }
+    }
+    // Index 0 starts a transfer, unless it is a lost value asked for again.
+    receivedCount = index == 0 && !listFilling ? 1 : receivedCount + 1;
     progressBar->setRange(0, count);
     progressBar->setValue(receivedCount);
 

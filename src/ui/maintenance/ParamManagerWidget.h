@@ -11,12 +11,14 @@
 #include <QWidget>
 
 class MavlinkHandler;
+class MavlinkUnitLabel;
 class QGridLayout;
 class QLabel;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QTableWidget;
+class QTimer;
 class QTableWidgetItem;
 class TComboBox;
 class TLabel;
@@ -60,6 +62,12 @@ class ParamManagerWidget : public QWidget
     Q_OBJECT
 public:
     static constexpr int RepaintIntervalMs = 40; // table repaints while a list streams in
+    // Parameters of a list lost on the way are asked for by index once the stream has been quiet
+    // for FillQuietMs, FillBatch at a time; after FillFruitless quiet periods without a new index the
+    // transfer ends incomplete and the list button comes back.
+    static constexpr int FillQuietMs = 500;
+    static constexpr int FillBatch = 16;
+    static constexpr int FillFruitless = 5;
 
     enum Column { ColName = 0, ColValue, ColType, ColRange, ColUnit, ColDescription, ColumnCount };
 
@@ -126,6 +134,7 @@ private:
     int linkId = 6;
     QMap<QString, ParamDescription> descriptions;
     MavlinkHandler *link = nullptr;
+    MavlinkUnitLabel *unitLabel = nullptr; // system and component id of the unit
 
     int receivedCount = 0; // parameters received in the current list transfer
     QFont itemFont;
@@ -133,4 +142,12 @@ private:
     // row only has to look at these, every other row already shows the current filter's result.
     QSet<int> dirtyRows;
     bool m_repaintPending = false; // painting held back until the next repaint tick
+    // The list transfer in progress: its distinct indexes and count, for the fill-in of lost values.
+    void fillMissing();
+    bool listActive = false;
+    QSet<int> listIndexes;
+    int listCount = 0;
+    int fillFruitless = 0;
+    bool listFilling = false; // values were asked for by index in this transfer
+    QTimer *fillTimer = nullptr;
 };
