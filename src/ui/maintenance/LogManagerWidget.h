@@ -42,6 +42,8 @@ public:
     // Queues the ticked rows not yet handed to the link and asks it to start.
     void requestLogData();
     void addTableItem(const QString &text, int row, int column);
+    // The link could not create or write a log file: says so with the path and the reason.
+    void logFileFailed(ushort id, const QString &path, const QString &reason);
 
     // The check box of a row (null for a row without one).
     TCellWidget *rowCheckBox(int row) const;
