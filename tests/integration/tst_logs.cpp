@@ -201,23 +201,28 @@ void TestLogs::unwritableLogFile()
 
 void TestLogs::killedDownloadLeavesNoFinalFile()
 {
-    // A download killed halfway leaves only its ".part" file; the rerun takes the plain name.
-    SimProcess sim;
-    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", "1:1000000", "--drop", "10", "--seed", "3"}));
-    const QStringList link = linkArgs(sim.firstLine());
+    // A download killed halfway leaves only its ".part" file; the rerun takes the plain name. The
+    // killed run meets a slow, lossy unit (it cannot finish before the kill), the rerun a clean one
+    // with the same log.
+    const QStringList log = {"--logs", "1:4000000"};
+    SimProcess lossy;
+    QVERIFY(lossy.start(ZT_SIM_PATH, QStringList{"fmu", "--udp", "0", "--drop", "20", "--seed", "3"} + log));
     QProcess cli;
-    cli.start(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", "1"});
+    cli.start(ZT_CLI_PATH, QStringList{"logs"} + linkArgs(lossy.firstLine()) + QStringList{"download", "1"});
     QVERIFY(cli.waitForStarted());
     QVERIFY(QTest::qWaitFor([] { return QFileInfo(logName(1) + ".part").size() > 0; }, 60000));
     cli.kill();
     QVERIFY(cli.waitForFinished());
     QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList{QFileInfo(logName(1)).fileName() + ".part"});
 
-    const CliRun again = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + link + QStringList{"download", "1"});
+    SimProcess clean;
+    QVERIFY(clean.start(ZT_SIM_PATH, QStringList{"fmu", "--udp", "0"} + log));
+    const CliRun again =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + linkArgs(clean.firstLine()) + QStringList{"download", "1"});
     QVERIFY2(again.exitCode == 0, qPrintable(again.err));
     QCOMPARE(lines(again.out), QStringList{QFileInfo(logName(1)).absoluteFilePath()});
     QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList{QFileInfo(logName(1)).fileName()});
-    QVERIFY(TestFiles::read(logName(1)) == LogPattern::bytes(1, 0, 1000000));
+    QVERIFY(TestFiles::read(logName(1)) == LogPattern::bytes(1, 0, 4000000));
 }
 
 QTEST_GUILESS_MAIN(TestLogs)
