@@ -1,8 +1,9 @@
-// Downloads a 4 MiB log from zorvan-sim fmu through the program's MAVLink link (MavlinkHandler, the
-// path of the Log tab and of zorvan-cli logs) over loopback UDP and over a pseudo-terminal, and
-// compares the rate with the simulator's own send ceiling on the same link, measured in the same run:
-// one LOG_REQUEST_DATA for the whole log, the simulator streaming without waiting for requests.
-// Prints kB/s of both and the ratio, and checks the file byte for byte.
+// Downloads a log (4 MiB over UDP, 32 MiB over a pseudo-terminal) from zorvan-sim fmu through the program's MAVLink
+// link (MavlinkHandler, the path of the Log tab and of zorvan-cli logs) over loopback UDP and over a pseudo-terminal,
+// and compares the rate with the simulator's own send ceiling on the same link, measured in the same run: one
+// LOG_REQUEST_DATA for the whole log, the simulator streaming without waiting for requests, read by the same kind of
+// reader (an IOHandler on its worker thread with the link's MAVLink parser). Ceiling and download alternate round by
+// round; prints the medians and the median of the rounds' ratios, and checks every file byte for byte.
 #include "BenchSupport.h"
 
 #include "link/MavlinkHandler.h"
@@ -19,97 +20,31 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QProcess>
-#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 namespace {
-constexpr quint32 LogSize = 4 * 1024 * 1024;
-constexpr int Rounds = 5;
+// Over UDP the simulator paces itself (about 2.9 MB/s); a pseudo-terminal takes tens of MB/s, so its
+// log is larger, for runs long enough to measure on a loaded machine.
+constexpr quint32 UdpLogSize = 4 * 1024 * 1024;
+constexpr quint32 PtyLogSize = 32 * 1024 * 1024;
+constexpr int Rounds = 7;
+constexpr int BenchReaderId = 7; // the ceiling's own link, beside the shared MAVLink link 6
 
 using BenchSupport::freeUdpPort;
 using BenchSupport::out;
 
-// Bytes per second of the simulator streaming the whole log after one request; 0 on failure.
-double ceiling(const QString &where)
+IOHandler::DeviceInfo deviceFor(const QString &where, int id)
 {
-    MavlinkLinkEngine engine;
-    QUdpSocket udp;
-    QSerialPort serial;
-    QIODevice *device = nullptr;
-    quint16 simPort = 0;
-    if (where.startsWith("udp ")) {
-        udp.bind(QHostAddress(QHostAddress::LocalHost), 0);
-        simPort = quint16(where.section(':', -1).toUInt());
-    } else {
-        serial.setPortName(where);
-        if (!serial.open(QIODevice::ReadWrite))
-            return 0;
-        device = &serial;
-    }
-    const QByteArray request = engine.logRequestData(0, LogSize, 1);
-    quint64 bytes = 0;
-    bool last = false;
-    QElapsedTimer clock;
-    qint64 lastByteNs = 0;
-    const auto consume = [&](const QByteArray &data) {
-        engine.feed(data, [&](const mavlink_message_t &m) {
-            if (m.msgid != mavlink_log_data_t::MSG_ID)
-                return;
-            const auto d = mavlink_log_data_t::decode(m);
-            bytes += d.count;
-            lastByteNs = clock.nsecsElapsed();
-            if (d.ofs + d.count >= LogSize)
-                last = true;
-        });
-    };
-    clock.start();
-    if (device) {
-        device->write(request);
-        serial.flush();
-    } else {
-        udp.writeDatagram(request, QHostAddress::LocalHost, simPort);
-    }
-    QElapsedTimer idle;
-    idle.start();
-    while (!last && idle.elapsed() < 2000) {
-        if (device) {
-            if (device->waitForReadyRead(100)) {
-                consume(device->readAll());
-                idle.start();
-            }
-        } else if (udp.waitForReadyRead(100) || udp.hasPendingDatagrams()) {
-            while (udp.hasPendingDatagrams()) {
-                QByteArray d(int(udp.pendingDatagramSize()), Qt::Uninitialized);
-                udp.readDatagram(d.data(), d.size());
-                consume(d);
-            }
-            idle.start();
-        }
-    }
-    if (lastByteNs <= 0)
-        return 0;
-    if (bytes < LogSize)
-        out() << "  (ceiling run: " << bytes << " of " << LogSize << " bytes arrived)\n";
-    return double(bytes) / (double(lastByteNs) / 1e9);
-}
-
-struct Download
-{
-    double bytesPerS = 0;
-    bool exact = false;
-};
-
-Download download(MavlinkHandler *link, const QString &where)
-{
-    Download result;
     IOHandler::DeviceInfo d;
-    d.id = 6;
+    d.id = id;
     if (where.startsWith("udp ")) {
         d.conType = IOHandler::ConUdp;
         d.localIp = QHostAddress(QHostAddress::LocalHost);
@@ -121,20 +56,94 @@ Download download(MavlinkHandler *link, const QString &where)
         d.name = where;
         d.baudRate = 115200;
     }
-    bool opened = false;
+    return d;
+}
+
+// Opens (or closes) link on d; true once the hub reported it opened (or closed).
+bool setOpen(IOHandler *link, const IOHandler::DeviceInfo &d, bool open)
+{
+    bool ok = false;
     QEventLoop loop;
-    auto c1 = QObject::connect(TApp::instance(), QOverload<int, int, QVariant>::of(&TApp::TAppEvent), &loop,
-                               [&](int event, int id, QVariant) {
-                                   if (id == 6 && (event == 1 || event == 2)) {
-                                       opened = event == 1;
-                                       loop.quit();
-                                   }
-                               });
+    auto c = QObject::connect(TApp::instance(), QOverload<int, int, QVariant>::of(&TApp::TAppEvent), &loop,
+                              [&](int event, int id, QVariant) {
+                                  if (id != d.id)
+                                      return;
+                                  if (open && (event == TApp::EventLinkOpened || event == TApp::EventOpenFailed)) {
+                                      ok = event == TApp::EventLinkOpened;
+                                      loop.quit();
+                                  } else if (!open && event == TApp::EventLinkClosed) {
+                                      ok = true;
+                                      loop.quit();
+                                  }
+                              });
     QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    emit link->openDeviceSignal(d, true);
+    emit link->openDeviceSignal(d, open);
     loop.exec();
-    QObject::disconnect(c1);
-    if (!opened)
+    QObject::disconnect(c);
+    return ok;
+}
+
+// Bytes per second of the simulator streaming the whole log after one request, read by the same
+// reader as the download (an IOHandler on a worker thread, the link's MAVLink parser on that thread)
+// but without the download's windows and file: what the program could take at most. 0 on failure.
+double ceiling(IOHandler *reader, const QString &where, quint32 logSize)
+{
+    const IOHandler::DeviceInfo d = deviceFor(where, BenchReaderId);
+    if (!setOpen(reader, d, true))
+        return 0;
+    MavlinkLinkEngine engine; // used on the reader's thread while it is connected
+    std::atomic<quint64> bytes{0};
+    std::atomic<qint64> lastByteNs{0};
+    std::atomic<bool> last{false};
+    QElapsedTimer clock;
+    auto c = QObject::connect(
+        reader, &IOHandler::recIoBuff, reader,
+        [&](const QByteArray &data, const QVariant &) {
+            engine.feed(data, [&](const mavlink_message_t &m) {
+                if (m.msgid != mavlink_log_data_t::MSG_ID)
+                    return;
+                const auto dd = mavlink_log_data_t::decode(m);
+                bytes += dd.count;
+                lastByteNs = clock.nsecsElapsed();
+                if (dd.ofs + dd.count >= logSize)
+                    last = true;
+            });
+        },
+        Qt::DirectConnection);
+    const QByteArray request = MavlinkLinkEngine().logRequestData(0, logSize, 1);
+    clock.start();
+    emit reader->sendBuffSignal(request, QVariant(0));
+    // Until the last byte, or two seconds without one.
+    quint64 seen = 0;
+    QElapsedTimer idle;
+    idle.start();
+    while (!last && idle.elapsed() < 2000) {
+        QThread::msleep(5);
+        if (bytes != seen) {
+            seen = bytes;
+            idle.start();
+        }
+    }
+    setOpen(reader, d, false);
+    QObject::disconnect(c);
+    if (lastByteNs <= 0)
+        return 0;
+    if (bytes < logSize)
+        out() << "  (ceiling run: " << bytes << " of " << logSize << " bytes arrived)\n";
+    return double(bytes) / (double(lastByteNs) / 1e9);
+}
+
+struct Download
+{
+    double bytesPerS = 0;
+    bool exact = false;
+};
+
+Download download(MavlinkHandler *link, const QString &where, quint32 logSize)
+{
+    Download result;
+    const IOHandler::DeviceInfo d = deviceFor(where, TApp::SharedMavlinkLinkId);
+    if (!setOpen(link, d, true))
         return result;
 
     bool listed = false;
@@ -149,8 +158,10 @@ Download download(MavlinkHandler *link, const QString &where)
     QTimer::singleShot(5000, &listLoop, &QEventLoop::quit);
     listLoop.exec();
     QObject::disconnect(c2);
-    if (!listed)
+    if (!listed) {
+        setOpen(link, d, false);
         return result;
+    }
 
     QElapsedTimer clock;
     bool finished = false;
@@ -164,24 +175,31 @@ Download download(MavlinkHandler *link, const QString &where)
         });
     QTimer::singleShot(120000, &downloadLoop, &QEventLoop::quit);
     clock.start();
-    QMetaObject::invokeMethod(link, "addDownloadIdToList", Qt::QueuedConnection, Q_ARG(ushort, 1));
-    QMetaObject::invokeMethod(link, "log_download_start", Qt::QueuedConnection);
+    link->requestDownloads({1});
     downloadLoop.exec();
     const qint64 ns = clock.nsecsElapsed();
     QObject::disconnect(c3);
-    emit link->openDeviceSignal(d, false);
+    setOpen(link, d, false);
     if (!finished)
         return result;
-    result.bytesPerS = double(LogSize) / (double(ns) / 1e9);
+    result.bytesPerS = double(logSize) / (double(ns) / 1e9);
     QFile file(link->logFilePath(1));
-    result.exact = file.open(QIODevice::ReadOnly) && file.readAll() == LogPattern::bytes(1, 0, LogSize);
+    result.exact = file.open(QIODevice::ReadOnly) && file.readAll() == LogPattern::bytes(1, 0, logSize);
+    file.close();
+    file.remove(); // the next round's file takes the plain name again
     return result;
 }
 
-bool startSim(QProcess &sim, const QStringList &endpoint, QString &where)
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+bool startSim(QProcess &sim, const QStringList &endpoint, quint32 logSize, QString &where)
 {
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--logs", QStringLiteral("1:%1").arg(LogSize)});
+    sim.start(ZT_SIM_PATH, QStringList{"fmu"} + endpoint + QStringList{"--logs", QStringLiteral("1:%1").arg(logSize)});
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000))
         return false;
     where = QString::fromUtf8(sim.readLine()).trimmed();
@@ -201,38 +219,44 @@ int main(int argc, char *argv[])
         out() << "log download bench: no shared link\n";
         return 1;
     }
+    // The ceiling's reader: a plain link of the same kind, beside the shared one.
+    auto *reader = new IOHandler(BenchReaderId, true);
     int failures = 0;
     for (const QStringList &endpoint : {QStringList{"--udp", "0"}, QStringList{"--pty"}}) {
         QProcess sim;
         QString where;
-        if (!startSim(sim, endpoint, where)) {
+        const quint32 logSize = endpoint.first() == "--udp" ? UdpLogSize : PtyLogSize;
+        if (!startSim(sim, endpoint, logSize, where)) {
             out() << "log download bench: zorvan-sim did not start\n";
             return 1;
         }
         const QString name = endpoint.first() == "--udp" ? "UDP loopback" : "pseudo-terminal";
-        // Interleaved rounds on the same simulator, so both figures meet the same machine load;
-        // the medians are reported.
-        std::vector<double> ceilings, rates;
+        // Interleaved rounds on the same simulator, so a ceiling and the download after it meet the
+        // same machine load; the ratio is the median of the rounds' own ratios.
+        std::vector<double> ceilings, rates, ratios;
         bool exact = true;
         for (int round = 0; round < Rounds; ++round) {
-            ceilings.push_back(ceiling(where));
-            const Download got = download(link, where);
+            const double ceil = ceiling(reader, where, logSize);
+            const Download got = download(link, where, logSize);
+            ceilings.push_back(ceil);
             rates.push_back(got.bytesPerS);
+            ratios.push_back(ceil > 0 ? got.bytesPerS / ceil : 0);
             exact = exact && got.exact;
         }
-        std::sort(ceilings.begin(), ceilings.end());
-        std::sort(rates.begin(), rates.end());
-        const double ceil = ceilings[Rounds / 2];
-        const double rate = rates[Rounds / 2];
-        out() << name << ": download " << QString::number(rate / 1024, 'f', 0) << " kB/s, simulator ceiling "
-              << QString::number(ceil / 1024, 'f', 0) << " kB/s, ratio "
-              << QString::number(ceil > 0 ? rate / ceil * 100 : 0, 'f', 1) << "% (medians of " << Rounds << ")"
-              << (exact ? ", files exact" : ", FILE NOT EXACT") << "\n";
+        QStringList each;
+        for (double r : ratios)
+            each << QString::number(r * 100, 'f', 0);
+        out() << name << " (" << logSize / (1024 * 1024) << " MiB log): download "
+              << QString::number(median(rates) / 1024, 'f', 0) << " kB/s, simulator ceiling "
+              << QString::number(median(ceilings) / 1024, 'f', 0) << " kB/s, ratio "
+              << QString::number(median(ratios) * 100, 'f', 1) << "% (median of " << Rounds
+              << " rounds: " << each.join(' ') << ")" << (exact ? ", files exact" : ", FILE NOT EXACT") << "\n";
         out().flush();
         if (!exact)
             ++failures;
         sim.kill();
         sim.waitForFinished(3000);
     }
+    IOHandler::destroy(reader);
     return failures ? 1 : 0;
 }

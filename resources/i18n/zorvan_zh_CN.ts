@@ -185,6 +185,10 @@
 <context>
     <name>LogManagerWidget</name>
     <message>
+        <source>Cannot write the log file %1: %2</source>
+        <translation>无法写入日志文件 %1：%2</translation>
+    </message>
+    <message>
         <source>INS_USB:</source>
         <translation>INS_USB：</translation>
     </message>

@@ -2,6 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/LinkOptions.h"
 #include "cli/MavlinkSession.h"
+#include "link/LogFileWriter.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -113,6 +114,14 @@ int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeou
                 loop.quit();
         }
     });
+    // A file that cannot be created or written ends the command at once, with the system's reason.
+    QString fileError;
+    QObject::connect(link->logFiles(), &LogFileWriter::failed, &loop,
+                     [&](ushort, const QString &path, const QString &reason) {
+                         if (fileError.isEmpty())
+                             fileError = QStringLiteral("cannot write %1: %2").arg(path, reason);
+                         loop.quit();
+                     });
     QTimer report;
     report.setInterval(1000);
     QObject::connect(&report, &QTimer::timeout, &loop, [&] {
@@ -126,6 +135,8 @@ int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeou
     link->requestDownloads(ids);
     idle.start();
     loop.exec();
+    if (!fileError.isEmpty())
+        return fail(1, fileError);
     if (done.size() != ids.size()) {
         link->cancelDownloads();
         return fail(1, QStringLiteral("%1 of %2 logs downloaded; no progress for %3 s")

@@ -1,5 +1,7 @@
 #include "link/MavlinkHandler.h"
 
+#include "link/LogFileWriter.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -22,6 +24,10 @@ MavlinkHandler::MavlinkHandler(int id, bool ownThread, QObject *parent)
     connect(this, &MavlinkHandler::requestParamListSignal, this, &MavlinkHandler::requestParamList);
     connect(this, &MavlinkHandler::setParamValueSignal, this, &MavlinkHandler::setParamValue);
     connect(this, &MavlinkHandler::sendMavlinkMsgSignal, this, &MavlinkHandler::sendMavlinkMsg);
+    // The handler may already live on its thread: the writer joins it there as its child.
+    m_logFile = new LogFileWriter;
+    m_logFile->moveToThread(thread());
+    m_logFile->setParent(this);
     connect(this, &IOHandler::recIoBuff, this,
             [this](const QByteArray &bytes, const QVariant &) { decodeMavlinkData(bytes); });
     // A new connection may reach another vehicle: the unit is found again.
@@ -196,7 +202,7 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
         emit recLogData(d);
         return;
     }
-    if (!m_download) { // a failed file write stalled this download until cancel or the next start
+    if (!m_download) { // no download running
         emit recLogData(d);
         return;
     }
@@ -231,6 +237,10 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
     case LogDownload::Fed::Finished: {
         if (!appendWindow(r.windowBytes))
             break;
+        if (!m_logFile->commit()) {
+            logFileFailed();
+            break;
+        }
         const quint16 id = currentId;
         const quint32 total = m_download->total();
         qDebug() << "rec finished" << m_download->written() << total;
@@ -246,15 +256,24 @@ void MavlinkHandler::handleLogData(const mavlink_message_t &msg)
 
 bool MavlinkHandler::appendWindow(const QByteArray &bytes)
 {
-    QFile file(logFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size()) {
-        qDebug() << "打开文件错误" << logFile << file.errorString();
-        if (logTimer)
-            logTimer->stop();
-        m_download.reset(); // stalled until cancel or the next start
-        return false;
-    }
-    return true;
+    if (m_logFile->append(bytes))
+        return true;
+    qDebug() << "打开文件错误" << m_logFile->partName();
+    logFileFailed();
+    return false;
+}
+
+void MavlinkHandler::logFileFailed()
+{
+    // The writer has reported the path and the reason; the logs still queued would meet the same
+    // directory or disk, so they are dropped too.
+    logFileStop();
+    downloadIds.clear();
+}
+
+LogFileWriter *MavlinkHandler::logFiles() const
+{
+    return m_logFile;
 }
 
 void MavlinkHandler::log_list_start()
@@ -320,26 +339,16 @@ bool MavlinkHandler::log_file_start(uint16_t index)
         return true;
     const LogEntry entry = *it;
 
-    QDir dir(QDir::currentPath());
-    if (!dir.mkpath(QStringLiteral("log/flight"))) {
-        qDebug() << "log save path:" << dir.filePath(QStringLiteral("log/flight")) << "cannot be created";
-        return false;
-    }
-    const QString stamp = QDateTime::fromSecsSinceEpoch(entry.time_utc).toString(QStringLiteral("yyyyMMdd_hhmmss"));
-    QString path = QStringLiteral("log/flight/%1_%2.bin").arg(entry.id).arg(stamp);
-    for (int n = 1; QFile::exists(path); ++n)
-        path = QStringLiteral("log/flight/ID%1_%2_%3.bin").arg(entry.id).arg(stamp).arg(n);
-    qDebug().noquote() << "log save path:" << path;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qDebug() << "打开文件错误" << path << file.errorString();
-        return false;
-    }
-    file.close();
-
     if (m_download)
         logFileStop(); // a new start replaces the download in progress
-    logFile = path;
+    const QString dir = QStringLiteral("log/flight");
+    const QString path = LogFileWriter::finalPath(dir, entry.id, entry.time_utc);
+    qDebug().noquote() << "log save path:" << path;
+    // The bytes go to "<path>.part" until the log is whole.
+    if (!m_logFile->open(entry.id, dir, path)) {
+        logFileFailed();
+        return false;
+    }
     {
         std::lock_guard<std::mutex> lock(m_pathsMutex);
         m_logPaths.insert(entry.id, QDir::current().absoluteFilePath(path));
@@ -400,6 +409,7 @@ void MavlinkHandler::logFileStop()
         logTimer->stop();
     const bool wasDownloading = currentId != 0xFFFF;
     m_download.reset();
+    m_logFile->discard(); // no-op once the file is whole and renamed
     currentId = 0xFFFF;
     // Finished, cancelled or given up: the unit may stop sending and resume its own logging.
     if (wasDownloading)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+class LogFileWriter;
 class QTimer;
 
 // The argument of MavlinkHandler::send_log_req_data: one LOG_REQUEST_DATA.
@@ -51,6 +52,8 @@ Q_DECLARE_METATYPE(log_request_data_t)
 // that completes each window) and, once the file is whole, the log's size as currentSize.
 // The log state is not locked: other threads queue downloads with requestDownloads and stop them
 // with cancelDownloads, which run the slots below on the link's thread.
+// Each file is written as "<name>.part" and renamed to its name once whole; a file that cannot be
+// created or written stops the downloads and is reported through logFiles() at once.
 class MavlinkHandler : public IOHandler
 {
     Q_OBJECT
@@ -81,6 +84,9 @@ public:
 
     // The file the last download of log id went to (empty when none was started); any thread.
     QString logFilePath(ushort id) const;
+    // The log files being written; its failed() signal reports a file that cannot be created,
+    // written or renamed (the download stops and the queue is emptied). Connect from any thread.
+    LogFileWriter *logFiles() const;
     // Replaces the millisecond clock of the log download's supervision (tests); the link's thread.
     void setLogClock(std::function<quint32()> clock) { m_logClock = std::move(clock); }
     // The log id being downloaded, 0xFFFF when none; the link's thread.
@@ -155,6 +161,8 @@ private:
     void handleLogData(const mavlink_message_t &msg);
     // Writes one finished window to the end of the file; false (and a debug line) when it cannot.
     bool appendWindow(const QByteArray &bytes);
+    // A log file failed: stops the download and empties the queue.
+    void logFileFailed();
     void logFileStop();
     quint32 logNowMs() const;
 
@@ -163,7 +171,7 @@ private:
     QTimer *logTimer = nullptr;
     quint16 currentId = 0xFFFF;
     std::unique_ptr<LogDownload> m_download; // null when idle or after a failed file write
-    QString logFile;
+    LogFileWriter *m_logFile = nullptr;      // "<final>.part" until the log is whole
     QList<quint16> downloadIds;
     std::function<quint32()> m_logClock;
     bool m_progressReported = false; // a report of the current download was emitted

@@ -8,8 +8,13 @@
 #include "core/mavlink/LogPattern.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 using CliRun = TestFiles::ProgramRun;
@@ -28,6 +33,13 @@ QStringList lines(const QString &text)
 
 const QString Logs = QStringLiteral("1:100000,2:0,3:200000");
 constexpr quint32 FirstTime = 1740819907; // the simulator's log times: this + 3600 * id
+
+QString logName(quint16 id)
+{
+    return QStringLiteral("log/flight/%1_%2.bin")
+        .arg(id)
+        .arg(QDateTime::fromSecsSinceEpoch(FirstTime + 3600u * id).toString("yyyyMMdd_hhmmss"));
+}
 } // namespace
 
 class TestLogs : public QObject
@@ -40,10 +52,14 @@ private slots:
     void listAndErase();
     void badRequests_data();
     void badRequests();
+    void unwritableLogFile_data();
+    void unwritableLogFile();
+    void killedDownloadLeavesNoFinalFile();
 };
 
 void TestLogs::init()
 {
+    QFile::remove("log");
     QDir("log").removeRecursively();
 }
 
@@ -160,6 +176,75 @@ void TestLogs::badRequests()
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(error), qPrintable(run.err));
     QVERIFY(!QDir("log/flight").exists() || QDir("log/flight").isEmpty());
+}
+
+void TestLogs::unwritableLogFile_data()
+{
+    // Faults that root meets too (the suites run as root in CI).
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("error");
+    QTest::newRow("log is a file") << "log"
+                                   << "log/flight" << ENOTDIR;
+    QTest::newRow("disk full") << "full" << logName(3) + ".part" << ENOSPC;
+}
+
+void TestLogs::unwritableLogFile()
+{
+    // Said at once with the path and the system's reason, exit 1; not "no progress" 15 s later.
+    QFETCH(QString, fault);
+    QFETCH(QString, path);
+    QFETCH(int, error);
+    if (fault == "full") {
+        QVERIFY(QDir().mkpath("log/flight"));
+        QVERIFY(QFile::link("/dev/full", logName(3) + ".part"));
+    } else {
+        QFile blocker(fault);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", Logs}));
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun run = TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + linkArgs(sim.firstLine()) +
+                                                       QStringList{"download", "3", "1"});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    const QString expected =
+        QStringLiteral("cannot write %1: %2")
+            .arg(QDir::current().absoluteFilePath(path), QString::fromLocal8Bit(std::strerror(error)));
+    QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+    QVERIFY2(!run.err.contains("no progress"), qPrintable(run.err));
+    QCOMPARE(run.out, QString());
+    QVERIFY(!QFileInfo::exists(logName(3)));
+    QVERIFY(!QFileInfo::exists(logName(1)));
+    QVERIFY(!QFileInfo(logName(3) + ".part").isSymLink());
+}
+
+void TestLogs::killedDownloadLeavesNoFinalFile()
+{
+    // A download killed halfway leaves only its ".part" file; the rerun takes the plain name. The
+    // killed run meets a slow, lossy unit (it cannot finish before the kill), the rerun a clean one
+    // with the same log.
+    const QStringList log = {"--logs", "1:4000000"};
+    SimProcess lossy;
+    QVERIFY(lossy.start(ZT_SIM_PATH, QStringList{"fmu", "--udp", "0", "--drop", "20", "--seed", "3"} + log));
+    QProcess cli;
+    cli.start(ZT_CLI_PATH, QStringList{"logs"} + linkArgs(lossy.firstLine()) + QStringList{"download", "1"});
+    QVERIFY(cli.waitForStarted());
+    QVERIFY(QTest::qWaitFor([] { return QFileInfo(logName(1) + ".part").size() > 0; }, 60000));
+    cli.kill();
+    QVERIFY(cli.waitForFinished());
+    QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList{QFileInfo(logName(1)).fileName() + ".part"});
+
+    SimProcess clean;
+    QVERIFY(clean.start(ZT_SIM_PATH, QStringList{"fmu", "--udp", "0"} + log));
+    const CliRun again =
+        TestFiles::run(ZT_CLI_PATH, QStringList{"logs"} + linkArgs(clean.firstLine()) + QStringList{"download", "1"});
+    QVERIFY2(again.exitCode == 0, qPrintable(again.err));
+    QCOMPARE(lines(again.out), QStringList{QFileInfo(logName(1)).absoluteFilePath()});
+    QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList{QFileInfo(logName(1)).fileName()});
+    QVERIFY(TestFiles::read(logName(1)) == LogPattern::bytes(1, 0, 4000000));
 }
 
 QTEST_GUILESS_MAIN(TestLogs)

@@ -1,8 +1,10 @@
 // The log service of MavlinkHandler on the test's thread with a test clock: the requests it sends
 // (read from a UDP socket that plays the unit), placement of chunks by offset across re-requests,
 // late chunks of an abandoned request, give-up, completion report, queue, file names and cancel.
+#include "link/LogFileWriter.h"
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
+#include "support/TestFiles.h"
 #include "support/TestPorts.h"
 
 #include "core/mavlink/LogPattern.h"
@@ -16,6 +18,7 @@
 #include <QUdpSocket>
 #include <QtTest>
 
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -63,6 +66,7 @@ struct Fixture
     {
         link->setLogClock([this] { return now; });
         clearDebugLines();
+        QFile::remove("log"); // left by a failed file-fault case
         QDir("log").removeRecursively();
     }
     ~Fixture() { IOHandler::destroy(link); }
@@ -178,9 +182,13 @@ private slots:
     void emptyLogAndNameFallback();
     void queueAndCancel();
     void typedCallsRunQueuedOnTheLinkThread();
-    void fileNotCreatable();
     void requestEndAfterEveryDownload_data();
     void requestEndAfterEveryDownload();
+    void partialDownloadLeavesNoFinalFile_data();
+    void partialDownloadLeavesNoFinalFile();
+    void staleLeftoverIsOverwritten();
+    void fileErrorsReportedAtOnce_data();
+    void fileErrorsReportedAtOnce();
 };
 
 void TestLogHandler::initTestCase()
@@ -415,18 +423,139 @@ void TestLogHandler::typedCallsRunQueuedOnTheLinkThread()
     QVERIFY(f.link->queuedLogIds().isEmpty());
 }
 
-void TestLogHandler::fileNotCreatable()
+void TestLogHandler::partialDownloadLeavesNoFinalFile_data()
 {
+    QTest::addColumn<QString>("end");
+    QTest::newRow("cancel") << "cancel";
+    QTest::newRow("give up") << "give up";
+    QTest::newRow("replaced by a new start") << "restart";
+}
+
+void TestLogHandler::partialDownloadLeavesNoFinalFile()
+{
+    // Until the log is whole its bytes are only in "<name>.part"; a download that ends early leaves
+    // neither file, and the next download of the log takes the plain name.
+    QFETCH(QString, end);
     Fixture f;
     QVERIFY(f.open());
-    f.entry(1, 100);
-    QFile blocker("log");
-    QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where the directory should be
-    blocker.close();
-    QVERIFY(!f.link->log_file_start(1));
-    QCOMPARE(f.requests(0).size(), 0);
+    f.entry(1, 100000);
+    const QString part = plainName(1) + ".part";
+    f.link->addDownloadIdToList(1);
+    f.link->log_download_start();
+    QCOMPARE(f.requests(1), (QList<Request>{{0, 46080, 1}}));
+    f.chunks(1, 0, 46080);
+    QCOMPARE(f.requests(1), (QList<Request>{{46080, 46080, 1}}));
+    QCOMPARE(QFileInfo(part).size(), 46080);
+    QVERIFY(!QFileInfo::exists(plainName(1)));
+
+    if (end == "cancel") {
+        f.link->log_download_cancel_all();
+    } else if (end == "give up") {
+        for (int t = 0; t < 7; ++t)
+            f.tickAfter(1000);
+        QVERIFY(debugLines().contains("log file stop"));
+    } else {
+        QVERIFY(f.link->log_file_start(1));
+        QCOMPARE(f.requests(1), (QList<Request>{{0, 46080, 1}}));
+        QCOMPARE(QFileInfo(part).size(), 0); // the new download starts the same name afresh
+        f.link->log_download_cancel_all();
+    }
     QCOMPARE(f.link->currentLogId(), quint16(0xFFFF));
-    QFile::remove("log");
+    QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList());
+
+    // The rerun: plain name, whole, no leftover.
+    QSignalSpy progress(f.link, &MavlinkHandler::logDownloadProgress);
+    f.link->addDownloadIdToList(1);
+    f.link->log_download_start();
+    f.requests(1);
+    f.chunks(1, 0, 46080);
+    f.requests(1);
+    f.chunks(1, 46080, 92160);
+    f.requests(1);
+    f.chunks(1, 92160, 100000);
+    QCOMPARE(progress.last(), (QList<QVariant>{1, 100000u, 100000u}));
+    QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList{QFileInfo(plainName(1)).fileName()});
+    QVERIFY(TestFiles::read(plainName(1)) == LogPattern::bytes(1, 0, 100000));
+}
+
+void TestLogHandler::staleLeftoverIsOverwritten()
+{
+    // A killed program leaves "<name>.part": it takes no name and the next download overwrites it.
+    Fixture f;
+    QVERIFY(f.open());
+    f.entry(5, 100);
+    QVERIFY(QDir().mkpath("log/flight"));
+    QFile stale(plainName(5) + ".part");
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write(QByteArray(500, 'x'));
+    stale.close();
+    f.link->addDownloadIdToList(5);
+    f.link->log_download_start();
+    QVERIFY(debugLines().contains("log save path: " + plainName(5)));
+    f.chunks(5, 0, 100);
+    QCOMPARE(QDir("log/flight").entryList(QDir::Files), QStringList{QFileInfo(plainName(5)).fileName()});
+    QVERIFY(TestFiles::read(plainName(5)) == LogPattern::bytes(5, 0, 100));
+}
+
+void TestLogHandler::fileErrorsReportedAtOnce_data()
+{
+    // Tests run as root, which may write any directory: the faults are ones root meets too.
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("path");    // reported path, relative to the working directory
+    QTest::addColumn<int>("error");       // the system's error behind the reason
+    QTest::addColumn<quint32>("written"); // bytes the unit sends before the fault shows
+    QTest::newRow("log is a file") << "log"
+                                   << "log/flight" << ENOTDIR << 0u;
+    QTest::newRow("log/flight is a file") << "log/flight"
+                                          << "log/flight" << ENOTDIR << 0u;
+    QTest::newRow("disk full in the first window") << "full" << plainName(1) + ".part" << ENOSPC << 46080u;
+}
+
+void TestLogHandler::fileErrorsReportedAtOnce()
+{
+    // A log file that cannot be created or written stops the download at once and says why, with
+    // the path; the queue is emptied (the next log would meet the same fault); no file is left.
+    QFETCH(QString, fault);
+    QFETCH(QString, path);
+    QFETCH(int, error);
+    QFETCH(quint32, written);
+    Fixture f;
+    QVERIFY(f.open());
+    f.entry(1, 50000);
+    f.entry(2, 100);
+    if (fault == "full") { // the part file leads to a device that is always full
+        QVERIFY(QDir().mkpath("log/flight"));
+        QVERIFY(QFile::link("/dev/full", plainName(1) + ".part"));
+    } else {
+        QVERIFY(QDir().mkpath(QFileInfo(fault).path()));
+        QFile blocker(fault); // a file where a directory should be
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    QSignalSpy failed(f.link->logFiles(), &LogFileWriter::failed);
+    f.link->addDownloadIdToList(1);
+    f.link->addDownloadIdToList(2);
+    f.link->log_download_start();
+    if (written > 0) {
+        QCOMPARE(f.requests(1), (QList<Request>{{0, 46080, 1}}));
+        QCOMPARE(failed.size(), 0);
+        f.chunks(1, 0, written);
+    }
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed[0], (QList<QVariant>{ushort(1), QDir::current().absoluteFilePath(path),
+                                         QString::fromLocal8Bit(std::strerror(error))}));
+    QCOMPARE(f.link->currentLogId(), quint16(0xFFFF));
+    QVERIFY(f.link->queuedLogIds().isEmpty());
+    const QList<Request> after = f.requests(written > 0 ? 1 : 0); // the next window, asked for before the write
+    QVERIFY(std::none_of(after.cbegin(), after.cend(), [](const Request &r) { return r.id == 2; }));
+    if (written == 0) {
+        QVERIFY(after.isEmpty());
+        QVERIFY(!f.link->log_file_start(1));
+        QCOMPARE(f.requests(0).size(), 0);
+    }
+    f.tickAfter(5000);
+    QCOMPARE(f.requests(0).size(), 0);
+    QVERIFY(!QFileInfo::exists(plainName(1)));
+    QVERIFY(!QFileInfo(plainName(1) + ".part").isSymLink());
 }
 
 void TestLogHandler::requestEndAfterEveryDownload_data()

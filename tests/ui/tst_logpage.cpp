@@ -12,6 +12,7 @@
 #include "ui/widgets/TimedPopup.h"
 #include "ui/maintenance/LogManagerWidget.h"
 #include "core/mavlink/LogPattern.h"
+#include "core/mavlink/MavlinkMessages.h"
 #include "ui/widgets/TCellWidget.h"
 #include "ui/widgets/TPushButton.h"
 
@@ -23,6 +24,9 @@
 #include <QTableWidget>
 #include <QTranslator>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 constexpr int Wait = 20000;
@@ -92,6 +96,7 @@ private slots:
     void downloadAgainAfterTheLinkDroppedAnId();
     void downloadsAgainstSimulator_data();
     void downloadsAgainstSimulator();
+    void fileErrorShownAtOnce();
     void chineseTexts();
 
 private:
@@ -342,6 +347,41 @@ void TestLogPage::downloadsAgainstSimulator()
 
     emit sharedLink()->openDeviceSignal(d, false);
     QTRY_VERIFY_WITH_TIMEOUT(page.button("Conncet")->isEnabled(), Wait);
+}
+
+void TestLogPage::fileErrorShownAtOnce()
+{
+    // A log file that cannot be created: a message with the path and the system's reason at once,
+    // and the page is ready for the next try (the row stays ticked).
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    mavlink_log_entry_t e;
+    e.id = 1;
+    e.size = 100;
+    e.time_utc = Time;
+    e.num_logs = 1;
+    e.last_log_num = 1;
+    MavlinkTxChannel tx;
+    QMetaObject::invokeMethod(sharedLink(), "decodeMavlinkData", Qt::QueuedConnection,
+                              Q_ARG(QByteArray, MavlinkMessages::frame(e, tx, 1, 1)));
+    QTRY_COMPARE_WITH_TIMEOUT(page.table()->rowCount(), 1, Wait);
+    QDir("log").removeRecursively();
+    QFile blocker("log"); // a file where the directory should be
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_popups.clear();
+    page.tick(0);
+    page.button("Download")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_popups.size(), 1, Wait);
+    QCOMPARE(m_popups[0].title, QString("Warning"));
+    QCOMPARE(m_popups[0].text, QStringLiteral("Cannot write the log file %1: %2")
+                                   .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath("log/flight")),
+                                        QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+    QVERIFY(page.button("Download")->isEnabled());
+    QVERIFY(page.button("GetLogList")->isEnabled());
+    QVERIFY(!page.button("Cancel")->isEnabled());
+    QVERIFY(page.ticked(0));
+    QFile::remove("log");
 }
 
 void TestLogPage::chineseTexts()

@@ -4,16 +4,20 @@
 #include "ui/maintenance/MavlinkUnitLabel.h"
 
 #include "link/IOHandler.h"
+#include "link/LogFileWriter.h"
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
 #include "link/TLinkManager.h"
+#include "link/TMsgManager.h"
 #include "ui/widgets/TCellWidget.h"
 #include "ui/widgets/TLabel.h"
 #include "ui/widgets/TPushButton.h"
 #include "ui/widgets/TSerialCombox.h"
+#include "ui/widgets/TimedPopup.h"
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -109,6 +113,7 @@ void LogManagerWidget::initSlots()
     if (link) {
         connect(link, &MavlinkHandler::logDownloadProgress, this, &LogManagerWidget::logDownloadProgress);
         connect(link, &MavlinkHandler::recLogInfo, this, &LogManagerWidget::onRecLogInfo);
+        connect(link->logFiles(), &LogFileWriter::failed, this, &LogManagerWidget::logFileFailed);
     }
     // The unit the link follows, beside the connect controls.
     unitLabel = new MavlinkUnitLabel(link, this);
@@ -279,6 +284,21 @@ void LogManagerWidget::cancelSlot()
     downloadButton->setEnabled(true);
     getListButton->setEnabled(true);
     cancelButton->setEnabled(false);
+}
+
+void LogManagerWidget::logFileFailed(ushort id, const QString &path, const QString &reason)
+{
+    // The link has stopped the download and emptied its queue: the page is idle again, the rows
+    // keep their ticks so the user can download them once the directory or disk is mended.
+    Q_UNUSED(id)
+    submittedIds.clear();
+    downloading = false;
+    downloadButton->setEnabled(true);
+    getListButton->setEnabled(true);
+    cancelButton->setEnabled(false);
+    TimedPopup::exec(QMessageBox::Warning, QStringLiteral("Warning"),
+                     tr("Cannot write the log file %1: %2").arg(QDir::toNativeSeparators(path), reason),
+                     TMsgManager::PopupCloseMs);
 }
 
 void LogManagerWidget::clearSlot()

@@ -47,6 +47,8 @@ public:
     // Queues the ticked rows not yet handed to the link and asks it to start.
     void requestLogData();
     void addTableItem(const QString &text, int row, int column);
+    // The link could not create or write a log file: says so with the path and the reason.
+    void logFileFailed(ushort id, const QString &path, const QString &reason);
 
     // The row of log id, -1 when it has none.
     int rowOfLog(int id) const;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QString>
+
+// The file of one MAVLink log download. The bytes go into "<final>.part" beside the final name and
+// the file is renamed to the final name only when it is whole, so a file under a final name is
+// always a complete log: a download that ends early (give-up, cancel, a failed write, a killed
+// program) leaves at most the ".part" file, which discard() removes and the next download of the
+// same name overwrites.
+//
+// A file that cannot be created, written or renamed is reported at once through failed(), with the
+// path and the operating system's reason. Used on the link's thread only; failed() may be connected
+// from any thread.
+class LogFileWriter : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr const char *PartSuffix = ".part";
+
+    explicit LogFileWriter(QObject *parent = nullptr);
+    ~LogFileWriter() override;
+
+    // The final name of log id taken at timeUtc under dir (relative or absolute):
+    // "<dir>/<id>_yyyyMMdd_hhmmss.bin", or "<dir>/ID<id>_yyyyMMdd_hhmmss_<n>.bin" with the first n
+    // whose file does not exist yet. A ".part" file does not take a name.
+    static QString finalPath(const QString &dir, quint16 id, quint32 timeUtc);
+
+    // Creates dir (with its parents) and "<finalPath>.part", empty; false (and failed()) when not.
+    bool open(quint16 id, const QString &dir, const QString &finalPath);
+    // Appends bytes to the open file; false (and failed()) when they were not all written.
+    bool append(const QByteArray &bytes);
+    // Closes the whole file and gives it its final name; false (and failed()) when that fails.
+    bool commit();
+    // Closes the file and removes the ".part" file (nothing when no file is open).
+    void discard();
+
+    bool isOpen() const { return m_file.isOpen(); }
+    QString finalName() const { return m_finalPath; }
+    QString partName() const { return m_file.fileName(); }
+
+signals:
+    // A log file could not be created, written or renamed: path and the system's reason.
+    void failed(ushort id, QString path, QString reason);
+
+private:
+    bool fail(const QString &path, const QString &reason);
+
+    quint16 m_id = 0;
+    QString m_finalPath;
+    QFile m_file;
+};
