@@ -13,6 +13,32 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+IOHandler::DeviceInfo IOHandler::DeviceInfo::serial(int id, const QString &name, int baud)
+{
+    DeviceInfo d;
+    d.id = id;
+    d.conType = ConSerial;
+    d.name = name;
+    d.baudRate = baud;
+    d.dataBits = 8;
+    d.stopBits = 1;
+    d.parity = 0;
+    return d;
+}
+
+IOHandler::DeviceInfo IOHandler::DeviceInfo::udp(int id, const QHostAddress &localIp, quint16 localPort,
+                                                 const QHostAddress &targetIp, quint16 targetPort)
+{
+    DeviceInfo d;
+    d.id = id;
+    d.conType = ConUdp;
+    d.localIp = localIp;
+    d.localPort = localPort;
+    d.targetIp = targetIp;
+    d.targetPort = targetPort;
+    return d;
+}
+
 bool IOHandler::DeviceInfo::operator==(const DeviceInfo &o) const
 {
     return id == o.id && conType == o.conType && name == o.name && baudRate == o.baudRate && dataBits == o.dataBits &&
