@@ -1,5 +1,7 @@
 #include "link/MavlinkHandler.h"
 
+#include "core/util/LogFileName.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -238,14 +240,12 @@ bool MavlinkHandler::log_file_start(uint16_t index)
     const LogEntry entry = *it;
 
     QDir dir(QDir::currentPath());
-    if (!dir.mkpath(QStringLiteral("log/flight"))) {
-        qDebug() << "log save path:" << dir.filePath(QStringLiteral("log/flight")) << "cannot be created";
+    if (!dir.mkpath(LogFileName::Dir)) {
+        qDebug() << "log save path:" << dir.filePath(LogFileName::Dir) << "cannot be created";
         return false;
     }
-    const QString stamp = QDateTime::fromSecsSinceEpoch(entry.time_utc).toString(QStringLiteral("yyyyMMdd_hhmmss"));
-    QString path = QStringLiteral("log/flight/%1_%2.bin").arg(entry.id).arg(stamp);
-    for (int n = 1; QFile::exists(path); ++n)
-        path = QStringLiteral("log/flight/ID%1_%2_%3.bin").arg(entry.id).arg(stamp).arg(n);
+    const QString path =
+        LogFileName::path(entry.id, entry.time_utc, [](const QString &candidate) { return QFile::exists(candidate); });
     qDebug().noquote() << "log save path:" << path;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
