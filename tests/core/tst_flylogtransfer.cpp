@@ -79,7 +79,7 @@ QStringList runDownload(FlyLogDownload &d, const QStringList &script)
                 break;
             case FlyLogDownload::Check::Accept: {
                 const FlyLogDownload::AcceptResult r = d.accept(block.count(), now);
-                out << (r.finished ? QStringLiteral("finished") : req(r.next));
+                out << (r.finished ? QStringLiteral("finished") : r.gaveUp ? QStringLiteral("gave up") : req(r.next));
                 break;
             }
             }
@@ -215,6 +215,13 @@ void TestFlyLogTransfer::download_data()
                                                       << QStringList{"req 0 240 1", "gave up", "other log"};
     QTest::newRow("idle: nothing to accept, nothing to resend")
         << QStringList{"b 65535 0 0", "t 5000"} << QStringList{"other log"};
+    QTest::newRow("empty answers: asked again at once, given up at the third")
+        << QStringList{"start 1 500", "b 1 0 240", "b 1 240 0", "b 1 240 0", "b 1 240 0", "t 600", "b 1 240 240"}
+        << QStringList{"req 0 240 1", "req 240 240 1", "req 240 240 1", "req 240 240 1", "gave up", "other log"};
+    QTest::newRow("bytes between empty answers restart their count")
+        << QStringList{"start 1 500", "b 1 0 0", "b 1 0 0", "b 1 0 240", "b 1 240 0", "b 1 240 0", "b 1 240 241"}
+        << QStringList{"req 0 240 1",   "req 0 240 1",   "req 0 240 1", "req 240 240 1",
+                       "req 240 240 1", "req 240 240 1", "bad count"};
     QTest::newRow("queue in order") << QStringList{"q 1",      "q 2",       "next 100",   "b 1 0 100",
                                                    "next 300", "b 2 0 240", "b 2 240 60", "next 5"}
                                     << QStringList{"start 1",     "req 0 100 1",  "finished", "start 2",

@@ -89,6 +89,7 @@ private slots:
     void logDownloadNameFallback();
     void logDownloadGivesUp();
     void logDownloadQueue();
+    void logDownloadEmptyAnswersGiveUp();
     void logDownloadDropsStrayBlocks();
     void eraseAndEmptyQueue();
     void snapshotsAreWhole();
@@ -688,7 +689,12 @@ void TestFlyLink::logDownloadWindows()
     QCOMPARE(id, quint16(4));
     QCOMPARE(offset, 0u);
     QSignalSpy done(m_link, &FlyLink::logFileCompleted);
+    const QString stamp = QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyyMMdd_hhmmss"));
+    const QString finalPath = QStringLiteral("log/flight/4_") + stamp + QStringLiteral(".bin");
     feed(FlyMsg::LogData, logData(4, 0, content.mid(0, 240)));
+    // Until the log is whole it is written under "<name>.part", block by block.
+    QVERIFY(!QFile::exists(finalPath));
+    QCOMPARE(QFileInfo(finalPath + QStringLiteral(".part")).size(), qint64(240));
     feed(FlyMsg::LogData, logData(4, 240, content.mid(240, 240)));
     feed(FlyMsg::LogData, logData(4, 480, content.mid(480, 20)));
     QCOMPARE(sentOf(FlyMsg::LogDataRequest),
@@ -698,8 +704,8 @@ void TestFlyLink::logDownloadWindows()
     QCOMPARE(id, quint16(0xFFFF));
     QCOMPARE(done.size(), 1);
     const QString path = done[0][1].toString();
-    const QString stamp = QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyyMMdd_hhmmss"));
-    QCOMPARE(path, QStringLiteral("log/flight/4_") + stamp + QStringLiteral(".bin"));
+    QCOMPARE(path, finalPath);
+    QVERIFY(!QFile::exists(finalPath + QStringLiteral(".part")));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), content);
@@ -763,12 +769,32 @@ void TestFlyLink::logDownloadGivesUp()
     m_now += FlyLogDownload::GiveUpMs - FlyLogDownload::ResendMs;
     QTRY_COMPARE(events().count(DMMM_GCSEvent_Log_timeout), 1);
     QVERIFY(!m_link->logDownloadProgress(nullptr, nullptr));
-    // What arrived is in the file.
+    // What arrived is in the part file; no file carries the log's own name.
     const QStringList files = QDir(QStringLiteral("log/flight")).entryList(QDir::Files);
     QCOMPARE(files.size(), 1);
+    QVERIFY2(files[0].endsWith(QLatin1String(".bin.part")), qPrintable(files[0]));
     QFile file(QStringLiteral("log/flight/") + files[0]);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), pattern(240, 0));
+}
+
+void TestFlyLink::logDownloadEmptyAnswersGiveUp()
+{
+    // A unit that answers with no bytes before the end is asked again at once, but not without end.
+    establish();
+    m_link->requestLogList();
+    feed(FlyMsg::LogEntry, FlyLogInfo::make(1, 0, 500, 1, 1).toPayload());
+    m_link->queueLogDownload(1);
+    m_link->startLogDownloads();
+    m_sent.clear();
+    m_spy->clear();
+    for (int i = 0; i < FlyLogDownload::MaxEmptyAnswers; ++i)
+        feed(FlyMsg::LogData, logData(1, 0, QByteArray()));
+    QCOMPARE(sentOf(FlyMsg::LogDataRequest).size(), FlyLogDownload::MaxEmptyAnswers - 1);
+    QCOMPARE(events().count(DMMM_GCSEvent_Log_timeout), 1);
+    QVERIFY(!m_link->logDownloadProgress(nullptr, nullptr));
+    feed(FlyMsg::LogData, logData(1, 0, QByteArray()));
+    QCOMPARE(sentOf(FlyMsg::LogDataRequest).size(), FlyLogDownload::MaxEmptyAnswers - 1);
 }
 
 void TestFlyLink::logDownloadQueue()

@@ -23,6 +23,7 @@ FlyLogDownload::Request FlyLogDownload::start(quint16 id, quint32 size, quint32 
     m_offset = 0;
     m_size = size;
     m_lastProgressMs = m_lastRequestMs = nowMs;
+    m_emptyAnswers = 0;
     return currentRequest();
 }
 
@@ -42,6 +43,15 @@ FlyLogDownload::AcceptResult FlyLogDownload::accept(quint8 count, quint32 nowMs)
     AcceptResult result;
     m_offset += count;
     m_lastProgressMs = m_lastRequestMs = nowMs;
+    if (count == 0 && m_offset < m_size) {
+        if (++m_emptyAnswers >= MaxEmptyAnswers) {
+            result.gaveUp = true;
+            stop();
+            return result;
+        }
+    } else {
+        m_emptyAnswers = 0;
+    }
     if (m_offset < m_size) {
         result.next = currentRequest();
     } else {

@@ -13,13 +13,17 @@
 // A log moves in blocks of up to BlockBytes, one request per block, strictly in order: a block of
 // another log, at another offset or with a count above BlockBytes is dropped. Without an accepted block
 // the current request is sent again every ResendMs, and after GiveUpMs the download gives up (the
-// queue is not advanced by a give-up). When a log is whole the next queued id may be started.
+// queue is not advanced by a give-up). A unit that answers the current offset with no bytes before
+// the end (count 0) has nothing more to give: it is asked again at once, and after MaxEmptyAnswers
+// such answers in a row the download gives up as well, instead of asking without end. When a log is
+// whole the next queued id may be started.
 class FlyLogDownload
 {
 public:
     static constexpr quint32 BlockBytes = FlyMsg::LogBlockBytes;
     static constexpr quint32 ResendMs = 600;
     static constexpr quint32 GiveUpMs = 3100;
+    static constexpr int MaxEmptyAnswers = 3;
     static constexpr quint16 NoLog = 0xFFFF;
 
     struct Request
@@ -40,7 +44,8 @@ public:
     struct AcceptResult
     {
         bool finished = false; // the log is whole; the engine is idle again
-        Request next;          // not finished: the request to send now
+        bool gaveUp = false;   // MaxEmptyAnswers empty answers in a row: the engine is idle again
+        Request next;          // neither: the request to send now
     };
 
     struct TickResult
@@ -83,4 +88,5 @@ private:
     quint32 m_size = 0;
     quint32 m_lastProgressMs = 0;
     quint32 m_lastRequestMs = 0;
+    int m_emptyAnswers = 0; // empty answers before the end since the last bytes
 };

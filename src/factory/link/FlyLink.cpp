@@ -916,12 +916,15 @@ bool FlyLink::log_file_start(quint16 index)
     QDir().mkpath(LogFileName::Dir);
     const QString path = LogFileName::path(index, entry->timeUtc(), [](const QString &p) { return QFile::exists(p); });
     closeLogFile();
-    m_file = new QFile(path);
+    // Written under "<name>.part" and renamed when whole: a log cut short never looks complete.
+    m_file = new QFile(path + QStringLiteral(".part"));
     if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        qDebug() << "log" << index << "cannot create" << path;
+        qDebug() << "log" << index << "cannot create" << m_file->fileName();
         closeLogFile();
         return false;
     }
+    m_logPath = path;
+    m_logTimeUtc = entry->timeUtc();
     const FlyLogDownload::Request first = m_download.start(index, entry->size(), now());
     if (!m_fileTimer)
         m_fileTimer = new QTimer;
@@ -945,6 +948,28 @@ void FlyLink::closeLogFile()
     m_file = nullptr;
 }
 
+QString FlyLink::finishLogFile(quint16 id)
+{
+    const QString part = m_file->fileName();
+    closeLogFile();
+    const auto exists = [](const QString &p) {
+        return QFile::exists(p);
+    };
+    const QString path = exists(m_logPath) ? LogFileName::path(id, m_logTimeUtc, exists) : m_logPath;
+    if (!QFile::rename(part, path)) {
+        qDebug() << "log" << id << "cannot be renamed to" << path;
+        return part;
+    }
+    return path;
+}
+
+void FlyLink::abandonLogFile()
+{
+    stopFileTimer();
+    closeLogFile();
+    event(DMMM_GCSEvent_Log_timeout);
+}
+
 void FlyLink::handleLogData(const FlyFrame &frame)
 {
     const log_data_t block = log_data_t::fromPayload(frame.payload);
@@ -966,13 +991,17 @@ void FlyLink::handleLogData(const FlyFrame &frame)
             break;
         }
         const FlyLogDownload::AcceptResult accepted = m_download.accept(block.count(), now());
+        if (accepted.gaveUp) {
+            qDebug() << "log" << block.id() << "no more data at" << block.offset();
+            abandonLogFile();
+            break;
+        }
         if (!accepted.finished) {
             sendLogRequest(accepted.next);
             break;
         }
         const quint16 done = block.id();
-        const QString path = m_file->fileName();
-        closeLogFile();
+        const QString path = finishLogFile(done);
         stopFileTimer();
         startNextQueuedFile();
         event(DMMM_GCSEvent_Log_file_done);
@@ -989,11 +1018,8 @@ void FlyLink::log_file_timer_callback()
     const FlyLogDownload::TickResult ticked = m_download.tick(now());
     if (ticked.resend)
         sendLogRequest(ticked.request);
-    if (ticked.gaveUp) {
-        stopFileTimer();
-        closeLogFile();
-        event(DMMM_GCSEvent_Log_timeout);
-    }
+    if (ticked.gaveUp)
+        abandonLogFile();
 }
 
 void FlyLink::cancelLogDownload()

@@ -187,6 +187,10 @@ private:
     void stopListTimer();
     void stopFileTimer();
     void closeLogFile();
+    // Renames the whole log's file to its name (another free one if that was taken meanwhile).
+    QString finishLogFile(quint16 id);
+    // A download given up: its part file stays, event 47.
+    void abandonLogFile();
     void startNextQueuedFile();
     void sendLogRequest(const FlyLogDownload::Request &request);
     void releaseTimers();
@@ -225,12 +229,14 @@ private:
     FlyParamFetch m_fetch;
 
     // Logs: the engines, their 100 ms timers and the file of the log being downloaded (open from the
-    // start of the log to its end, written block by block).
+    // start of the log to its end, written block by block under "<name>.part", renamed when whole).
     FlyLogListing m_listing;
     FlyLogDownload m_download;
     QTimer *m_listTimer = nullptr;
     QTimer *m_fileTimer = nullptr;
     QFile *m_file = nullptr;
+    QString m_logPath;
+    quint32 m_logTimeUtc = 0;
 };
 
 Q_DECLARE_METATYPE(FlyLink::CommonParamState)
