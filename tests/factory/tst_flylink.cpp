@@ -809,7 +809,7 @@ void TestFlyLink::logDownloadQueue()
     m_sent.clear();
     m_spy->clear();
     feed(FlyMsg::LogData, logData(1, 0, pattern(100, 1)));
-    // Finishing log 1 starts log 2 before event 52, and 52 comes before the 51 of the last block.
+    // Finishing log 1 starts log 2 before Log_file_done, which comes before the Log_data of the last block.
     QCOMPARE(sentOf(FlyMsg::LogDataRequest), QList<QByteArray>{FlyMsg::logDataRequest(0, 240, 2)});
     QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Log_file_done, DMMM_GCSEvent_Log_data}));
     feed(FlyMsg::LogData, logData(2, 0, pattern(240, 2)));

@@ -256,13 +256,9 @@ void TestLogPage::downloadsAgainstSimulator()
     QVERIFY(sim.start(ZT_SIM_PATH, {"fmu", "--udp", "0", "--logs", "1:50000,2:0,3:120000,4:4000000", "--dup", "5",
                                     "--reorder", "--seed", "9"}));
     Page page;
-    IOHandler::DeviceInfo d;
-    d.id = 6;
-    d.conType = IOHandler::ConUdp;
-    d.localIp = QHostAddress(QHostAddress::LocalHost);
-    d.localPort = TestPorts::freeUdpPort();
-    d.targetIp = QHostAddress(QHostAddress::LocalHost);
-    d.targetPort = quint16(sim.firstLine().section(':', -1).toUInt());
+    const QHostAddress local(QHostAddress::LocalHost);
+    const IOHandler::DeviceInfo d = IOHandler::DeviceInfo::udp(6, local, TestPorts::freeUdpPort(), local,
+                                                               quint16(sim.firstLine().section(':', -1).toUInt()));
     emit sharedLink()->openDeviceSignal(d, true);
     QTRY_VERIFY_WITH_TIMEOUT(page.button("GetLogList")->isEnabled(), Wait);
 

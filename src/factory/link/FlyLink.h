@@ -189,7 +189,7 @@ private:
     void closeLogFile();
     // Renames the whole log's file to its name (another free one if that was taken meanwhile).
     QString finishLogFile(quint16 id);
-    // A download given up: its part file stays, event 47.
+    // A download given up: its part file stays, DMMM_GCSEvent_Log_timeout.
     void abandonLogFile();
     void startNextQueuedFile();
     void sendLogRequest(const FlyLogDownload::Request &request);

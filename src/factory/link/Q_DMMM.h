@@ -46,7 +46,7 @@ public:
     TelemetryRecord poolSnapshot(int linkid);
     TelemetryRecord currentPoolSnapshot() { return poolSnapshot(m_currentLinkId); }
 
-    // Emits event 4 with the text (any thread).
+    // Emits DMMM_GCSEvent_new_textmsg with the text (any thread).
     void postText(int linkid, const QString &text);
 
     // Unit, range and description of a parameter of paracfg.csv; "/" for an unknown name.
