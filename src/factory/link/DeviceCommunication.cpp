@@ -274,11 +274,12 @@ void DeviceCommunication::closeDevice()
         if (m_udp)
             m_udp->close();
     }
-    emitEvent(DMMM_GCSEvent_Device_closed);
     m_settings.clear();
     m_kind = KindNone;
     m_state = StateClosed;
     m_localUdpPort = 0;
+    // Announced once the state is closed, so that a listener on another thread sees it closed.
+    emitEvent(DMMM_GCSEvent_Device_closed);
     qDebug() << "Slot_CloseProtocolDevice";
 }
 
