@@ -253,6 +253,7 @@ void TestDmmm::ownLinkReportsOnceRelayed()
     link.feedBytes(FlyFrame::build(5, 0, FlyMsg::Heartbeat, QByteArray::fromHex("0300")));
     QVERIFY(spy.isEmpty());
     m_bus->relayLink(&link);
+    m_bus->relayLink(&link); // once is enough: no event twice
     now += 2000;
     emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_10Hz, -1, QVariant(int(0)));
     link.feedBytes(FlyFrame::build(7, 1, FlyMsg::Heartbeat, QByteArray::fromHex("0300")));

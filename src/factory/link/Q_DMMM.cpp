@@ -76,6 +76,11 @@ void Q_DMMM::openLink(const QVariantMap &params, int linkid)
 
 void Q_DMMM::relayLink(DeviceCommunication *link)
 {
+    // Once per link and bus: a second call would double every event.
+    static const char *const relayedBy = "zt_relayedBy";
+    if (!link || link->property(relayedBy).value<QObject *>() == this)
+        return;
+    link->setProperty(relayedBy, QVariant::fromValue<QObject *>(this));
     // Direct connections: an event reaches the bus's listeners from the link's thread, as it happens.
     connect(link, &DeviceCommunication::linkEvent, this, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event),
             Qt::DirectConnection);

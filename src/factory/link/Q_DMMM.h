@@ -37,7 +37,7 @@ public:
     FlyLink *linkById(int linkid) const;
     // Relays the events and texts of a link the bus does not own (the Transport page's link, id 2)
     // onto the bus and hands the link the bus's events; the links of openLink are relayed already.
-    // A plain DeviceCommunication gets its device events relayed.
+    // A plain DeviceCommunication gets its device events relayed. A second call for a link does nothing.
     void relayLink(DeviceCommunication *link);
     FlyLink *currentLink() const { return linkById(m_currentLinkId); }
     int currentLinkId() const { return m_currentLinkId; }
