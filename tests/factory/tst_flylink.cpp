@@ -839,6 +839,8 @@ void TestFlyLink::logDownloadDropsStrayBlocks()
     feed(FlyMsg::LogData, logData(1, 0, pattern(240, 0)));
     feed(FlyMsg::LogData, logData(1, 240, pattern(240, 9)));
     QCOMPARE(done.size(), 1);
+    // Idle again: a block that names "no log" (0xFFFF) is not appended to the finished file.
+    feed(FlyMsg::LogData, logData(0xFFFF, 0, pattern(240, 5)));
     QFile file(done[0][1].toString());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), pattern(240, 0) + pattern(240, 9));
