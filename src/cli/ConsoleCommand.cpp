@@ -99,21 +99,10 @@ int runConsole(const QStringList &args)
         std::fprintf(stderr, "%s: %s\n", qPrintable(title.trimmed()), qPrintable(text));
     });
 
-    IOHandler::DeviceInfo request;
-    request.id = 5;
-    if (o.link.serial) {
-        request.conType = IOHandler::ConSerial;
-        request.name = o.link.serialPath;
-        request.baudRate = o.link.baud;
-        request.dataBits = 8;
-        request.stopBits = 1;
-    } else {
-        request.conType = IOHandler::ConUdp;
-        request.localIp = o.link.localIp;
-        request.localPort = o.link.localPort;
-        request.targetIp = o.link.targetIp;
-        request.targetPort = o.link.targetPort;
-    }
+    const IOHandler::DeviceInfo request =
+        o.link.serial
+            ? IOHandler::DeviceInfo::serial(5, o.link.serialPath, o.link.baud)
+            : IOHandler::DeviceInfo::udp(5, o.link.localIp, o.link.localPort, o.link.targetIp, o.link.targetPort);
 
     auto *link = new IOHandler(request.id, true);
     QEventLoop loop;

@@ -4,6 +4,8 @@
 #include "cli/LinkOptions.h"
 #include "core/util/SerialPermissionHint.h"
 
+#include "core/flylink/FlySerialNumber.h"
+#include "factory/link/DeviceOpenMap.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
 
@@ -52,18 +54,11 @@ public:
     // unit learns where to send from our requests, so the board information is asked every second.
     bool connectLink(const LinkOptions &options)
     {
-        QVariantMap map;
-        if (options.serial) {
-            map.insert(QStringLiteral("SerialPortName"), options.serialPath);
-            if (options.baud > 0)
-                map.insert(QStringLiteral("SerialPort_baudRate"), options.baud);
-        } else {
-            map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(options.localIp));
-            map.insert(QStringLiteral("SocketUDP_Port"), options.localPort);
-            map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(options.targetIp));
-            map.insert(QStringLiteral("SocketUDP_TargetPort"), options.targetPort);
-        }
+        const QVariantMap map = options.serial ? DeviceOpenMap::serial(options.serialPath, options.baud)
+                                               : DeviceOpenMap::udp(options.localIp, options.localPort,
+                                                                    options.targetIp, options.targetPort);
         m_bus.openLink(map, LinkId);
+        connect(link(), &FlyLink::logListEmpty, this, [this] { logEmpty = true; });
         if (!waitFor([this] { return m_opened || m_openFailed; }, m_timeoutMs) || m_openFailed) {
             err(SerialPermissionHint::appendTo(QStringLiteral("ins: cannot open %1").arg(options.describe()),
                                                options.serial && SerialPermissionHint::deniedFor(options.serialPath)));
@@ -130,8 +125,6 @@ private:
     void onEvent(int ev, int linkid, const QVariant &var)
     {
         if (ev == DMMM_GCSEvent_new_textmsg) {
-            if (linkid == LinkId && var.toString() == QStringLiteral("机载日志为空"))
-                logEmpty = true;
             err(var.toString());
             return;
         }
@@ -532,10 +525,13 @@ int runIns(const QStringList &argsIn)
         bool ok1 = false, ok2 = false;
         const uint yymm = args.size() == 2 ? args[0].toUInt(&ok1) : 0;
         const uint seq = args.size() == 2 ? args[1].toUInt(&ok2) : 0;
-        // The ranges of the factory's serial-number page: date 2201-2812 (YYMM), sequence 1-9999.
-        if (!ok1 || !ok2 || yymm < 2201 || yymm > 2812 || seq < 1 || seq > 9999)
-            return usageError(QStringLiteral("write-sn YYMM SEQ (YYMM 2201-2812, SEQ 1-9999)"));
-        const quint32 sn = (yymm << 16) | seq;
+        if (!ok1 || !ok2 || !FlySerialNumber::inRange(yymm, seq))
+            return usageError(QStringLiteral("write-sn YYMM SEQ (YYMM %1-%2, SEQ %3-%4)")
+                                  .arg(FlySerialNumber::FirstMonth)
+                                  .arg(FlySerialNumber::LastMonth)
+                                  .arg(FlySerialNumber::FirstSequence)
+                                  .arg(FlySerialNumber::LastSequence));
+        const quint32 sn = FlySerialNumber(quint16(yymm), quint16(seq)).value();
         run = [sn](InsSession &s) {
             return runCommand(s, FlyCmd::WriteSerialNumber, [&s, sn] { s.link()->writeSerialNumber(sn); });
         };

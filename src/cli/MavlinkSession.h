@@ -75,22 +75,11 @@ public:
     {
         if (!m_link)
             return false;
-        IOHandler::DeviceInfo d;
-        d.id = TApp::SharedMavlinkLinkId;
-        if (m_options.serial) {
-            d.conType = IOHandler::ConSerial;
-            d.name = m_options.serialPath;
-            d.baudRate = m_options.baud;
-            d.dataBits = 8;
-            d.stopBits = 1;
-            d.parity = 0;
-        } else {
-            d.conType = IOHandler::ConUdp;
-            d.localIp = m_options.localIp;
-            d.localPort = m_options.localPort;
-            d.targetIp = m_options.targetIp;
-            d.targetPort = m_options.targetPort;
-        }
+        const int id = TApp::SharedMavlinkLinkId;
+        const IOHandler::DeviceInfo d = m_options.serial
+                                            ? IOHandler::DeviceInfo::serial(id, m_options.serialPath, m_options.baud)
+                                            : IOHandler::DeviceInfo::udp(id, m_options.localIp, m_options.localPort,
+                                                                         m_options.targetIp, m_options.targetPort);
         int result = -1;
         QEventLoop loop;
         connect(&m_hub, QOverload<int, int, QVariant>::of(&TApp::TAppEvent), &loop, [&](int event, int id, QVariant) {

@@ -24,6 +24,31 @@ constexpr qint32 kDefaultBaudRate = QSerialPort::Baud115200;
 // races with the threads.
 std::atomic<quint64> s_linkThreadsEnded{0};
 } // namespace
+IOHandler::DeviceInfo IOHandler::DeviceInfo::serial(int id, const QString &name, int baud)
+{
+    DeviceInfo d;
+    d.id = id;
+    d.conType = ConSerial;
+    d.name = name;
+    d.baudRate = baud;
+    d.dataBits = 8;
+    d.stopBits = 1;
+    d.parity = 0;
+    return d;
+}
+
+IOHandler::DeviceInfo IOHandler::DeviceInfo::udp(int id, const QHostAddress &localIp, quint16 localPort,
+                                                 const QHostAddress &targetIp, quint16 targetPort)
+{
+    DeviceInfo d;
+    d.id = id;
+    d.conType = ConUdp;
+    d.localIp = localIp;
+    d.localPort = localPort;
+    d.targetIp = targetIp;
+    d.targetPort = targetPort;
+    return d;
+}
 
 bool IOHandler::DeviceInfo::operator==(const DeviceInfo &o) const
 {

@@ -45,6 +45,12 @@ public:
         QHostAddress targetIp; // replaced by the sender of every received datagram
         quint16 targetPort = 0;
 
+        // A serial port, 8 data bits, 1 stop bit, no parity, at baud (0: 115200).
+        static DeviceInfo serial(int id, const QString &name, int baud);
+        // A local UDP socket that sends to target.
+        static DeviceInfo udp(int id, const QHostAddress &localIp, quint16 localPort, const QHostAddress &targetIp,
+                              quint16 targetPort);
+
         bool operator==(const DeviceInfo &o) const;
         bool operator!=(const DeviceInfo &o) const { return !(*this == o); }
     };

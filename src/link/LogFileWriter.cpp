@@ -15,15 +15,6 @@ LogFileWriter::~LogFileWriter()
     discard();
 }
 
-QString LogFileWriter::finalPath(const QString &dir, quint16 id, quint32 timeUtc)
-{
-    const QString stamp = QDateTime::fromSecsSinceEpoch(timeUtc).toString(QStringLiteral("yyyyMMdd_hhmmss"));
-    QString path = QStringLiteral("%1/%2_%3.bin").arg(dir).arg(id).arg(stamp);
-    for (int n = 1; QFile::exists(path); ++n)
-        path = QStringLiteral("%1/ID%2_%3_%4.bin").arg(dir).arg(id).arg(stamp).arg(n);
-    return path;
-}
-
 bool LogFileWriter::open(quint16 id, const QString &dir, const QString &finalPath)
 {
     discard();

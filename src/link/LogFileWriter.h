@@ -22,11 +22,6 @@ public:
     explicit LogFileWriter(QObject *parent = nullptr);
     ~LogFileWriter() override;
 
-    // The final name of log id taken at timeUtc under dir (relative or absolute):
-    // "<dir>/<id>_yyyyMMdd_hhmmss.bin", or "<dir>/ID<id>_yyyyMMdd_hhmmss_<n>.bin" with the first n
-    // whose file does not exist yet. A ".part" file does not take a name.
-    static QString finalPath(const QString &dir, quint16 id, quint32 timeUtc);
-
     // Creates dir (with its parents) and "<finalPath>.part", empty; false (and failed()) when not.
     bool open(quint16 id, const QString &dir, const QString &finalPath);
     // Appends bytes to the open file; false (and failed()) when they were not all written.

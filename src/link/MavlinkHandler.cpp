@@ -1,5 +1,6 @@
 #include "link/MavlinkHandler.h"
 
+#include "core/util/LogFileName.h"
 #include "link/LogFileWriter.h"
 
 #include <QDateTime>
@@ -341,8 +342,10 @@ bool MavlinkHandler::log_file_start(uint16_t index)
 
     if (m_download)
         logFileStop(); // a new start replaces the download in progress
-    const QString dir = QStringLiteral("log/flight");
-    const QString path = LogFileWriter::finalPath(dir, entry.id, entry.time_utc);
+    const QString dir = QLatin1String(LogFileName::Dir);
+    // Only whole files take a name: a ".part" left by an unfinished download is overwritten.
+    const QString path =
+        LogFileName::path(entry.id, entry.time_utc, [](const QString &candidate) { return QFile::exists(candidate); });
     qDebug().noquote() << "log save path:" << path;
     // The bytes go to "<path>.part" until the log is whole.
     if (!m_logFile->open(entry.id, dir, path)) {

@@ -13,17 +13,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace {
-// "[IP:]PORT" into ip and port; ip keeps its value when the text has none.
-bool parseHostPort(const QString &text, QHostAddress &ip, quint16 &port, bool ipOptional)
-{
-    QString host;
-    if (!splitHostPort(text, host, port, ipOptional))
-        return false;
-    return host.isEmpty() || ip.setAddress(host);
-}
-} // namespace
-
 SimEndpoint::SimEndpoint(QObject *parent) : QObject(parent)
 {}
 

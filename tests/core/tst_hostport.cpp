@@ -1,6 +1,7 @@
 // "[HOST:]PORT" texts of the command-line link options.
 #include "core/util/HostPort.h"
 
+#include <QHostAddress>
 #include <QtTest>
 
 class TestHostPort : public QObject
@@ -9,6 +10,8 @@ class TestHostPort : public QObject
 private slots:
     void split_data();
     void split();
+    void parse_data();
+    void parse();
 };
 
 void TestHostPort::split_data()
@@ -42,6 +45,34 @@ void TestHostPort::split()
         QCOMPARE(gotHost, host);
         QCOMPARE(int(gotPort), port);
     }
+}
+
+void TestHostPort::parse_data()
+{
+    // Into an address that starts as 127.0.0.9 and a port that starts as 1.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ipOptional");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("port");
+    QTest::newRow("address and port") << "127.0.0.2:7000" << false << true << "127.0.0.2" << 7000;
+    QTest::newRow("port keeps the address") << "7001" << true << true << "127.0.0.9" << 7001;
+    QTest::newRow("name is no address") << "localhost:7000" << true << false << "127.0.0.9" << 1;
+    QTest::newRow("bad port changes nothing") << "127.0.0.2:70000" << true << false << "127.0.0.9" << 1;
+}
+
+void TestHostPort::parse()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ipOptional);
+    QFETCH(bool, ok);
+    QFETCH(QString, ip);
+    QFETCH(int, port);
+    QHostAddress address(QStringLiteral("127.0.0.9"));
+    quint16 gotPort = 1;
+    QCOMPARE(parseHostPort(text, address, gotPort, ipOptional), ok);
+    QCOMPARE(address.toString(), ip);
+    QCOMPARE(int(gotPort), port);
 }
 
 QTEST_GUILESS_MAIN(TestHostPort)

@@ -1,5 +1,7 @@
 // The factory bus (ticks, links, pool, texts, paracfg.csv) and the device transport under it.
 #include "factory/link/DeviceCommunication.h"
+#include "factory/link/DeviceOpenMap.h"
+#include "factory/link/FactoryLinkIds.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
 
@@ -18,14 +20,8 @@
 namespace {
 QVariantMap udpMap(quint16 localPort, quint16 targetPort = 0)
 {
-    QVariantMap map;
-    map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_Port"), localPort);
-    if (targetPort) {
-        map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-        map.insert(QStringLiteral("SocketUDP_TargetPort"), targetPort);
-    }
-    return map;
+    const QHostAddress local(QHostAddress::LocalHost);
+    return DeviceOpenMap::udp(local, localPort, targetPort ? local : QHostAddress(), targetPort);
 }
 
 // The events of one link id seen so far, in order.
@@ -56,7 +52,9 @@ private slots:
     void postTextEvent();
     void udpWriteReadAndCounters();
     void udpAnswersLastSender();
+    void ownLinkReportsOnceRelayed();
     void writeEmptyArray();
+    void openMapBuilders();
     void serialDefaultsAndNameBeforeColon();
     void udpAfterSerialClosesSerialFirst();
     void serialUnplugged();
@@ -81,9 +79,11 @@ void TestDmmm::tickOrder_data()
 {
     QTest::addColumn<int>("ticks");
     QTest::addColumn<QList<int>>("lastTick");
-    QTest::newRow("tick 1") << 1 << QList<int>{62};
-    QTest::newRow("tick 10") << 10 << QList<int>{61, 62};
-    QTest::newRow("tick 100") << 100 << QList<int>{61, 60, 62};
+    QTest::newRow("tick 1") << 1 << QList<int>{DMMM_GCSEvent_Timer_100Hz};
+    QTest::newRow("tick 10") << 10 << QList<int>{DMMM_GCSEvent_Timer_10Hz, DMMM_GCSEvent_Timer_100Hz};
+    QTest::newRow("tick 100") << 100
+                              << QList<int>{DMMM_GCSEvent_Timer_10Hz, DMMM_GCSEvent_Timer_1Hz,
+                                            DMMM_GCSEvent_Timer_100Hz};
 }
 
 void TestDmmm::tickOrder()
@@ -158,17 +158,17 @@ void TestDmmm::openLinkTwiceReusesTheLink()
     FlyLink *link = m_bus->linkById(3);
     QVERIFY(link);
     QCOMPARE(m_bus->currentLink(), link);
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 3).contains(55), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 3).contains(DMMM_GCSEvent_Device_opened), 10000);
     QCOMPARE(link->deviceState(), int(DeviceCommunication::StateOpen));
     // The second open re-binds the open socket, which refuses: 56, and the device stays open.
     m_bus->openLink(udpMap(port), 3);
     QCOMPARE(m_bus->linkById(3), link);
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 3).contains(56), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 3).contains(DMMM_GCSEvent_Device_open_failed), 10000);
     QCOMPARE(link->deviceState(), int(DeviceCommunication::StateOpen));
     // A fresh link's pool holds the remote id "unknown" (255) until the device opened; opened, zeros.
     QCOMPARE(m_bus->poolSnapshot(3).remoteSysId(), 0u);
     emit m_bus->close(3);
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 3).contains(57), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 3).contains(DMMM_GCSEvent_Device_closed), 10000);
     QCOMPARE(link->deviceState(), int(DeviceCommunication::StateClosed));
     QCOMPARE(m_bus->linkById(3), link);
 }
@@ -178,7 +178,7 @@ void TestDmmm::postTextEvent()
     BusEventLog spy(m_bus);
     m_bus->postText(9, QStringLiteral("hello"));
     QCOMPARE(spy.size(), 1);
-    QCOMPARE(spy[0][0].toInt(), 4);
+    QCOMPARE(spy[0][0].toInt(), int(DMMM_GCSEvent_new_textmsg));
     QCOMPARE(spy[0][1].toInt(), 9);
     QCOMPARE(spy[0][2].toString(), QStringLiteral("hello"));
 }
@@ -190,8 +190,9 @@ void TestDmmm::udpWriteReadAndCounters()
     BusEventLog spy(m_bus);
     DeviceCommunication dev(true);
     dev.setLinkId(4);
+    m_bus->relayLink(&dev);
     emit dev.OpenProtocolDevice(udpMap(0, peer.localPort()));
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 4).contains(55), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 4).contains(DMMM_GCSEvent_Device_opened), 10000);
     QCOMPARE(dev.deviceKind(), int(DeviceCommunication::KindUdp));
     QVERIFY(dev.localUdpPort() != 0);
     QCOMPARE(dev.writeArray(QByteArray("abc")), qint64(3));
@@ -213,7 +214,7 @@ void TestDmmm::udpWriteReadAndCounters()
     QCOMPARE(got, QByteArray("abcdefg"));
     QCOMPARE(dev.txBytes(), 7u);
     emit dev.CloseProtocolDevice();
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 4).contains(57), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 4).contains(DMMM_GCSEvent_Device_closed), 10000);
     QCOMPARE(dev.deviceKind(), int(DeviceCommunication::KindNone));
     // Closed: writes are dropped.
     dev.writeArray(QByteArray("zz"));
@@ -226,6 +227,7 @@ void TestDmmm::udpAnswersLastSender()
     // Without a target the link answers whoever sent the last datagram.
     FlyLink link(1, true);
     link.setLinkId(6);
+    m_bus->relayLink(&link);
     BusEventLog spy(m_bus);
     emit link.OpenProtocolDevice(udpMap(0));
     QTRY_VERIFY_WITH_TIMEOUT(link.localUdpPort() != 0, 10000);
@@ -236,7 +238,36 @@ void TestDmmm::udpAnswersLastSender()
     // Establishing the link sends the two requests back to the sender.
     QTRY_VERIFY_WITH_TIMEOUT(unit.hasPendingDatagrams(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(link.rxBytes() == 9u, 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 6).contains(21), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 6).contains(DMMM_GCSEvent_Protocol_Actived), 10000);
+}
+
+void TestDmmm::ownLinkReportsOnceRelayed()
+{
+    // A link the bus does not own (the Transport page's) is silent on the bus until it is relayed;
+    // then its events, its texts (with the bus's id and with its own) and the bus ticks flow.
+    FlyLink link(1, false);
+    link.setLinkId(FactoryLinkIds::Transport);
+    quint32 now = 50000;
+    link.setClock([&now] { return now; });
+    BusEventLog spy(m_bus);
+    link.feedBytes(FlyFrame::build(5, 0, FlyMsg::Heartbeat, QByteArray::fromHex("0300")));
+    QVERIFY(spy.isEmpty());
+    m_bus->relayLink(&link);
+    m_bus->relayLink(&link); // once is enough: no event twice
+    now += 2000;
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_10Hz, -1, QVariant(int(0)));
+    link.feedBytes(FlyFrame::build(7, 1, FlyMsg::Heartbeat, QByteArray::fromHex("0300")));
+    link.feedBytes(FlyFrame::build(7, 2, FlyMsg::Text, FlyMsg::textPayload(QStringLiteral("hello"))));
+    QCOMPARE(eventsOf(spy, FactoryLinkIds::Transport),
+             (QList<int>{DMMM_GCSEvent_Protocol_Lost, DMMM_GCSEvent_Remote_id_changed, DMMM_GCSEvent_Protocol_Actived,
+                         DMMM_GCSEvent_Heartbeat_received, DMMM_GCSEvent_new_textmsg}));
+    QStringList texts;
+    for (const QList<QVariant> &args : spy) {
+        if (args.at(0).toInt() == DMMM_GCSEvent_new_textmsg)
+            texts << QStringLiteral("%1 %2").arg(args.at(1).toInt()).arg(args.at(2).toString());
+    }
+    QCOMPARE(texts,
+             (QStringList{"-1 Uav5: Communication disconnect", "-1 Uav7: Communication established", "2 hello"}));
 }
 
 void TestDmmm::writeEmptyArray()
@@ -247,6 +278,25 @@ void TestDmmm::writeEmptyArray()
     QCOMPARE(spy.size(), 0);
 }
 
+void TestDmmm::openMapBuilders()
+{
+    // The keys are the settings texts pages and configuration files use.
+    const QHostAddress a(QStringLiteral("127.0.0.1"));
+    const QHostAddress b(QStringLiteral("127.0.0.2"));
+    QVariantMap serial;
+    serial.insert(QStringLiteral("SerialPortName"), QStringLiteral("/dev/ttyX"));
+    QCOMPARE(DeviceOpenMap::serial(QStringLiteral("/dev/ttyX")), serial);
+    serial.insert(QStringLiteral("SerialPort_baudRate"), 57600);
+    QCOMPARE(DeviceOpenMap::serial(QStringLiteral("/dev/ttyX"), 57600), serial);
+    const QVariantMap udp = DeviceOpenMap::udp(a, 7001, b, 7000);
+    QCOMPARE(udp.keys(), (QStringList{"SocketUDP_IP", "SocketUDP_Port", "SocketUDP_TargetIP", "SocketUDP_TargetPort"}));
+    QCOMPARE(udp.value(QStringLiteral("SocketUDP_IP")).value<QHostAddress>(), a);
+    QCOMPARE(udp.value(QStringLiteral("SocketUDP_Port")).toInt(), 7001);
+    QCOMPARE(udp.value(QStringLiteral("SocketUDP_TargetIP")).value<QHostAddress>(), b);
+    QCOMPARE(udp.value(QStringLiteral("SocketUDP_TargetPort")).toInt(), 7000);
+    QCOMPARE(DeviceOpenMap::udp(a, 0).keys(), (QStringList{"SocketUDP_IP", "SocketUDP_Port"}));
+}
+
 void TestDmmm::serialDefaultsAndNameBeforeColon()
 {
     PtyPair pty;
@@ -254,10 +304,9 @@ void TestDmmm::serialDefaultsAndNameBeforeColon()
     BusEventLog spy(m_bus);
     DeviceCommunication dev(true);
     dev.setLinkId(8);
-    QVariantMap map;
-    map.insert(QStringLiteral("SerialPortName"), pty.slavePath() + QStringLiteral(": Simulated unit"));
-    emit dev.OpenProtocolDevice(map);
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 8).contains(55), 10000);
+    m_bus->relayLink(&dev);
+    emit dev.OpenProtocolDevice(DeviceOpenMap::serial(pty.slavePath() + QStringLiteral(": Simulated unit")));
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 8).contains(DMMM_GCSEvent_Device_opened), 10000);
     QCOMPARE(dev.deviceKind(), int(DeviceCommunication::KindSerial));
     termios tio{};
     QCOMPARE(tcgetattr(pty.masterFd(), &tio), 0);
@@ -275,12 +324,13 @@ void TestDmmm::udpAfterSerialClosesSerialFirst()
     BusEventLog spy(m_bus);
     DeviceCommunication dev(true);
     dev.setLinkId(9);
-    QVariantMap map;
-    map.insert(QStringLiteral("SerialPortName"), pty.slavePath());
-    emit dev.OpenProtocolDevice(map);
-    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 9).contains(55), 10000);
+    m_bus->relayLink(&dev);
+    emit dev.OpenProtocolDevice(DeviceOpenMap::serial(pty.slavePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 9).contains(DMMM_GCSEvent_Device_opened), 10000);
     emit dev.OpenProtocolDevice(udpMap(0));
-    QTRY_COMPARE_WITH_TIMEOUT(eventsOf(spy, 9), (QList<int>{55, 57, 55}), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        eventsOf(spy, 9),
+        (QList<int>{DMMM_GCSEvent_Device_opened, DMMM_GCSEvent_Device_closed, DMMM_GCSEvent_Device_opened}), 10000);
     QCOMPARE(dev.deviceKind(), int(DeviceCommunication::KindUdp));
 }
 
@@ -289,23 +339,20 @@ void TestDmmm::serialUnplugged()
     BusEventLog spy(m_bus);
     DeviceCommunication dev(true);
     dev.setLinkId(10);
+    m_bus->relayLink(&dev);
     {
         PtyPair pty;
-        QVariantMap map;
-        map.insert(QStringLiteral("SerialPortName"), pty.slavePath());
-        emit dev.OpenProtocolDevice(map);
-        QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 10).contains(55), 10000);
+        emit dev.OpenProtocolDevice(DeviceOpenMap::serial(pty.slavePath()));
+        QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 10).contains(DMMM_GCSEvent_Device_opened), 10000);
         pty.closeMaster();
         pty.write(QByteArray()); // nothing: the other end is gone
-        QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 10).contains(54), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(eventsOf(spy, 10).contains(DMMM_GCSEvent_Device_error), 10000);
     }
     QCOMPARE(dev.deviceState(), int(DeviceCommunication::StateFailed));
     QCOMPARE(dev.deviceKind(), int(DeviceCommunication::KindSerial));
     PtyPair again;
-    QVariantMap map;
-    map.insert(QStringLiteral("SerialPortName"), again.slavePath());
-    emit dev.OpenProtocolDevice(map);
-    QTRY_COMPARE_WITH_TIMEOUT(eventsOf(spy, 10).count(55), 2, 10000);
+    emit dev.OpenProtocolDevice(DeviceOpenMap::serial(again.slavePath()));
+    QTRY_COMPARE_WITH_TIMEOUT(eventsOf(spy, 10).count(DMMM_GCSEvent_Device_opened), 2, 10000);
     QCOMPARE(dev.deviceState(), int(DeviceCommunication::StateOpen));
 }
 

@@ -1,5 +1,6 @@
 // The FlyLink client driven by hand-made unit frames and a fake clock: link state, record, commands,
 // acknowledgements, parameters and the log transfers, plus record snapshots under a writing thread.
+#include "factory/link/DeviceOpenMap.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
 
@@ -88,6 +89,7 @@ private slots:
     void logDownloadNameFallback();
     void logDownloadGivesUp();
     void logDownloadQueue();
+    void logDownloadEmptyAnswersGiveUp();
     void logDownloadDropsStrayBlocks();
     void eraseAndEmptyQueue();
     void snapshotsAreWhole();
@@ -119,17 +121,14 @@ void TestFlyLink::init()
     QVERIFY(m_sink->bind(QHostAddress(QHostAddress::LocalHost), 0));
     m_link = new FlyLink(1, false);
     m_link->setLinkId(1);
+    m_bus->relayLink(m_link);
     m_now = 100000;
     m_sent.clear();
     m_link->setClock([this] { return m_now; });
     m_link->setFrameTap([this](const QByteArray &f) { m_sent.append(f); });
     m_spy = new BusEventLog(m_bus);
-    QVariantMap map;
-    map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_Port"), 0);
-    map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_TargetPort"), m_sink->localPort());
-    emit m_link->OpenProtocolDevice(map);
+    const QHostAddress local(QHostAddress::LocalHost);
+    emit m_link->OpenProtocolDevice(DeviceOpenMap::udp(local, 0, local, m_sink->localPort()));
     QCOMPARE(m_link->deviceState(), int(DeviceCommunication::StateOpen));
     m_spy->clear();
 }
@@ -156,7 +155,7 @@ int TestFlyLink::textCount(const QString &text) const
 {
     int n = 0;
     for (const QList<QVariant> &args : *m_spy) {
-        if (args.at(0).toInt() == 4 && args.at(2).toString() == text)
+        if (args.at(0).toInt() == DMMM_GCSEvent_new_textmsg && args.at(2).toString() == text)
             ++n;
     }
     return n;
@@ -193,7 +192,8 @@ void TestFlyLink::establish()
 void TestFlyLink::heartbeatEstablishes()
 {
     m_link->feedBytes(hex("4B 57 05 00 01 02 02 10 BC"));
-    QCOMPARE(events(), (QList<int>{46, 21, 63, 5}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Remote_id_changed, DMMM_GCSEvent_Protocol_Actived,
+                                   DMMM_GCSEvent_Vehicle_type, DMMM_GCSEvent_Heartbeat_received}));
     QCOMPARE(textCount(QStringLiteral("Uav5: Communication established")), 1);
     QCOMPARE((*m_spy)[2][1].toInt(), -1); // the link's own texts carry the bus's id
     QCOMPARE(sentOf(FlyMsg::Command), (QList<QByteArray>{hex("0E 00 00 00 00 00"), hex("0E 0C 00 00 00 00")}));
@@ -207,7 +207,7 @@ void TestFlyLink::heartbeatEstablishes()
     // A second heartbeat: no new establishment, vehicle type unchanged.
     m_spy->clear();
     m_link->feedBytes(FlyFrame::build(5, 1, 1, hex("02 10")));
-    QCOMPARE(events(), (QList<int>{5}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Heartbeat_received}));
     QCOMPARE(m_link->counters().framesOk, 2u);
 }
 
@@ -232,17 +232,20 @@ void TestFlyLink::timeoutAndReestablish()
 {
     feed(FlyMsg::Heartbeat, hex("03 00"));
     m_now += 1500;
-    emit m_bus->DMMM_Event(61, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_10Hz, -1, QVariant(int(0)));
     QVERIFY(m_link->isConnected());
     m_now += 1;
-    emit m_bus->DMMM_Event(62, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
     QVERIFY(!m_link->isConnected());
     QCOMPARE(textCount(QStringLiteral("Uav5: Communication disconnect")), 1);
-    emit m_bus->DMMM_Event(62, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
     QCOMPARE(textCount(QStringLiteral("Uav5: Communication disconnect")), 1);
     m_sent.clear();
     feed(FlyMsg::Heartbeat, hex("03 00"));
-    QCOMPARE(events(), (QList<int>{46, 21, 63, 5, 22, 21, 5}));
+    QCOMPARE(events(),
+             (QList<int>{DMMM_GCSEvent_Remote_id_changed, DMMM_GCSEvent_Protocol_Actived, DMMM_GCSEvent_Vehicle_type,
+                         DMMM_GCSEvent_Heartbeat_received, DMMM_GCSEvent_Protocol_Lost, DMMM_GCSEvent_Protocol_Actived,
+                         DMMM_GCSEvent_Heartbeat_received}));
     QCOMPARE(textCount(QStringLiteral("Uav5: Communication established")), 2);
     QCOMPARE(sentOf(FlyMsg::Command).size(), 2);
 }
@@ -255,7 +258,8 @@ void TestFlyLink::homeWrittenAndFirstHome()
     FlyLe::put<qint32>(reinterpret_cast<uchar *>(home.data()) + 4, -1201234567);
     feed(FlyMsg::Home, home);
     feed(FlyMsg::Home, home);
-    QCOMPARE(events(), (QList<int>{17, 16, 16}));
+    QCOMPARE(events(),
+             (QList<int>{DMMM_GCSEvent_Home_first_received, DMMM_GCSEvent_Home_received, DMMM_GCSEvent_Home_received}));
     QSettings settings(QStringLiteral("./cfg/Setting.ini"), QSettings::IniFormat);
     QCOMPARE(settings.value(QStringLiteral("home/lat")).toInt(), 301234567);
     QCOMPARE(settings.value(QStringLiteral("home/lng")).toInt(), -1201234567);
@@ -266,7 +270,8 @@ void TestFlyLink::homeWrittenAndFirstHome()
     QVERIFY(!m_link->record().homeReceived());
     m_spy->clear();
     feed(FlyMsg::Home, home);
-    QCOMPARE(events(), (QList<int>{21, 17, 16}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Protocol_Actived, DMMM_GCSEvent_Home_first_received,
+                                   DMMM_GCSEvent_Home_received}));
 }
 
 void TestFlyLink::entryBlocks()
@@ -292,7 +297,7 @@ void TestFlyLink::entryBlocks()
     QCOMPARE(r.accCaliState(), quint8(3));
     QCOMPARE(r.magProgressCount(), quint8(2));
     QCOMPARE(r.magProgress(1).percent(), quint8(55));
-    QCOMPARE(events(), (QList<int>{24, 25}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_AccCali_state, DMMM_GCSEvent_MagCali_progress}));
 }
 
 void TestFlyLink::compassCountAndMotorCount()
@@ -301,7 +306,7 @@ void TestFlyLink::compassCountAndMotorCount()
     feed(FlyMsg::Compass, entry(0, FlyMsg::CompassLen));
     feed(FlyMsg::Compass, entry(0, FlyMsg::CompassLen));
     feed(FlyMsg::Compass, entry(1, FlyMsg::CompassLen));
-    QCOMPARE(events(), (QList<int>{26, 26}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Compass_count, DMMM_GCSEvent_Compass_count}));
     m_spy->clear();
     feed(FlyMsg::SysStatus, entry(1, FlyMsg::SysStatusLen));
     QCOMPARE(m_link->record().motorCount(), quint8(4));
@@ -309,7 +314,7 @@ void TestFlyLink::compassCountAndMotorCount()
     feed(FlyMsg::SysStatus, entry(20, FlyMsg::SysStatusLen));
     feed(FlyMsg::SysStatus, entry(20, FlyMsg::SysStatusLen));
     QCOMPARE(m_link->record().motorCount(), quint8(8));
-    QCOMPARE(events(), (QList<int>{27}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Motor_count}));
 }
 
 void TestFlyLink::positionValidOnce()
@@ -317,11 +322,11 @@ void TestFlyLink::positionValidOnce()
     establish();
     QByteArray nav(FlyMsg::NavStateLen, '\0');
     feed(FlyMsg::NavState, nav);
-    QVERIFY(!events().contains(18));
+    QVERIFY(!events().contains(DMMM_GCSEvent_Position_valid));
     FlyLe::put<qint32>(reinterpret_cast<uchar *>(nav.data()) + FlyLayout::Nav::Lon, 1);
     feed(FlyMsg::NavState, nav);
     feed(FlyMsg::NavState, nav);
-    QCOMPARE(events().count(18), 1);
+    QCOMPARE(events().count(DMMM_GCSEvent_Position_valid), 1);
     QVERIFY(m_link->record().positionReported());
 }
 
@@ -349,15 +354,15 @@ void TestFlyLink::messageEvents_data()
     QTest::addColumn<int>("id");
     QTest::addColumn<QByteArray>("payload");
     QTest::addColumn<QList<int>>("expected");
-    QTest::newRow("block 7") << 7 << QByteArray(64, '\1') << QList<int>{28};
-    QTest::newRow("origin") << 9 << QByteArray(12, '\1') << QList<int>{19};
-    QTest::newRow("status 51 stored") << 51 << entry(1, 16) << QList<int>{20};
+    QTest::newRow("block 7") << 7 << QByteArray(64, '\1') << QList<int>{DMMM_GCSEvent_Block7_received};
+    QTest::newRow("origin") << 9 << QByteArray(12, '\1') << QList<int>{DMMM_GCSEvent_Origin_received};
+    QTest::newRow("status 51 stored") << 51 << entry(1, 16) << QList<int>{DMMM_GCSEvent_Status51_received};
     QTest::newRow("status 51 not stored") << 51 << entry(0, 16) << QList<int>();
-    QTest::newRow("group 80") << 80 << QByteArray(17, '\0') << QList<int>{29};
-    QTest::newRow("group 83 second slot") << 83 << entry(3, 7) << QList<int>{32};
+    QTest::newRow("group 80") << 80 << QByteArray(17, '\0') << QList<int>{DMMM_GCSEvent_ParamGroup_80};
+    QTest::newRow("group 83 second slot") << 83 << entry(3, 7) << QList<int>{DMMM_GCSEvent_ParamGroup_83};
     QTest::newRow("group 83 slot out of range") << 83 << entry(4, 7) << QList<int>();
-    QTest::newRow("group 91") << 91 << QByteArray(29, '\0') << QList<int>{41};
-    QTest::newRow("group 50 serial ports") << 50 << QByteArray(41, '\2') << QList<int>{42};
+    QTest::newRow("group 91") << 91 << QByteArray(29, '\0') << QList<int>{DMMM_GCSEvent_ParamGroup_91};
+    QTest::newRow("group 50 serial ports") << 50 << QByteArray(41, '\2') << QList<int>{DMMM_GCSEvent_ParamGroup_50};
     QTest::newRow("group 84 wrong length") << 84 << QByteArray(68, '\0') << QList<int>();
     QTest::newRow("31 discarded") << 31 << QByteArray(5, '\0') << QList<int>();
     QTest::newRow("unknown id") << 99 << QByteArray(3, '\0') << QList<int>();
@@ -388,12 +393,16 @@ void TestFlyLink::routeAnswered()
     feed(FlyMsg::RouteItem, second);
     QCOMPARE(sentOf(FlyMsg::RouteRequest), (QList<QByteArray>{hex("00 00"), hex("01 00")}));
     QCOMPARE(sentOf(FlyMsg::RouteAck), QList<QByteArray>{hex("00")});
-    QCOMPARE(events(), (QList<int>{11, 10, 12, 10, 12, 7}));
+    QCOMPARE(events(),
+             (QList<int>{DMMM_GCSEvent_Mission_Download_get_item_count, DMMM_GCSEvent_Mission_Download_request_item,
+                         DMMM_GCSEvent_Mission_Download_get_item, DMMM_GCSEvent_Mission_Download_request_item,
+                         DMMM_GCSEvent_Mission_Download_get_item, DMMM_GCSEvent_Mission_download_Succeed}));
     m_spy->clear();
     feed(FlyMsg::RouteRequest, hex("00 00"));
     feed(FlyMsg::RouteAck, hex("00"));
     feed(FlyMsg::RouteAck, hex("03"));
-    QCOMPARE(events(), (QList<int>{1, 0, 1}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Mission_Upload_Failed, DMMM_GCSEvent_Mission_Upload_Succeed,
+                                   DMMM_GCSEvent_Mission_Upload_Failed}));
 }
 
 void TestFlyLink::acknowledgements_data()
@@ -413,7 +422,7 @@ void TestFlyLink::acknowledgements()
     QSignalSpy acks(m_link, &FlyLink::commandAcknowledged);
     feed(FlyMsg::CommandAck, payload);
     QCOMPARE(m_spy->size(), 1);
-    QCOMPARE((*m_spy)[0][0].toInt(), 4);
+    QCOMPARE((*m_spy)[0][0].toInt(), int(DMMM_GCSEvent_new_textmsg));
     QCOMPARE((*m_spy)[0][1].toInt(), 1);
     QCOMPARE((*m_spy)[0][2].toString(), text);
     QCOMPARE(acks.size(), 1);
@@ -496,7 +505,7 @@ void TestFlyLink::ahrsOrientationValue()
 {
     establish();
     feed(FlyMsg::ParamValue, FlyMsg::paramValue(5, 40, QStringLiteral("AHRS_ORIENTATION"), 6.0f));
-    QCOMPARE(events(), (QList<int>{33, 43}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_AhrsOrientation, DMMM_GCSEvent_Param_value}));
     QCOMPARE(m_link->record().ahrsOrientation(), quint8(6));
     const FlyParamValue v = m_spy->last().at(2).value<FlyLink::CommonParam_t>();
     QCOMPARE(v.name(), QStringLiteral("AHRS_ORIENTATION"));
@@ -526,7 +535,7 @@ void TestFlyLink::commonParamStep()
     float v;
     m_link->getCommonParam(QStringLiteral("INS_X"), &v, false);
     auto tick = [this] {
-        emit m_bus->DMMM_Event(62, -1, QVariant(int(0)));
+        emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
     };
     auto names = [this] {
         QStringList out;
@@ -577,7 +586,7 @@ void TestFlyLink::allParamFetch()
     feed(FlyMsg::ParamValue, FlyMsg::paramValue(-1, 3, QStringLiteral("SYSID_THISMAV"), 1.0f));
     m_link->startAllParamFetch();
     QVERIFY(m_link->allParamFetching());
-    emit m_bus->DMMM_Event(61, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_10Hz, -1, QVariant(int(0)));
     const char *names[] = {"AHRS_ORIENTATION", "BRD_HEAT_TARG", "SYSID_THISMAV"};
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(sentOf(FlyMsg::ParamRead), QList<QByteArray>{FlyMsg::paramReadByIndex(qint16(i))});
@@ -586,13 +595,13 @@ void TestFlyLink::allParamFetch()
         feed(FlyMsg::ParamValue, FlyMsg::paramValue(qint16(i), 3, QLatin1String(names[i]), float(i)));
     }
     QVERIFY(sentOf(FlyMsg::ParamRead).isEmpty());
-    QCOMPARE(events(), (QList<int>{43, 44}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Param_value, DMMM_GCSEvent_Param_all_done}));
     QVERIFY(!m_link->allParamFetching());
     QCOMPARE(m_link->allParamIndex(), 3);
     QCOMPARE(m_link->allParamCount(), 3);
     m_now += 5000;
     feed(FlyMsg::Heartbeat, hex("03 00"));
-    emit m_bus->DMMM_Event(61, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_10Hz, -1, QVariant(int(0)));
     QVERIFY(sentOf(FlyMsg::ParamRead).isEmpty());
 }
 
@@ -600,20 +609,20 @@ void TestFlyLink::allParamFetchRetriesWrongIndex()
 {
     establish();
     m_link->startAllParamFetch();
-    emit m_bus->DMMM_Event(62, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
     QCOMPARE(indexReads().size(), 1);
     feed(FlyMsg::ParamValue, FlyMsg::paramValue(1, 3, QStringLiteral("B"), 0));
     QCOMPARE(m_link->allParamIndex(), 0);
     m_now += 1000;
     feed(FlyMsg::Heartbeat, hex("03 00"));
-    emit m_bus->DMMM_Event(62, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
     QCOMPARE(indexReads().size(), 1);
     m_now += 1;
-    emit m_bus->DMMM_Event(62, -1, QVariant(int(0)));
+    emit m_bus->DMMM_Event(DMMM_GCSEvent_Timer_100Hz, -1, QVariant(int(0)));
     QCOMPARE(indexReads(), (QList<QByteArray>{FlyMsg::paramReadByIndex(0), FlyMsg::paramReadByIndex(0)}));
     m_link->stopAllParamFetch();
     QVERIFY(!m_link->allParamFetching());
-    QVERIFY(events().contains(44));
+    QVERIFY(events().contains(DMMM_GCSEvent_Param_all_done));
 }
 
 void TestFlyLink::logList()
@@ -626,7 +635,8 @@ void TestFlyLink::logList()
     feed(FlyMsg::LogEntry, FlyLogInfo::make(2, 1700000100, 0, 3, 3).toPayload());
     feed(FlyMsg::LogEntry, FlyLogInfo::make(3, 1700000200, 9000, 3, 3).toPayload());
     QCOMPARE(sentOf(FlyMsg::LogListRequest), (QList<QByteArray>{hex("00 00"), hex("02 00"), hex("03 00")}));
-    QCOMPARE(events(), (QList<int>{48, 48, 48, 48, 49}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Log_entry, DMMM_GCSEvent_Log_entry, DMMM_GCSEvent_Log_entry,
+                                   DMMM_GCSEvent_Log_entry, DMMM_GCSEvent_Log_list_done}));
     QCOMPARE(m_link->logList().size(), 3);
     QCOMPARE(m_link->logList()[2].size(), 9000u);
     const FlyLogInfo e = (*m_spy)[0][2].value<FlyLink::log_info_t>();
@@ -637,26 +647,30 @@ void TestFlyLink::logListEmpty()
 {
     establish();
     m_link->requestLogList();
+    QSignalSpy empty(m_link, &FlyLink::logListEmpty);
     feed(FlyMsg::LogEntry, FlyLogInfo::make(0, 0, 0, 0, 0).toPayload());
-    QVERIFY(events().isEmpty() || !events().contains(48));
+    QCOMPARE(empty.size(), 1);
+    QVERIFY(events().isEmpty() || !events().contains(DMMM_GCSEvent_Log_entry));
     QCOMPARE(textCount(QStringLiteral("机载日志为空")), 1);
     QVERIFY(m_link->logList().isEmpty());
 }
 
 void TestFlyLink::logListGivesUp()
 {
+    // The link's 100 ms list timer ticks the listing with the link's clock (the rhythm itself is
+    // tested on the engine): the awaited id is asked again, and the budget runs out.
     establish();
     m_link->requestLogList();
     feed(FlyMsg::LogEntry, FlyLogInfo::make(1, 0, 10, 2, 2).toPayload());
     m_sent.clear();
-    for (int i = 0; i < 25; ++i)
-        QMetaObject::invokeMethod(m_link, "log_list_timer_callback", Qt::DirectConnection);
-    QVERIFY(!events().contains(47));
-    // Resent every fifth tick with the id being asked for.
-    QCOMPARE(sentOf(FlyMsg::LogListRequest).size(), 5);
-    QCOMPARE(sentOf(FlyMsg::LogListRequest).last(), hex("02 00"));
-    QMetaObject::invokeMethod(m_link, "log_list_timer_callback", Qt::DirectConnection);
-    QCOMPARE(events().count(47), 1);
+    m_now += FlyLogListing::ResendMs;
+    QTRY_COMPARE(sentOf(FlyMsg::LogListRequest), QList<QByteArray>{hex("02 00")});
+    QVERIFY(!events().contains(DMMM_GCSEvent_Log_timeout));
+    m_now += FlyLogListing::BudgetMs - FlyLogListing::ResendMs;
+    QTRY_COMPARE(events().count(DMMM_GCSEvent_Log_timeout), 1);
+    QTest::qWait(300); // the timer stopped: no second give-up, no more requests
+    QCOMPARE(events().count(DMMM_GCSEvent_Log_timeout), 1);
+    QCOMPARE(sentOf(FlyMsg::LogListRequest).size(), 1);
 }
 
 void TestFlyLink::logDownloadWindows()
@@ -675,7 +689,12 @@ void TestFlyLink::logDownloadWindows()
     QCOMPARE(id, quint16(4));
     QCOMPARE(offset, 0u);
     QSignalSpy done(m_link, &FlyLink::logFileCompleted);
+    const QString stamp = QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyyMMdd_hhmmss"));
+    const QString finalPath = QStringLiteral("log/flight/4_") + stamp + QStringLiteral(".bin");
     feed(FlyMsg::LogData, logData(4, 0, content.mid(0, 240)));
+    // Until the log is whole it is written under "<name>.part", block by block.
+    QVERIFY(!QFile::exists(finalPath));
+    QCOMPARE(QFileInfo(finalPath + QStringLiteral(".part")).size(), qint64(240));
     feed(FlyMsg::LogData, logData(4, 240, content.mid(240, 240)));
     feed(FlyMsg::LogData, logData(4, 480, content.mid(480, 20)));
     QCOMPARE(sentOf(FlyMsg::LogDataRequest),
@@ -685,12 +704,13 @@ void TestFlyLink::logDownloadWindows()
     QCOMPARE(id, quint16(0xFFFF));
     QCOMPARE(done.size(), 1);
     const QString path = done[0][1].toString();
-    const QString stamp = QDateTime::fromSecsSinceEpoch(1700000000).toString(QStringLiteral("yyyyMMdd_hhmmss"));
-    QCOMPARE(path, QStringLiteral("log/flight/4_") + stamp + QStringLiteral(".bin"));
+    QCOMPARE(path, finalPath);
+    QVERIFY(!QFile::exists(finalPath + QStringLiteral(".part")));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), content);
-    QCOMPARE(events().mid(events().size() - 4), (QList<int>{51, 51, 52, 51}));
+    QCOMPARE(events().mid(events().size() - 4), (QList<int>{DMMM_GCSEvent_Log_data, DMMM_GCSEvent_Log_data,
+                                                            DMMM_GCSEvent_Log_file_done, DMMM_GCSEvent_Log_data}));
 }
 
 void TestFlyLink::logDownloadZeroSize()
@@ -704,7 +724,7 @@ void TestFlyLink::logDownloadZeroSize()
     QCOMPARE(sentOf(FlyMsg::LogDataRequest), QList<QByteArray>{FlyMsg::logDataRequest(0, 0, 2)});
     m_spy->clear();
     feed(FlyMsg::LogData, logData(2, 0, QByteArray()));
-    QCOMPARE(events(), (QList<int>{52, 51}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Log_file_done, DMMM_GCSEvent_Log_data}));
     const QStringList files = QDir(QStringLiteral("log/flight")).entryList(QDir::Files);
     QCOMPARE(files.size(), 1);
     QCOMPARE(QFileInfo(QStringLiteral("log/flight/") + files[0]).size(), qint64(0));
@@ -733,6 +753,8 @@ void TestFlyLink::logDownloadNameFallback()
 
 void TestFlyLink::logDownloadGivesUp()
 {
+    // The link's 100 ms file timer ticks the download with the link's clock (the rhythm itself is
+    // tested on the engine): the block at the current offset is asked again, then the log is given up.
     establish();
     m_link->requestLogList();
     feed(FlyMsg::LogEntry, FlyLogInfo::make(1, 0, 1000, 1, 1).toPayload());
@@ -741,15 +763,38 @@ void TestFlyLink::logDownloadGivesUp()
     feed(FlyMsg::LogData, logData(1, 0, pattern(240, 0)));
     m_sent.clear();
     m_spy->clear();
-    for (int i = 0; i < 30; ++i)
-        QMetaObject::invokeMethod(m_link, "log_file_timer_callback", Qt::DirectConnection);
-    // Re-asked every sixth tick (600 ms) at the current offset; given up on the 31st (3.1 s).
-    QCOMPARE(sentOf(FlyMsg::LogDataRequest).size(), 5);
-    QCOMPARE(sentOf(FlyMsg::LogDataRequest).last(), FlyMsg::logDataRequest(240, 240, 1));
-    QVERIFY(!events().contains(47));
-    QMetaObject::invokeMethod(m_link, "log_file_timer_callback", Qt::DirectConnection);
-    QCOMPARE(events(), QList<int>{47});
+    m_now += FlyLogDownload::ResendMs;
+    QTRY_COMPARE(sentOf(FlyMsg::LogDataRequest), QList<QByteArray>{FlyMsg::logDataRequest(240, 240, 1)});
+    QVERIFY(!events().contains(DMMM_GCSEvent_Log_timeout));
+    m_now += FlyLogDownload::GiveUpMs - FlyLogDownload::ResendMs;
+    QTRY_COMPARE(events().count(DMMM_GCSEvent_Log_timeout), 1);
     QVERIFY(!m_link->logDownloadProgress(nullptr, nullptr));
+    // What arrived is in the part file; no file carries the log's own name.
+    const QStringList files = QDir(QStringLiteral("log/flight")).entryList(QDir::Files);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(files[0].endsWith(QLatin1String(".bin.part")), qPrintable(files[0]));
+    QFile file(QStringLiteral("log/flight/") + files[0]);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), pattern(240, 0));
+}
+
+void TestFlyLink::logDownloadEmptyAnswersGiveUp()
+{
+    // A unit that answers with no bytes before the end is asked again at once, but not without end.
+    establish();
+    m_link->requestLogList();
+    feed(FlyMsg::LogEntry, FlyLogInfo::make(1, 0, 500, 1, 1).toPayload());
+    m_link->queueLogDownload(1);
+    m_link->startLogDownloads();
+    m_sent.clear();
+    m_spy->clear();
+    for (int i = 0; i < FlyLogDownload::MaxEmptyAnswers; ++i)
+        feed(FlyMsg::LogData, logData(1, 0, QByteArray()));
+    QCOMPARE(sentOf(FlyMsg::LogDataRequest).size(), FlyLogDownload::MaxEmptyAnswers - 1);
+    QCOMPARE(events().count(DMMM_GCSEvent_Log_timeout), 1);
+    QVERIFY(!m_link->logDownloadProgress(nullptr, nullptr));
+    feed(FlyMsg::LogData, logData(1, 0, QByteArray()));
+    QCOMPARE(sentOf(FlyMsg::LogDataRequest).size(), FlyLogDownload::MaxEmptyAnswers - 1);
 }
 
 void TestFlyLink::logDownloadQueue()
@@ -764,12 +809,12 @@ void TestFlyLink::logDownloadQueue()
     m_sent.clear();
     m_spy->clear();
     feed(FlyMsg::LogData, logData(1, 0, pattern(100, 1)));
-    // Finishing log 1 starts log 2 before event 52, and 52 comes before the 51 of the last block.
+    // Finishing log 1 starts log 2 before Log_file_done, which comes before the Log_data of the last block.
     QCOMPARE(sentOf(FlyMsg::LogDataRequest), QList<QByteArray>{FlyMsg::logDataRequest(0, 240, 2)});
-    QCOMPARE(events(), (QList<int>{52, 51}));
+    QCOMPARE(events(), (QList<int>{DMMM_GCSEvent_Log_file_done, DMMM_GCSEvent_Log_data}));
     feed(FlyMsg::LogData, logData(2, 0, pattern(240, 2)));
     feed(FlyMsg::LogData, logData(2, 240, pattern(60, 3)));
-    QCOMPARE(events().count(52), 2);
+    QCOMPARE(events().count(DMMM_GCSEvent_Log_file_done), 2);
     QCOMPARE(QDir(QStringLiteral("log/flight")).entryList(QDir::Files).size(), 2);
 }
 
@@ -794,6 +839,8 @@ void TestFlyLink::logDownloadDropsStrayBlocks()
     feed(FlyMsg::LogData, logData(1, 0, pattern(240, 0)));
     feed(FlyMsg::LogData, logData(1, 240, pattern(240, 9)));
     QCOMPARE(done.size(), 1);
+    // Idle again: a block that names "no log" (0xFFFF) is not appended to the finished file.
+    feed(FlyMsg::LogData, logData(0xFFFF, 0, pattern(240, 5)));
     QFile file(done[0][1].toString());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), pattern(240, 0) + pattern(240, 9));
@@ -815,10 +862,7 @@ void TestFlyLink::snapshotsAreWhole()
     // every copy the GUI thread takes meanwhile must show one message, never a mix of two.
     FlyLink link(1, true);
     link.setLinkId(12);
-    QVariantMap map;
-    map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_Port"), 0);
-    emit link.OpenProtocolDevice(map);
+    emit link.OpenProtocolDevice(DeviceOpenMap::udp(QHostAddress(QHostAddress::LocalHost), 0));
     QTRY_VERIFY_WITH_TIMEOUT(link.localUdpPort() != 0, 10000);
     QUdpSocket unit;
     QVERIFY(unit.bind(QHostAddress(QHostAddress::LocalHost), 0));

@@ -4,6 +4,7 @@
 #include "support/InsFixture.h"
 
 #include "core/flylink/TransportCommand.h"
+#include "factory/link/DeviceOpenMap.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
 
@@ -71,12 +72,8 @@ void TestInsUnit::calibrationSequences()
     // and compass progress up to success.
     QVERIFY(startSim({}, true));
     Q_DMMM bus(-1);
-    QVariantMap map;
-    map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_Port"), 0);
-    map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_TargetPort"), m_link.last().section(QLatin1Char(':'), 1).toInt());
-    bus.openLink(map, 1);
+    const QHostAddress local(QHostAddress::LocalHost);
+    bus.openLink(DeviceOpenMap::udp(local, 0, local, quint16(m_link.last().section(QLatin1Char(':'), 1).toUInt())), 1);
     FlyLink *link = bus.linkById(1);
     QVERIFY(link);
     QTimer wake;

@@ -107,7 +107,7 @@ QByteArray logDataRequest(quint32 offset, quint8 count, quint16 id);
 } // namespace FlyMsg
 
 #pragma pack(push, 1)
-// Message 36 (26 bytes): the parameter value record carried by event 43.
+// Message 36 (26 bytes): the parameter value record carried by DMMM_GCSEvent_Param_value.
 struct FlyParamValue
 {
     uchar raw[FlyMsg::ParamValueLen] = {};
@@ -129,7 +129,7 @@ struct FlyParamRead
     QString name() const { return FlyMsg::nameFromField(raw + 2); }
 };
 
-// Message 39 (14 bytes): one log list entry, carried by event 48.
+// Message 39 (14 bytes): one log list entry, carried by DMMM_GCSEvent_Log_entry.
 struct FlyLogInfo
 {
     uchar raw[FlyMsg::LogEntryLen] = {};
@@ -144,7 +144,7 @@ struct FlyLogInfo
     quint16 lastLogId() const { return FlyLe::get<quint16>(raw + 12); }
 };
 
-// Message 40 (247 bytes): one log data block, carried by event 51.
+// Message 40 (247 bytes): one log data block, carried by DMMM_GCSEvent_Log_data.
 struct FlyLogData
 {
     uchar raw[FlyMsg::LogDataLen] = {};

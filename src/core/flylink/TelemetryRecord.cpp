@@ -1,5 +1,7 @@
 #include "core/flylink/TelemetryRecord.h"
 
+#include "core/flylink/FlySerialNumber.h"
+
 #include <cstring>
 
 void TelemetryRecord::clear()
@@ -116,7 +118,7 @@ QString protocolText(quint16 w)
 
 QString serialNumberText(quint32 sn)
 {
-    return QStringLiteral("20%1-%2").arg(sn >> 16).arg(sn & 0xFFFF, 4, 10, QLatin1Char('0'));
+    return FlySerialNumber::fromValue(sn).text();
 }
 
 QString uuidText(const FlyBoardInfoView &board)

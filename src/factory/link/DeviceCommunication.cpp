@@ -1,7 +1,8 @@
 #include "factory/link/DeviceCommunication.h"
 
 #include "core/util/SerialPermissionHint.h"
-#include "factory/link/Q_DMMM.h"
+#include "factory/link/DeviceOpenMap.h"
+#include "factory/link/DmmmEvent.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -163,15 +164,14 @@ QByteArray DeviceCommunication::readBytes(qint64 max)
 
 void DeviceCommunication::emitEvent(int ev, const QVariant &var)
 {
-    if (Q_DMMM *bus = Q_DMMM::instance())
-        emit bus->DMMM_Event(ev, linkId(), var);
+    emit linkEvent(ev, linkId(), var);
 }
 
 void DeviceCommunication::Slot_OpenProtocolDevice(QVariantMap params)
 {
-    if (params.contains(QStringLiteral("SerialPortName")))
+    if (params.contains(QLatin1String(DeviceOpenMap::SerialPortName)))
         openSerial(params);
-    else if (params.contains(QStringLiteral("SocketUDP_IP")))
+    else if (params.contains(QLatin1String(DeviceOpenMap::UdpLocalIp)))
         openUdp(params);
 }
 
@@ -179,11 +179,12 @@ void DeviceCommunication::openSerial(const QVariantMap &params)
 {
     if (m_kind != KindSerial && m_state != StateClosed)
         closeDevice();
-    const QString name = params.value(QStringLiteral("SerialPortName")).toString().section(QLatin1Char(':'), 0, 0);
-    const int dataBits = params.value(QStringLiteral("SerialPort_DataBit"), 8).toInt();
-    const int stopBits = params.value(QStringLiteral("SerialPort_StopBit"), 1).toInt();
-    const int parity = params.value(QStringLiteral("SerialPort_Parity"), 0).toInt();
-    const int baud = params.value(QStringLiteral("SerialPort_baudRate"), 115200).toInt();
+    const QString name =
+        params.value(QLatin1String(DeviceOpenMap::SerialPortName)).toString().section(QLatin1Char(':'), 0, 0);
+    const int dataBits = params.value(QLatin1String(DeviceOpenMap::SerialDataBits), 8).toInt();
+    const int stopBits = params.value(QLatin1String(DeviceOpenMap::SerialStopBits), 1).toInt();
+    const int parity = params.value(QLatin1String(DeviceOpenMap::SerialParity), 0).toInt();
+    const int baud = params.value(QLatin1String(DeviceOpenMap::SerialBaudRate), 115200).toInt();
     if (!m_serial) {
         m_serial = new QSerialPort;
         connect(m_serial, &QSerialPort::readyRead, this, &DeviceCommunication::readyRead);
@@ -200,9 +201,9 @@ void DeviceCommunication::openSerial(const QVariantMap &params)
         m_kind = KindSerial;
         m_state = StateOpen;
         m_settings = params;
-        emitEvent(55);
+        emitEvent(DMMM_GCSEvent_Device_opened);
     } else {
-        emitEvent(56);
+        emitEvent(DMMM_GCSEvent_Device_open_failed);
         qDebug() << "OpenSerialPort:" << name << dataBits << parity << stopBits << baud << "Failed";
         if (m_serial->error() == QSerialPort::PermissionError)
             qDebug().noquote() << "OpenSerialPort:" << name << "permission denied;" << SerialPermissionHint::text();
@@ -214,8 +215,8 @@ void DeviceCommunication::openUdp(const QVariantMap &params)
 {
     if (m_kind != KindUdp && m_state != StateClosed)
         closeDevice();
-    const QHostAddress address = addressOf(params.value(QStringLiteral("SocketUDP_IP")));
-    const quint16 port = quint16(params.value(QStringLiteral("SocketUDP_Port"), 0).toUInt());
+    const QHostAddress address = addressOf(params.value(QLatin1String(DeviceOpenMap::UdpLocalIp)));
+    const quint16 port = quint16(params.value(QLatin1String(DeviceOpenMap::UdpLocalPort), 0).toUInt());
     if (!m_udp) {
         m_udp = new QUdpSocket;
         connect(m_udp, &QUdpSocket::readyRead, this, &DeviceCommunication::readyRead);
@@ -240,11 +241,11 @@ void DeviceCommunication::openUdp(const QVariantMap &params)
             m_state = StateOpen;
             m_localUdpPort = m_udp->localPort();
             m_settings = params;
-            emitEvent(55);
+            emitEvent(DMMM_GCSEvent_Device_opened);
         } else {
             qDebug() << "Device_UDPSocket joinMulticastGroup failed:" << address;
             m_settings.clear();
-            emitEvent(56);
+            emitEvent(DMMM_GCSEvent_Device_open_failed);
         }
         return;
     }
@@ -254,11 +255,11 @@ void DeviceCommunication::openUdp(const QVariantMap &params)
         m_state = StateOpen;
         m_localUdpPort = m_udp->localPort();
         m_settings = params;
-        emitEvent(55);
+        emitEvent(DMMM_GCSEvent_Device_opened);
     } else {
         qDebug() << "bind UDPSocket:" << address << port << "failed";
         m_settings.clear();
-        emitEvent(56);
+        emitEvent(DMMM_GCSEvent_Device_open_failed);
     }
 }
 
@@ -276,11 +277,12 @@ void DeviceCommunication::closeDevice()
         if (m_udp)
             m_udp->close();
     }
-    emitEvent(57);
     m_settings.clear();
     m_kind = KindNone;
     m_state = StateClosed;
     m_localUdpPort = 0;
+    // Announced once the state is closed, so that a listener on another thread sees it closed.
+    emitEvent(DMMM_GCSEvent_Device_closed);
     qDebug() << "Slot_CloseProtocolDevice";
 }
 
@@ -295,10 +297,10 @@ void DeviceCommunication::Slot_write(QVariant data)
     } else if (m_kind == KindUdp && m_udp) {
         QHostAddress target = m_remoteAddress;
         quint16 targetPort = m_remotePort;
-        if (m_settings.contains(QStringLiteral("SocketUDP_TargetIP")))
-            target = addressOf(m_settings.value(QStringLiteral("SocketUDP_TargetIP")));
-        if (m_settings.contains(QStringLiteral("SocketUDP_TargetPort")))
-            targetPort = quint16(m_settings.value(QStringLiteral("SocketUDP_TargetPort")).toUInt());
+        if (m_settings.contains(QLatin1String(DeviceOpenMap::UdpTargetIp)))
+            target = addressOf(m_settings.value(QLatin1String(DeviceOpenMap::UdpTargetIp)));
+        if (m_settings.contains(QLatin1String(DeviceOpenMap::UdpTargetPort)))
+            targetPort = quint16(m_settings.value(QLatin1String(DeviceOpenMap::UdpTargetPort)).toUInt());
         m_txBytes += quint32(bytes.size());
         m_udp->writeDatagram(bytes, target, targetPort);
     }
@@ -312,7 +314,7 @@ void DeviceCommunication::Slot_serial_error(QSerialPort::SerialPortError error)
     if (m_serial && m_serial->isOpen())
         m_serial->close();
     m_state = StateFailed;
-    emitEvent(54);
+    emitEvent(DMMM_GCSEvent_Device_error);
 }
 
 void DeviceCommunication::Slot_udpsocket_error(QAbstractSocket::SocketError error)

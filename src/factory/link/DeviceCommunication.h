@@ -1,5 +1,7 @@
 #pragma once
 
+#include "factory/link/DeviceOpenMap.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -18,12 +20,10 @@ class QThread;
 // The byte transport of the factory side: one serial port or one UDP socket (unicast or multicast),
 // opened from a settings map, in a worker thread of the object's own. Other threads reach it through
 // its signals (queued into the worker thread) and the thread-safe write operations. Results are
-// reported as Q_DMMM events 54 (device error), 55 (opened), 56 (open failed), 57 (closed).
+// reported as linkEvent (the bus events DMMM_GCSEvent_Device_error, _Device_opened,
+// _Device_open_failed and _Device_closed), which Q_DMMM relays onto the bus.
 //
-// Settings keys: SerialPortName (text before the first ":" is the port), SerialPort_baudRate (115200),
-// SerialPort_DataBit (8), SerialPort_StopBit (1), SerialPort_Parity (0); or SocketUDP_IP (local
-// address or multicast group), SocketUDP_Port (0), SocketUDP_TargetIP / SocketUDP_TargetPort
-// (destination of every datagram; the sender of the last datagram when absent).
+// The settings map, its keys and builders: factory/link/DeviceOpenMap.h.
 class DeviceCommunication : public QObject
 {
     Q_OBJECT
@@ -55,10 +55,12 @@ public:
     // The map of the last successful open (worker thread).
     QVariantMap settings() const { return m_settings; }
 
-    // Emits DMMM_Event(ev, linkId(), var) on the Q_DMMM singleton, when there is one.
+    // Emits linkEvent(ev, linkId(), var), in the calling thread.
     void emitEvent(int ev, const QVariant &var = QVariant(int(0)));
 
 signals:
+    // A bus event of this link (factory/link/DmmmEvent.h), emitted in the thread where it happened.
+    void linkEvent(int ev, int linkid, QVariant var);
     void OpenProtocolDevice(QVariantMap params);
     void CloseProtocolDevice();
     void readyRead();
@@ -107,6 +109,3 @@ private:
     std::mutex m_taskMutex;
     std::deque<std::function<void()>> m_tasks;
 };
-
-// Open maps carry addresses as QHostAddress values.
-Q_DECLARE_METATYPE(QHostAddress)

@@ -1,6 +1,8 @@
 #include "factory/link/FlyLink.h"
 
-#include "factory/link/Q_DMMM.h"
+#include "core/flylink/FlySerialNumber.h"
+#include "core/util/LogFileName.h"
+#include "factory/link/DmmmEvent.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -10,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <array>
 #include <cstring>
 
 // Holds the state lock; what handlers schedule with later() (events, texts) runs after the outermost
@@ -50,19 +53,19 @@ struct GroupSlot
 };
 
 constexpr GroupSlot kGroups[] = {
-    {80, 17, 0, 29, nullptr},
-    {81, 33, 17, 30, nullptr},
-    {82, 10, 50, 31, nullptr},
-    {83, 7, 60, 32, nullptr}, // two 7-byte slots at 60 and 67
-    {84, 69, 74, 34, nullptr},
-    {85, 19, 143, 35, nullptr},
-    {86, 19, 162, 36, nullptr},
-    {87, 37, 181, 37, "handle_Param_RollControl"},
-    {88, 37, 218, 38, "handle_Param_PitchControl"},
-    {89, 41, 255, 39, "handle_Param_YawControl"},
-    {90, 53, 296, 40, "handle_Param_PosZControl"},
-    {91, 29, 349, 41, "handle_Param_PosXYControl"},
-    {50, 41, 378, 42, "handle_Param_SerialPort"},
+    {80, 17, 0, DMMM_GCSEvent_ParamGroup_80, nullptr},
+    {81, 33, 17, DMMM_GCSEvent_ParamGroup_81, nullptr},
+    {82, 10, 50, DMMM_GCSEvent_ParamGroup_82, nullptr},
+    {83, 7, 60, DMMM_GCSEvent_ParamGroup_83, nullptr}, // two 7-byte slots at 60 and 67
+    {84, 69, 74, DMMM_GCSEvent_ParamGroup_84, nullptr},
+    {85, 19, 143, DMMM_GCSEvent_ParamGroup_85, nullptr},
+    {86, 19, 162, DMMM_GCSEvent_ParamGroup_86, nullptr},
+    {87, 37, 181, DMMM_GCSEvent_ParamGroup_87, "handle_Param_RollControl"},
+    {88, 37, 218, DMMM_GCSEvent_ParamGroup_88, "handle_Param_PitchControl"},
+    {89, 41, 255, DMMM_GCSEvent_ParamGroup_89, "handle_Param_YawControl"},
+    {90, 53, 296, DMMM_GCSEvent_ParamGroup_90, "handle_Param_PosZControl"},
+    {91, 29, 349, DMMM_GCSEvent_ParamGroup_91, "handle_Param_PosXYControl"},
+    {50, 41, 378, DMMM_GCSEvent_ParamGroup_50, "handle_Param_SerialPort"},
 };
 } // namespace
 
@@ -74,22 +77,15 @@ FlyLink::FlyLink(quint8 ownSystemId, bool ownThread) : DeviceCommunication(ownTh
     m_record.clear();
     if (m_record.remoteSysId() != 255) {
         m_record.set<quint32>(TelemetryRecord::RemoteSysId, 255);
-        emitEvent(46);
+        emitEvent(DMMM_GCSEvent_Remote_id_changed);
     }
     connect(this, &DeviceCommunication::readyRead, this, &FlyLink::update_receive);
-    if (Q_DMMM *bus = Q_DMMM::instance())
-        connect(bus, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event), this,
-                qOverload<int, int>(&FlyLink::handle_DMMM_event));
-    m_common.insert(QStringLiteral("SYSID_THISMAV"), CommonParamState());
     qDebug() << "flylink" << QThread::currentThreadId();
 }
 
 FlyLink::~FlyLink()
 {
-    if (Q_DMMM *bus = Q_DMMM::instance())
-        bus->disconnect(this);
     stopWorker([this] { releaseTimers(); });
-    qDeleteAll(m_logList);
 }
 
 void FlyLink::releaseTimers()
@@ -98,8 +94,7 @@ void FlyLink::releaseTimers()
     m_listTimer = nullptr;
     delete m_fileTimer;
     m_fileTimer = nullptr;
-    delete m_file;
-    m_file = nullptr;
+    closeLogFile();
 }
 
 quint32 FlyLink::now() const
@@ -194,14 +189,12 @@ void FlyLink::postLinkText(const QString &text)
         Locker lock(this);
         remote = m_record.remoteSysId();
     }
-    if (Q_DMMM *bus = Q_DMMM::instance())
-        bus->postText(bus->ownId(), QStringLiteral("Uav") + QString::number(remote) + QStringLiteral(": ") + text);
+    emit linkTextPosted(QStringLiteral("Uav") + QString::number(remote) + QStringLiteral(": ") + text);
 }
 
 void FlyLink::postOwnText(const QString &text)
 {
-    if (Q_DMMM *bus = Q_DMMM::instance())
-        bus->postText(linkId(), text);
+    emit ownTextPosted(text);
 }
 
 // ---- receive path ----
@@ -250,7 +243,7 @@ void FlyLink::linkAlive(const FlyFrame &frame)
     m_lastReceive = now();
     if (frame.sender != m_record.remoteSysId()) {
         m_record.set<quint32>(TelemetryRecord::RemoteSysId, frame.sender);
-        event(46);
+        event(DMMM_GCSEvent_Remote_id_changed);
     }
     if (!m_connected) {
         event(DMMM_GCSEvent_Protocol_Actived);
@@ -274,167 +267,171 @@ void FlyLink::storeEntry(const QByteArray &payload, int base, int size, int coun
     }
 }
 
+// ---- dispatch ----
+
+namespace {
+constexpr int AnyLength = -1; // the handler checks the length
+constexpr int NoOffset = -1;  // nothing stored by the table
+constexpr int NoEvent = -1;
+constexpr int NoCount = -1;
+} // namespace
+
+// One row per message id, applied in this order: a payload of another length than `length` is
+// ignored; the payload is stored in the record at `recordOffset` (for indexed entries, index in
+// byte 0 and three slots, at slot index, with the entry count at `countOffset`); the handler runs;
+// `event` is emitted (for indexed entries only when the entry count grew).
+struct FlyLink::Route
+{
+    quint8 id;
+    int length;
+    int recordOffset;
+    int event;
+    int countOffset;
+    void (FlyLink::*handler)(const FlyFrame &);
+};
+
+const FlyLink::Route FlyLink::kRoutes[] = {
+    {FlyMsg::Heartbeat, FlyMsg::HeartbeatLen, TelemetryRecord::StatusWord, DMMM_GCSEvent_Heartbeat_received, NoCount,
+     &FlyLink::handleHeartbeat},
+    {FlyMsg::NavState, FlyMsg::NavStateLen, TelemetryRecord::NavState, NoEvent, NoCount, &FlyLink::handleNavState},
+    {FlyMsg::Gnss, FlyMsg::GnssLen, TelemetryRecord::GnssEntries, NoEvent, TelemetryRecord::GnssCount, nullptr},
+    {FlyMsg::Imu, FlyMsg::ImuLen, TelemetryRecord::ImuEntries, NoEvent, TelemetryRecord::ImuCount, nullptr},
+    {FlyMsg::Compass, FlyMsg::CompassLen, TelemetryRecord::CompassEntries, DMMM_GCSEvent_Compass_count,
+     TelemetryRecord::CompassCount, nullptr},
+    {FlyMsg::Baro, FlyMsg::BaroLen, TelemetryRecord::BaroEntries, NoEvent, TelemetryRecord::BaroCount, nullptr},
+    {FlyMsg::Block7, FlyMsg::Block7Len, TelemetryRecord::Block7, DMMM_GCSEvent_Block7_received, NoCount, nullptr},
+    {FlyMsg::Home, FlyMsg::HomeLen, TelemetryRecord::Home, NoEvent, NoCount, &FlyLink::handleHome},
+    {FlyMsg::Origin, FlyMsg::OriginLen, TelemetryRecord::Origin, DMMM_GCSEvent_Origin_received, NoCount,
+     &FlyLink::handleOrigin},
+    {FlyMsg::Block10, FlyMsg::Block10Len, TelemetryRecord::Block10, NoEvent, NoCount, nullptr},
+    {FlyMsg::Block11, FlyMsg::Block11Len, TelemetryRecord::Block11, NoEvent, NoCount, nullptr},
+    {FlyMsg::BoardInfo, FlyMsg::BoardInfoLen, TelemetryRecord::BoardInfo, DMMM_GCSEvent_GetBoardInfo, NoCount, nullptr},
+    {FlyMsg::Block13, FlyMsg::Block13Len, TelemetryRecord::Block13, NoEvent, NoCount, nullptr},
+    {FlyMsg::SysStatus, FlyMsg::SysStatusLen, TelemetryRecord::SysStatus, NoEvent, NoCount, &FlyLink::handleSysStatus},
+    {FlyMsg::Block15, FlyMsg::Block15Len, TelemetryRecord::Block15, NoEvent, NoCount, nullptr},
+    {FlyMsg::Discard31, AnyLength, NoOffset, NoEvent, NoCount, nullptr},
+    {FlyMsg::Text, FlyMsg::TextLen, NoOffset, NoEvent, NoCount, &FlyLink::handleText},
+    {FlyMsg::AccCaliState, FlyMsg::AccCaliStateLen, TelemetryRecord::AccCaliState, DMMM_GCSEvent_AccCali_state, NoCount,
+     nullptr},
+    {FlyMsg::MagCaliProgress, FlyMsg::MagCaliProgressLen, NoOffset, NoEvent, NoCount, &FlyLink::handleMagProgress},
+    {FlyMsg::ParamValue, FlyMsg::ParamValueLen, NoOffset, NoEvent, NoCount, &FlyLink::handleParamValue},
+    {FlyMsg::LogEntry, FlyMsg::LogEntryLen, NoOffset, NoEvent, NoCount, &FlyLink::handleLogEntry},
+    {FlyMsg::LogData, FlyMsg::LogDataLen, NoOffset, NoEvent, NoCount, &FlyLink::handleLogData},
+    {FlyMsg::CommandAck, FlyMsg::CommandAckLen, NoOffset, NoEvent, NoCount, &FlyLink::handleAck},
+    {FlyMsg::RouteCount, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleRoute},
+    {FlyMsg::RouteItem, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleRoute},
+    {FlyMsg::RouteRequest, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleRoute},
+    {FlyMsg::RouteAck, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleRoute},
+    {FlyMsg::Status51, FlyMsg::Status51Len, NoOffset, NoEvent, NoCount, &FlyLink::handleStatus51},
+    // Parameter groups: the lengths and places are those of kGroups.
+    {FlyMsg::ParamGroupSerial, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {80, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {81, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {82, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {83, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {84, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {85, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {86, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {87, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {88, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {89, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {90, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+    {91, AnyLength, NoOffset, NoEvent, NoCount, &FlyLink::handleParamGroup},
+};
+
 void FlyLink::dispatch(const FlyFrame &frame)
 {
+    // The row of each message id, looked up once.
+    static const std::array<const Route *, 256> byId = [] {
+        std::array<const Route *, 256> table{};
+        for (const Route &r : kRoutes)
+            table[r.id] = &r;
+        return table;
+    }();
+
     linkAlive(frame);
+    const Route *route = byId[frame.id];
+    if (!route)
+        return;
     const QByteArray &p = frame.payload;
-    const int n = p.size();
-    switch (frame.id) {
-    case FlyMsg::Heartbeat:
-        if (n == FlyMsg::HeartbeatLen) {
-            m_record.write(TelemetryRecord::StatusWord, p);
-            const quint8 type = m_record.statusWord() & 0x0F;
-            if (type != m_record.vehicleType()) {
-                m_record.setByte(TelemetryRecord::VehicleType, type);
-                event(63);
-            }
-            event(DMMM_GCSEvent_Heartbeat_received);
-        }
-        break;
-    case FlyMsg::NavState:
-        if (n == FlyMsg::NavStateLen) {
-            m_record.write(TelemetryRecord::NavState, p);
-            if (!m_record.positionReported() && (m_record.navigation().latE7() || m_record.navigation().lonE7())) {
-                event(18);
-                m_record.setByte(TelemetryRecord::PositionReported, 1);
-            }
-        }
-        break;
-    case FlyMsg::Gnss:
-        if (n == FlyMsg::GnssLen)
-            storeEntry(p, TelemetryRecord::GnssEntries, FlyMsg::GnssLen, TelemetryRecord::GnssCount, -1);
-        break;
-    case FlyMsg::Imu:
-        if (n == FlyMsg::ImuLen)
-            storeEntry(p, TelemetryRecord::ImuEntries, FlyMsg::ImuLen, TelemetryRecord::ImuCount, -1);
-        break;
-    case FlyMsg::Compass:
-        if (n == FlyMsg::CompassLen)
-            storeEntry(p, TelemetryRecord::CompassEntries, FlyMsg::CompassLen, TelemetryRecord::CompassCount, 26);
-        break;
-    case FlyMsg::Baro:
-        if (n == FlyMsg::BaroLen)
-            storeEntry(p, TelemetryRecord::BaroEntries, FlyMsg::BaroLen, TelemetryRecord::BaroCount, -1);
-        break;
-    case FlyMsg::Block7:
-        if (n == FlyMsg::Block7Len) {
-            m_record.write(TelemetryRecord::Block7, p);
-            event(28);
-        }
-        break;
-    case FlyMsg::Home:
-        if (n == FlyMsg::HomeLen)
-            handleHome(p);
-        break;
-    case FlyMsg::Origin:
-        if (n == FlyMsg::OriginLen) {
-            m_record.write(TelemetryRecord::Origin, p);
-            m_record.setByte(TelemetryRecord::OriginReceived, 1);
-            event(19);
-        }
-        break;
-    case FlyMsg::Block10:
-        if (n == FlyMsg::Block10Len)
-            m_record.write(TelemetryRecord::Block10, p);
-        break;
-    case FlyMsg::Block11:
-        if (n == FlyMsg::Block11Len)
-            m_record.write(TelemetryRecord::Block11, p);
-        break;
-    case FlyMsg::BoardInfo:
-        if (n == FlyMsg::BoardInfoLen) {
-            m_record.write(TelemetryRecord::BoardInfo, p);
-            event(DMMM_GCSEvent_GetBoardInfo);
-        }
-        break;
-    case FlyMsg::Block13:
-        if (n == FlyMsg::Block13Len)
-            m_record.write(TelemetryRecord::Block13, p);
-        break;
-    case FlyMsg::SysStatus:
-        if (n == FlyMsg::SysStatusLen)
-            handleSysStatus(p);
-        break;
-    case FlyMsg::Block15:
-        if (n == FlyMsg::Block15Len)
-            m_record.write(TelemetryRecord::Block15, p);
-        break;
-    case FlyMsg::Discard31:
-        break;
-    case FlyMsg::Text:
-        if (n == FlyMsg::TextLen) {
-            const QString text = FlyMsg::textOf(p);
-            later([this, text] { postOwnText(text); });
-        }
-        break;
-    case FlyMsg::AccCaliState:
-        if (n == FlyMsg::AccCaliStateLen) {
-            m_record.setByte(TelemetryRecord::AccCaliState, quint8(p[0]));
-            event(24);
-        }
-        break;
-    case FlyMsg::MagCaliProgress:
-        if (n == FlyMsg::MagCaliProgressLen && quint8(p[0]) <= 2) {
-            storeEntry(p, TelemetryRecord::MagProgressEntries, FlyMsg::MagCaliProgressLen,
-                       TelemetryRecord::MagProgressCount, -1);
-            event(25);
-        }
-        break;
-    case FlyMsg::ParamValue:
-        if (n == FlyMsg::ParamValueLen)
-            handleParamValue(p);
-        break;
-    case FlyMsg::LogEntry:
-        if (n == FlyMsg::LogEntryLen)
-            handleLogEntry(p);
-        break;
-    case FlyMsg::LogData:
-        if (n == FlyMsg::LogDataLen)
-            handleLogData(p);
-        break;
-    case FlyMsg::CommandAck:
-        if (n == FlyMsg::CommandAckLen)
-            handleAck(p);
-        break;
-    case FlyMsg::RouteCount:
-    case FlyMsg::RouteItem:
-    case FlyMsg::RouteRequest:
-    case FlyMsg::RouteAck:
-        handleRoute(frame);
-        break;
-    case FlyMsg::Status51:
-        if (n == FlyMsg::Status51Len && quint8(p[0]) == 1) {
-            m_record.write(TelemetryRecord::Status51, p.left(8));
-            m_record.write(TelemetryRecord::Status51 + 8, p.mid(8, 8));
-            m_record.setByte(TelemetryRecord::Status51Stored, 1);
-            event(20);
-        }
-        break;
-    default:
-        if (frame.id == FlyMsg::ParamGroupSerial ||
-            (frame.id >= FlyMsg::ParamGroupFirst && frame.id <= FlyMsg::ParamGroupLast))
-            handleParamGroup(frame);
-        break;
+    if (route->length != AnyLength && p.size() != route->length)
+        return;
+    if (route->countOffset != NoCount) {
+        storeEntry(p, route->recordOffset, route->length, route->countOffset, route->event);
+        return;
+    }
+    if (route->recordOffset != NoOffset)
+        m_record.write(route->recordOffset, p);
+    if (route->handler)
+        (this->*route->handler)(frame);
+    if (route->event != NoEvent)
+        event(route->event);
+}
+
+void FlyLink::handleHeartbeat(const FlyFrame &)
+{
+    const quint8 type = m_record.statusWord() & 0x0F;
+    if (type != m_record.vehicleType()) {
+        m_record.setByte(TelemetryRecord::VehicleType, type);
+        event(DMMM_GCSEvent_Vehicle_type);
     }
 }
 
-void FlyLink::handleSysStatus(const QByteArray &p)
+void FlyLink::handleNavState(const FlyFrame &)
 {
-    m_record.write(TelemetryRecord::SysStatus, p);
-    const quint8 motors = FlyText::motorCountForLayout(quint8(p[0]));
+    if (!m_record.positionReported() && (m_record.navigation().latE7() || m_record.navigation().lonE7())) {
+        event(DMMM_GCSEvent_Position_valid);
+        m_record.setByte(TelemetryRecord::PositionReported, 1);
+    }
+}
+
+void FlyLink::handleOrigin(const FlyFrame &)
+{
+    m_record.setByte(TelemetryRecord::OriginReceived, 1);
+}
+
+void FlyLink::handleText(const FlyFrame &frame)
+{
+    const QString text = FlyMsg::textOf(frame.payload);
+    later([this, text] { postOwnText(text); });
+}
+
+void FlyLink::handleMagProgress(const FlyFrame &frame)
+{
+    const QByteArray &p = frame.payload;
+    if (quint8(p[0]) > 2)
+        return;
+    storeEntry(p, TelemetryRecord::MagProgressEntries, FlyMsg::MagCaliProgressLen, TelemetryRecord::MagProgressCount,
+               NoEvent);
+    event(DMMM_GCSEvent_MagCali_progress);
+}
+
+void FlyLink::handleStatus51(const FlyFrame &frame)
+{
+    const QByteArray &p = frame.payload;
+    if (quint8(p[0]) != 1)
+        return;
+    m_record.write(TelemetryRecord::Status51, p.left(8));
+    m_record.write(TelemetryRecord::Status51 + 8, p.mid(8, 8));
+    m_record.setByte(TelemetryRecord::Status51Stored, 1);
+    event(DMMM_GCSEvent_Status51_received);
+}
+
+void FlyLink::handleSysStatus(const FlyFrame &frame)
+{
+    const quint8 motors = FlyText::motorCountForLayout(quint8(frame.payload[0]));
     if (motors != m_record.motorCount()) {
         m_record.setByte(TelemetryRecord::MotorCount, motors);
-        event(27);
+        event(DMMM_GCSEvent_Motor_count);
     }
 }
 
-void FlyLink::handleHome(const QByteArray &p)
+void FlyLink::handleHome(const FlyFrame &)
 {
-    m_record.write(TelemetryRecord::Home, p);
     if (!m_record.homeReceived())
-        event(17);
+        event(DMMM_GCSEvent_Home_first_received);
     m_record.setByte(TelemetryRecord::HomeReceived, 1);
-    event(16);
+    event(DMMM_GCSEvent_Home_received);
     const qint32 lat = m_record.homeLatE7();
     const qint32 lng = m_record.homeLonE7();
     later([lat, lng] {
@@ -492,41 +489,41 @@ void FlyLink::handleRoute(const FlyFrame &frame)
         if (p.size() != 2)
             return;
         m_routeCount = FlyLe::get<quint16>(reinterpret_cast<const uchar *>(p.constData()));
-        event(11);
+        event(DMMM_GCSEvent_Mission_Download_get_item_count);
         if (m_routeCount > 0) {
             const char req[2] = {0, 0};
             sendFrame(FlyMsg::RouteRequest, req, 2);
-            event(10);
+            event(DMMM_GCSEvent_Mission_Download_request_item);
         } else {
-            event(7);
+            event(DMMM_GCSEvent_Mission_download_Succeed);
         }
         break;
     case FlyMsg::RouteItem: {
         if (p.size() != 33)
             return;
         const quint16 index = FlyLe::get<quint16>(reinterpret_cast<const uchar *>(p.constData()));
-        event(12);
+        event(DMMM_GCSEvent_Mission_Download_get_item);
         if (index + 1 < m_routeCount) {
             uchar req[2];
             FlyLe::put<quint16>(req, quint16(index + 1));
             sendFrame(FlyMsg::RouteRequest, reinterpret_cast<const char *>(req), 2);
-            event(10);
+            event(DMMM_GCSEvent_Mission_Download_request_item);
         } else {
             const char ack = 0;
             sendFrame(FlyMsg::RouteAck, &ack, 1);
-            event(7);
+            event(DMMM_GCSEvent_Mission_download_Succeed);
         }
         break;
     }
     case FlyMsg::RouteRequest:
         if (p.size() != 2)
             return;
-        event(1);
+        event(DMMM_GCSEvent_Mission_Upload_Failed);
         break;
     case FlyMsg::RouteAck:
         if (p.size() != 1)
             return;
-        event(p[0] == 0 ? 0 : 1);
+        event(p[0] == 0 ? DMMM_GCSEvent_Mission_Upload_Succeed : DMMM_GCSEvent_Mission_Upload_Failed);
         break;
     default:
         break;
@@ -601,8 +598,7 @@ bool FlyLink::rebootUnit()
 
 bool FlyLink::writeSerialNumber(quint32 sn)
 {
-    const QString text = QStringLiteral("设置飞控SN：") +
-                         QStringLiteral("%1-%2").arg(sn >> 16).arg(sn & 0xFFFF, 4, 10, QLatin1Char('0'));
+    const QString text = QStringLiteral("设置飞控SN：") + FlySerialNumber::fromValue(sn).monthSequenceText();
     return sendCommand(FlyCmd::serialNumber(sn), text);
 }
 
@@ -676,8 +672,9 @@ bool FlyLink::DoMagSimpleCali(quint16 arg)
     return sendCommand(FlyCmd::magSimple(arg), QStringLiteral("DoMagSimpleCali"));
 }
 
-void FlyLink::handleAck(const QByteArray &p)
+void FlyLink::handleAck(const FlyFrame &frame)
 {
+    const QByteArray &p = frame.payload;
     const quint16 v = FlyLe::get<quint16>(reinterpret_cast<const uchar *>(p.constData()));
     const QString text = FlyCmd::ackText(v);
     later([this, v, text] {
@@ -707,12 +704,8 @@ bool FlyLink::setCommonParam(const QString &name, float value)
 {
     {
         Locker lock(this);
-        auto it = m_common.find(name);
-        if (it == m_common.end())
+        if (!m_common.markForReread(name))
             return false;
-        it->received = false;
-        it->retries = 0;
-        m_allCommonReceived = false;
     }
     sendParamSet(name, value);
     return true;
@@ -721,74 +714,42 @@ bool FlyLink::setCommonParam(const QString &name, float value)
 quint8 FlyLink::getCommonParam(const QString &name, float *value, bool reread)
 {
     Locker lock(this);
-    auto it = m_common.find(name);
-    if (it == m_common.end()) {
-        m_common.insert(name, CommonParamState());
-        m_allCommonReceived = false;
-        return 0;
-    }
-    if (reread) {
-        it->received = false;
-        it->retries = 0;
-        m_allCommonReceived = false;
-        return 0;
-    }
-    if (!it->received)
-        return 0;
-    if (value)
-        *value = it->value;
-    return 1;
+    return m_common.get(name, value, reread);
 }
 
 QMap<QString, FlyLink::CommonParamState> FlyLink::commonParams() const
 {
     Locker lock(this);
-    return m_common;
+    return m_common.table();
 }
 
 bool FlyLink::allCommonReceived() const
 {
     Locker lock(this);
-    return m_allCommonReceived;
+    return m_common.allReceived();
 }
 
-void FlyLink::handleParamValue(const QByteArray &p)
+void FlyLink::handleParamValue(const FlyFrame &frame)
 {
-    const CommonParam_t msg = CommonParam_t::fromPayload(p);
+    const CommonParam_t msg = CommonParam_t::fromPayload(frame.payload);
     const QString name = msg.name();
     const float value = msg.value();
+    m_common.received(name, value);
 
-    CommonParamState &state = m_common[name];
-    state.received = true;
-    state.retries = 0;
-    state.kind = 4;
-    state.value = value;
-
-    bool fetchDone = false;
-    if (m_fetching) {
-        m_fetchCount = msg.count();
-        if (msg.index() == m_fetchNext) {
-            ++m_fetchNext;
-            if (m_fetchNext < m_fetchCount) {
-                m_fetchLastRequest = now();
-                requestParamIndex(qint16(m_fetchNext));
-            }
-        }
-        if (m_fetchNext == m_fetchCount) {
-            fetchDone = true;
-            m_fetching = false;
-            qDebug() << "All ID Param ok" << m_fetchNext << m_fetchCount;
-        }
-    }
+    const FlyParamFetch::FeedResult fetch = m_fetch.feed(msg.index(), msg.count(), now());
+    if (fetch.request)
+        requestParamIndex(fetch.index);
+    if (fetch.done)
+        qDebug() << "All ID Param ok" << m_fetch.index() << m_fetch.count();
 
     if (name.contains(QLatin1String("AHRS_ORIENTATION"))) {
         m_record.setByte(TelemetryRecord::AhrsOrientation, quint8(int(value)));
-        event(33);
+        event(DMMM_GCSEvent_AhrsOrientation);
     }
     event(DMMM_GCSEvent_Param_value, QVariant::fromValue(msg));
     // The end of the fetch is announced after the last value itself, so that a listener that acts on
-    // event 44 already has every value.
-    if (fetchDone)
+    // the end already has every value.
+    if (fetch.done)
         event(DMMM_GCSEvent_Param_all_done);
     qDebug() << msg.index() << name << value;
 }
@@ -797,70 +758,47 @@ void FlyLink::startAllParamFetch()
 {
     Locker lock(this);
     qDebug() << "ID_Param_All_Start";
-    m_fetching = true;
-    m_fetchNext = 0;
-    m_fetchCount = 0;
-    m_fetchLastRequest = 0;
+    m_fetch.start();
 }
 
 void FlyLink::stopAllParamFetch()
 {
     Locker lock(this);
     event(DMMM_GCSEvent_Param_all_done);
-    m_fetching = false;
+    m_fetch.stop();
 }
 
 bool FlyLink::allParamFetching() const
 {
     Locker lock(this);
-    return m_fetching;
+    return m_fetch.isFetching();
 }
 
 int FlyLink::allParamIndex() const
 {
     Locker lock(this);
-    return m_fetchNext;
+    return m_fetch.index();
 }
 
 int FlyLink::allParamCount() const
 {
     Locker lock(this);
-    return m_fetchCount;
+    return m_fetch.count();
 }
 
 void FlyLink::paramFetchRetry()
 {
-    if (!m_fetching || !m_connected)
+    if (!m_connected || !m_fetch.tick(now()))
         return;
-    const quint32 t = now();
-    if (quint32(t - m_fetchLastRequest) > ParamFetchRetryMs) {
-        m_fetchLastRequest = t;
-        qDebug() << "req param index :" << m_fetchNext;
-        requestParamIndex(qint16(m_fetchNext));
-    }
+    qDebug() << "req param index :" << m_fetch.index();
+    requestParamIndex(qint16(m_fetch.index()));
 }
 
 void FlyLink::commonParamStep()
 {
-    if (m_allCommonReceived || m_common.isEmpty())
-        return;
-    for (auto it = m_common.begin(); it != m_common.end(); ++it) {
-        if (it->retries > 2 && !it.key().contains(QLatin1String("SYSID_THISMAV"))) {
-            qDebug() << it.key() << "req failed";
-            continue;
-        }
-        if (it->received)
-            continue;
-        requestParam(it.key());
-        ++it->retries;
-        return;
-    }
-    const CommonParamState &last = m_common.last();
-    if (last.retries > 2 || last.received) {
-        m_allCommonReceived = true;
-        qDebug() << "AllCommonParamGet"
-                 << "true";
-    }
+    const QString name = m_common.step();
+    if (!name.isEmpty())
+        requestParam(name);
 }
 
 // ---- logs ----
@@ -868,27 +806,20 @@ void FlyLink::commonParamStep()
 QList<FlyLink::log_info_t> FlyLink::logList() const
 {
     Locker lock(this);
-    QList<log_info_t> out;
-    for (const log_info_t *entry : m_logList)
-        out.append(*entry);
-    return out;
+    return m_listing.entries();
 }
 
 void FlyLink::requestLogList()
 {
     runInLinkThread([this] {
         Locker lock(this);
-        qDeleteAll(m_logList);
-        m_logList.clear();
-        m_listTicks = 0;
-        m_nextListId = 0;
-        m_lastLogId = 0;
+        const quint16 first = m_listing.start(now());
         if (!m_listTimer)
             m_listTimer = new QTimer;
-        m_listTimer->start(100);
+        m_listTimer->start(LogTimerMs);
         connect(m_listTimer, &QTimer::timeout, this, &FlyLink::log_list_timer_callback, Qt::UniqueConnection);
-        sendPacket(FlyMsg::LogListRequest, FlyMsg::logListRequest(0));
-        qDebug() << "req list id:" << 0;
+        sendPacket(FlyMsg::LogListRequest, FlyMsg::logListRequest(first));
+        qDebug() << "req list id:" << first;
     });
 }
 
@@ -900,60 +831,39 @@ void FlyLink::stopListTimer()
     }
 }
 
-void FlyLink::handleLogEntry(const QByteArray &p)
+void FlyLink::handleLogEntry(const FlyFrame &frame)
 {
-    const log_info_t info = log_info_t::fromPayload(p);
+    const log_info_t info = log_info_t::fromPayload(frame.payload);
     qDebug() << "handle_log_info" << info.id() << info.timeUtc() << info.size() << info.numLogs() << info.lastLogId();
-    if (info.numLogs() == 0) {
+    const FlyLogListing::FeedResult fed = m_listing.feed(info);
+    if (fed.noLogs) {
         stopListTimer();
-        qDeleteAll(m_logList);
-        m_logList.clear();
-        m_listTicks = 0;
-        m_nextListId = 0;
-        m_logCount = 0;
-        m_lastLogId = 0;
-        later([this] { postOwnText(QStringLiteral("机载日志为空")); });
+        later([this] {
+            postOwnText(QStringLiteral("机载日志为空"));
+            emit logListEmpty();
+        });
         return;
     }
-    bool stored = false;
-    for (log_info_t *entry : m_logList) {
-        if (entry->id() == info.id()) {
-            *entry = info;
-            stored = true;
-            break;
-        }
-    }
-    if (!stored)
-        m_logList.append(new log_info_t(info));
     qDebug() << "log_info:" << info.id() << info.size() << info.timeUtc();
     event(DMMM_GCSEvent_Log_entry, QVariant::fromValue(info));
-    m_logCount = info.numLogs();
-    m_lastLogId = info.lastLogId();
-    if (m_nextListId == 0)
-        m_nextListId = info.id();
-    if (info.id() == m_nextListId) {
-        if (info.id() == m_lastLogId) {
-            event(DMMM_GCSEvent_Log_list_done);
-            m_listTicks = 0;
-            stopListTimer();
-        } else {
-            ++m_nextListId;
-            sendPacket(FlyMsg::LogListRequest, FlyMsg::logListRequest(m_nextListId));
-            qDebug() << "req list id:" << m_nextListId;
-        }
+    if (fed.complete) {
+        event(DMMM_GCSEvent_Log_list_done);
+        stopListTimer();
+    } else if (fed.request) {
+        sendPacket(FlyMsg::LogListRequest, FlyMsg::logListRequest(fed.requestId));
+        qDebug() << "req list id:" << fed.requestId;
     }
 }
 
 void FlyLink::log_list_timer_callback()
 {
     Locker lock(this);
-    ++m_listTicks;
-    if (m_listTicks % 5 == 0) {
-        sendPacket(FlyMsg::LogListRequest, FlyMsg::logListRequest(m_nextListId));
-        qDebug() << "req list id:" << m_nextListId;
+    const FlyLogListing::TickResult ticked = m_listing.tick(now());
+    if (ticked.request) {
+        sendPacket(FlyMsg::LogListRequest, FlyMsg::logListRequest(ticked.requestId));
+        qDebug() << "req list id:" << ticked.requestId;
     }
-    if (m_listTicks > 25) {
-        m_listTicks = 0;
+    if (ticked.gaveUp) {
         stopListTimer();
         event(DMMM_GCSEvent_Log_timeout);
     }
@@ -962,7 +872,7 @@ void FlyLink::log_list_timer_callback()
 void FlyLink::queueLogDownload(quint16 id)
 {
     Locker lock(this);
-    m_downloadQueue.append(id);
+    m_download.enqueue(id);
 }
 
 void FlyLink::startLogDownloads()
@@ -970,7 +880,7 @@ void FlyLink::startLogDownloads()
     bool empty;
     {
         Locker lock(this);
-        empty = m_downloadQueue.isEmpty();
+        empty = !m_download.hasQueued();
     }
     if (empty) {
         postLinkText(QStringLiteral("无下载列表"));
@@ -984,57 +894,43 @@ void FlyLink::startLogDownloads()
 
 void FlyLink::startNextQueuedFile()
 {
-    if (m_downloadQueue.isEmpty())
+    quint16 id;
+    if (!m_download.takeQueued(&id))
         return;
-    const quint16 id = m_downloadQueue.takeFirst();
     qDebug() << "start new file:" << id;
     log_file_start(id);
 }
 
-void FlyLink::requestLogBlock()
+void FlyLink::sendLogRequest(const FlyLogDownload::Request &request)
 {
-    const quint8 count = quint8(qMin<quint32>(m_logSize - m_logOffset, FlyMsg::LogBlockBytes));
-    sendPacket(FlyMsg::LogDataRequest, FlyMsg::logDataRequest(m_logOffset, count, m_currentLogId));
+    sendPacket(FlyMsg::LogDataRequest, FlyMsg::logDataRequest(request.offset, request.count, request.id));
 }
 
 bool FlyLink::log_file_start(quint16 index)
 {
     Locker lock(this);
-    const log_info_t *entry = nullptr;
-    for (const log_info_t *e : m_logList) {
-        if (e->id() == index) {
-            entry = e;
-            break;
-        }
-    }
+    const log_info_t *entry = m_listing.entry(index);
     if (!entry)
         return false;
     QDir().mkpath(QStringLiteral("log"));
-    QDir().mkpath(QStringLiteral("log/flight"));
-    const QString stamp = QDateTime::fromSecsSinceEpoch(entry->timeUtc(), Qt::UTC)
-                              .toLocalTime()
-                              .toString(QStringLiteral("yyyyMMdd_hhmmss"));
-    QString path = QStringLiteral("log/flight/%1_%2.bin").arg(index).arg(stamp);
-    for (int counter = 1; QFile::exists(path); ++counter)
-        path = QStringLiteral("log/flight/ID%1_%2_%3.bin").arg(index).arg(stamp).arg(counter);
-    delete m_file;
-    m_file = new QFile(path);
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qDebug() << "log" << index << "cannot create" << path;
-        delete m_file;
-        m_file = nullptr;
+    QDir().mkpath(LogFileName::Dir);
+    const QString path = LogFileName::path(index, entry->timeUtc(), [](const QString &p) { return QFile::exists(p); });
+    closeLogFile();
+    // Written under "<name>.part" and renamed when whole: a log cut short never looks complete.
+    m_file = new QFile(path + QStringLiteral(".part"));
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        qDebug() << "log" << index << "cannot create" << m_file->fileName();
+        closeLogFile();
         return false;
     }
-    m_file->close();
-    m_currentLogId = index;
-    m_logOffset = 0;
-    m_logSize = entry->size();
-    m_fileTicks = 0;
+    m_logPath = path;
+    m_logTimeUtc = entry->timeUtc();
+    const FlyLogDownload::Request first = m_download.start(index, entry->size(), now());
     if (!m_fileTimer)
         m_fileTimer = new QTimer;
-    m_fileTimer->start(100);
+    m_fileTimer->start(LogTimerMs);
     connect(m_fileTimer, &QTimer::timeout, this, &FlyLink::log_file_timer_callback, Qt::UniqueConnection);
-    requestLogBlock();
+    sendLogRequest(first);
     return true;
 }
 
@@ -1046,34 +942,72 @@ void FlyLink::stopFileTimer()
     }
 }
 
-void FlyLink::handleLogData(const QByteArray &p)
+void FlyLink::closeLogFile()
 {
-    const log_data_t block = log_data_t::fromPayload(p);
-    if (block.id() != m_currentLogId) {
+    delete m_file; // closes it
+    m_file = nullptr;
+}
+
+QString FlyLink::finishLogFile(quint16 id)
+{
+    const QString part = m_file->fileName();
+    closeLogFile();
+    const auto exists = [](const QString &p) {
+        return QFile::exists(p);
+    };
+    const QString path = exists(m_logPath) ? LogFileName::path(id, m_logTimeUtc, exists) : m_logPath;
+    if (!QFile::rename(part, path)) {
+        qDebug() << "log" << id << "cannot be renamed to" << path;
+        return part;
+    }
+    return path;
+}
+
+void FlyLink::abandonLogFile()
+{
+    stopFileTimer();
+    closeLogFile();
+    event(DMMM_GCSEvent_Log_timeout);
+}
+
+void FlyLink::handleLogData(const FlyFrame &frame)
+{
+    const log_data_t block = log_data_t::fromPayload(frame.payload);
+    switch (m_download.check(block)) {
+    case FlyLogDownload::Check::OtherLog:
         qDebug() << "logid_err" << block.id();
-    } else if (block.offset() != m_logOffset) {
+        break;
+    case FlyLogDownload::Check::OtherOffset:
         qDebug() << "logofs_err" << block.offset();
-    } else if (block.count() > FlyMsg::LogBlockBytes) {
+        break;
+    case FlyLogDownload::Check::BadCount:
         qDebug() << "logcnt_err" << block.count();
-    } else if (!m_file || !m_file->open(QIODevice::WriteOnly | QIODevice::Append)) {
-        qDebug() << "打开文件错误";
-    } else {
-        m_file->write(reinterpret_cast<const char *>(block.data()), block.count());
-        m_file->close();
-        m_fileTicks = 0;
-        m_logOffset += block.count();
-        if (m_logOffset < m_logSize) {
-            requestLogBlock();
-        } else {
-            const quint16 done = m_currentLogId;
-            const QString path = m_file->fileName();
-            stopFileTimer();
-            m_logOffset = m_logSize = 0;
-            m_currentLogId = 0xFFFF;
-            startNextQueuedFile();
-            event(DMMM_GCSEvent_Log_file_done);
-            later([this, done, path] { emit logFileCompleted(done, path); });
+        break;
+    case FlyLogDownload::Check::Accept: {
+        const qint64 count = block.count();
+        if (!m_file || m_file->write(reinterpret_cast<const char *>(block.data()), count) != count) {
+            // Not taken: the resend of the tick asks for the block again.
+            qDebug() << "打开文件错误";
+            break;
         }
+        const FlyLogDownload::AcceptResult accepted = m_download.accept(block.count(), now());
+        if (accepted.gaveUp) {
+            qDebug() << "log" << block.id() << "no more data at" << block.offset();
+            abandonLogFile();
+            break;
+        }
+        if (!accepted.finished) {
+            sendLogRequest(accepted.next);
+            break;
+        }
+        const quint16 done = block.id();
+        const QString path = finishLogFile(done);
+        stopFileTimer();
+        startNextQueuedFile();
+        event(DMMM_GCSEvent_Log_file_done);
+        later([this, done, path] { emit logFileCompleted(done, path); });
+        break;
+    }
     }
     event(DMMM_GCSEvent_Log_data, QVariant::fromValue(block));
 }
@@ -1081,15 +1015,11 @@ void FlyLink::handleLogData(const QByteArray &p)
 void FlyLink::log_file_timer_callback()
 {
     Locker lock(this);
-    ++m_fileTicks;
-    if (m_fileTicks % 6 == 0 && m_currentLogId != 0xFFFF)
-        requestLogBlock();
-    if (m_fileTicks > 30) {
-        stopFileTimer();
-        m_currentLogId = 0xFFFF;
-        m_logOffset = m_logSize = 0;
-        event(DMMM_GCSEvent_Log_timeout);
-    }
+    const FlyLogDownload::TickResult ticked = m_download.tick(now());
+    if (ticked.resend)
+        sendLogRequest(ticked.request);
+    if (ticked.gaveUp)
+        abandonLogFile();
 }
 
 void FlyLink::cancelLogDownload()
@@ -1097,10 +1027,8 @@ void FlyLink::cancelLogDownload()
     runInLinkThread([this] {
         Locker lock(this);
         stopFileTimer();
-        m_fileTicks = 0;
-        m_currentLogId = 0xFFFF;
-        m_logOffset = 0;
-        m_downloadQueue.clear();
+        closeLogFile();
+        m_download.cancel();
     });
 }
 
@@ -1108,10 +1036,10 @@ bool FlyLink::logDownloadProgress(quint16 *id, quint32 *offset) const
 {
     Locker lock(this);
     if (id)
-        *id = m_currentLogId;
+        *id = m_download.currentId();
     if (offset)
-        *offset = m_logOffset;
-    return m_currentLogId != 0xFFFF;
+        *offset = m_download.offset();
+    return m_download.isActive();
 }
 
 void FlyLink::eraseLogs()

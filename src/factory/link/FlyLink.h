@@ -2,8 +2,12 @@
 
 #include "factory/link/DeviceCommunication.h"
 
+#include "core/flylink/FlyCommonParams.h"
 #include "core/flylink/FlyFrame.h"
+#include "core/flylink/FlyLogDownload.h"
+#include "core/flylink/FlyLogListing.h"
 #include "core/flylink/FlyMessages.h"
+#include "core/flylink/FlyParamFetch.h"
 #include "core/flylink/TelemetryRecord.h"
 
 #include <QList>
@@ -20,9 +24,14 @@ class QTimer;
 // The FlyLink client of one factory link: frames, receive path and dispatch, link state (established
 // after the first valid frame, lost after 1500 ms without one), the telemetry record, commands and
 // their acknowledgements, parameters (by name, the common-parameter table, the all-parameter fetch),
-// and the log list, download and erase. Runs in the worker thread of its DeviceCommunication base;
-// the operations may be called from any thread. Everything the GUI thread reads (record, common table,
-// fetch state, counters) is handed out as whole copies taken under the link's state lock.
+// and the log list, download and erase. The transfers are the engines of core/flylink (FlyLogListing,
+// FlyLogDownload, FlyParamFetch, FlyCommonParams); the link feeds them, ticks them and sends what they
+// ask for. Runs in the worker thread of its DeviceCommunication base; the operations may be called
+// from any thread. Everything the GUI thread reads (record, common table, fetch state, counters) is
+// handed out as whole copies taken under the link's state lock.
+//
+// The link knows no bus: it emits its events (linkEvent), its texts and its results as signals, and
+// takes the bus ticks through handle_DMMM_event; Q_DMMM relays both ways (Q_DMMM::relayLink).
 class FlyLink : public DeviceCommunication
 {
     Q_OBJECT
@@ -31,13 +40,7 @@ public:
     using log_info_t = FlyLogInfo;
     using log_data_t = FlyLogData;
 
-    struct CommonParamState
-    {
-        bool received = false;
-        float value = 0;
-        quint8 retries = 0;
-        quint8 kind = 0;
-    };
+    using CommonParamState = FlyCommonParams::State;
 
     struct Counters
     {
@@ -49,7 +52,9 @@ public:
     };
 
     static constexpr quint32 LinkTimeoutMs = 1500;
-    static constexpr quint32 ParamFetchRetryMs = 1000;
+    static constexpr quint32 ParamFetchRetryMs = FlyParamFetch::RetryMs;
+    // The period of the log list and log download timers.
+    static constexpr int LogTimerMs = 100;
 
     FlyLink(quint8 ownSystemId, bool ownThread);
     ~FlyLink() override;
@@ -128,6 +133,12 @@ signals:
     void commandAcknowledged(int command, int result, QString text);
     // A log file was completely written.
     void logFileCompleted(int id, QString path);
+    // The unit answered the log list with "no logs" (the link also posts "机载日志为空").
+    void logListEmpty();
+    // A text of the link about the unit ("Uav<remote id>: " and the text), posted with the bus's own id.
+    void linkTextPosted(QString text);
+    // A text posted with this link's id (unit texts, command results).
+    void ownTextPosted(QString text);
 
 public slots:
     void update_send();
@@ -151,23 +162,37 @@ private:
     void event(int ev, const QVariant &var = QVariant(int(0)));
     void runInLinkThread(std::function<void()> f);
 
+    struct Route;
+    static const Route kRoutes[];
+
     void dispatch(const FlyFrame &frame);
     void linkAlive(const FlyFrame &frame);
     void storeEntry(const QByteArray &payload, int base, int size, int countOffset, int growEvent);
-    void handleSysStatus(const QByteArray &payload);
-    void handleHome(const QByteArray &payload);
+    void handleHeartbeat(const FlyFrame &frame);
+    void handleNavState(const FlyFrame &frame);
+    void handleOrigin(const FlyFrame &frame);
+    void handleMagProgress(const FlyFrame &frame);
+    void handleStatus51(const FlyFrame &frame);
+    void handleText(const FlyFrame &frame);
+    void handleSysStatus(const FlyFrame &frame);
+    void handleHome(const FlyFrame &frame);
     void handleParamGroup(const FlyFrame &frame);
     void handleRoute(const FlyFrame &frame);
-    void handleParamValue(const QByteArray &payload);
-    void handleAck(const QByteArray &payload);
-    void handleLogEntry(const QByteArray &payload);
-    void handleLogData(const QByteArray &payload);
+    void handleParamValue(const FlyFrame &frame);
+    void handleAck(const FlyFrame &frame);
+    void handleLogEntry(const FlyFrame &frame);
+    void handleLogData(const FlyFrame &frame);
     void paramFetchRetry();
     void commonParamStep();
     void stopListTimer();
     void stopFileTimer();
+    void closeLogFile();
+    // Renames the whole log's file to its name (another free one if that was taken meanwhile).
+    QString finishLogFile(quint16 id);
+    // A download given up: its part file stays, DMMM_GCSEvent_Log_timeout.
+    void abandonLogFile();
     void startNextQueuedFile();
-    void requestLogBlock();
+    void sendLogRequest(const FlyLogDownload::Request &request);
     void releaseTimers();
 
     // Receive path (worker thread).
@@ -200,27 +225,18 @@ private:
     quint16 m_routeCount = 0;
 
     // Common parameters and the all-parameter fetch.
-    QMap<QString, CommonParamState> m_common;
-    bool m_allCommonReceived = false;
-    int m_fetchNext = 0;
-    int m_fetchCount = 0;
-    bool m_fetching = false;
-    quint32 m_fetchLastRequest = 0;
+    FlyCommonParams m_common;
+    FlyParamFetch m_fetch;
 
-    // Logs.
-    QList<log_info_t *> m_logList;
+    // Logs: the engines, their 100 ms timers and the file of the log being downloaded (open from the
+    // start of the log to its end, written block by block under "<name>.part", renamed when whole).
+    FlyLogListing m_listing;
+    FlyLogDownload m_download;
     QTimer *m_listTimer = nullptr;
-    quint32 m_listTicks = 0;
-    quint16 m_nextListId = 0;
-    quint16 m_logCount = 0;
-    quint16 m_lastLogId = 0;
     QTimer *m_fileTimer = nullptr;
-    quint32 m_fileTicks = 0;
-    quint16 m_currentLogId = 0xFFFF;
-    quint32 m_logOffset = 0;
-    quint32 m_logSize = 0;
     QFile *m_file = nullptr;
-    QList<quint16> m_downloadQueue;
+    QString m_logPath;
+    quint32 m_logTimeUtc = 0;
 };
 
 Q_DECLARE_METATYPE(FlyLink::CommonParamState)

@@ -64,6 +64,7 @@ void Q_DMMM::openLink(const QVariantMap &params, int linkid)
         PoolEntry entry;
         entry.link = new FlyLink(1, true);
         entry.link->setLinkId(linkid);
+        relayLink(entry.link);
         entry.ownSystemId = entry.link->ownSystemId();
         emit entry.link->OpenProtocolDevice(params);
         m_links.insert(linkid, entry);
@@ -71,6 +72,29 @@ void Q_DMMM::openLink(const QVariantMap &params, int linkid)
         emit it->link->OpenProtocolDevice(params);
     }
     m_currentLinkId = linkid;
+}
+
+void Q_DMMM::relayLink(DeviceCommunication *link)
+{
+    // Once per link and bus: a second call would double every event.
+    static const char *const relayedBy = "zt_relayedBy";
+    if (!link || link->property(relayedBy).value<QObject *>() == this)
+        return;
+    link->setProperty(relayedBy, QVariant::fromValue<QObject *>(this));
+    // Direct connections: an event reaches the bus's listeners from the link's thread, as it happens.
+    connect(link, &DeviceCommunication::linkEvent, this, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event),
+            Qt::DirectConnection);
+    auto *fly = qobject_cast<FlyLink *>(link);
+    if (!fly)
+        return;
+    connect(
+        fly, &FlyLink::linkTextPosted, this, [this](const QString &text) { postText(m_ownId, text); },
+        Qt::DirectConnection);
+    connect(
+        fly, &FlyLink::ownTextPosted, this, [this, fly](const QString &text) { postText(fly->linkId(), text); },
+        Qt::DirectConnection);
+    connect(this, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event), fly,
+            qOverload<int, int>(&FlyLink::handle_DMMM_event));
 }
 
 FlyLink *Q_DMMM::linkById(int linkid) const
@@ -157,6 +181,8 @@ void Q_DMMM::Slot_Timer100Hz()
 void Q_DMMM::releaseLinks()
 {
     for (auto it = m_links.begin(); it != m_links.end(); ++it) {
+        if (it->link)
+            disconnect(it->link); // no more ticks are queued for it
         delete it->link;
         it->link = nullptr;
     }

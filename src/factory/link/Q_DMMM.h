@@ -11,6 +11,7 @@
 #include <QVariant>
 #include <QVariantMap>
 
+class DeviceCommunication;
 class FlyLink;
 class QTimer;
 
@@ -18,7 +19,9 @@ class QTimer;
 // end of the program), the data pool (consistent copies of each link's TelemetryRecord), the event
 // bus (DMMM_Event) with the 100/10/1 Hz ticks of a 10 ms timer, and the lookups of ./cfg/paracfg.csv.
 //
-// Event numbers and their meaning: factory/link/DmmmEvent.h.
+// Event numbers and their meaning: factory/link/DmmmEvent.h. The links know no bus: they emit their
+// own events and texts, and the bus relays them (and feeds the links its events, ticks included) for
+// every link it owns and every link handed to relayLink.
 class Q_DMMM : public QObject
 {
     Q_OBJECT
@@ -32,6 +35,10 @@ public:
     // Creates the link of linkid on first use (FlyLink(1, true)) and asks it to open the device.
     void openLink(const QVariantMap &params, int linkid);
     FlyLink *linkById(int linkid) const;
+    // Relays the events and texts of a link the bus does not own (the Transport page's link, id 2)
+    // onto the bus and hands the link the bus's events; the links of openLink are relayed already.
+    // A plain DeviceCommunication gets its device events relayed. A second call for a link does nothing.
+    void relayLink(DeviceCommunication *link);
     FlyLink *currentLink() const { return linkById(m_currentLinkId); }
     int currentLinkId() const { return m_currentLinkId; }
 
@@ -39,7 +46,7 @@ public:
     TelemetryRecord poolSnapshot(int linkid);
     TelemetryRecord currentPoolSnapshot() { return poolSnapshot(m_currentLinkId); }
 
-    // Emits event 4 with the text (any thread).
+    // Emits DMMM_GCSEvent_new_textmsg with the text (any thread).
     void postText(int linkid, const QString &text);
 
     // Unit, range and description of a parameter of paracfg.csv; "/" for an unknown name.

@@ -48,6 +48,8 @@ InsTransport::InsTransport(QWidget *parent) : QWidget(parent)
         m_ownBus = new Q_DMMM(-1);
     link = new FlyLink(OwnSystemId, true);
     link->setLinkId(FactoryLinkIds::Transport);
+    // The bus owns no link of this page: it relays this one's events and texts like its own links'.
+    Q_DMMM::instance()->relayLink(link);
     initUi();
     initSlots();
     applyProtocolMode();

@@ -213,14 +213,8 @@ void SerialComWidget::conBtnSlot()
     auto *handler = qobject_cast<IOHandler *>(registered);
     if (!handler)
         return;
-    IOHandler::DeviceInfo request;
-    request.id = linkId;
-    request.conType = IOHandler::ConSerial;
-    request.name = portPicker->currentText();
-    request.baudRate = baudBox->currentText().toInt();
-    request.dataBits = 8;
-    request.stopBits = 1;
-    request.parity = 0;
+    const auto request =
+        IOHandler::DeviceInfo::serial(linkId, portPicker->currentText(), baudBox->currentText().toInt());
     emit handler->openDeviceSignal(request, true);
 }
 
@@ -229,14 +223,8 @@ void SerialComWidget::disconnectLink()
     auto *handler = qobject_cast<IOHandler *>(link());
     if (!handler)
         return;
-    IOHandler::DeviceInfo request;
-    request.id = linkId;
-    request.conType = IOHandler::ConSerial;
-    request.name = portPicker->currentText();
-    request.baudRate = baudBox->currentText().toInt();
-    request.dataBits = 8;
-    request.stopBits = 1;
-    request.parity = 0;
+    const auto request =
+        IOHandler::DeviceInfo::serial(linkId, portPicker->currentText(), baudBox->currentText().toInt());
     emit handler->openDeviceSignal(request, false);
 }
 
