@@ -86,6 +86,9 @@ void qfi_ADI::buildLayers()
     caseLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_case.svg"), caseZ, layerScaleX, layerScaleY);
     scene->addItem(caseLayer);
 
+    // The scene is the view's own rectangle: turned or shifted layers must not grow it and so move the
+    // picture off centre.
+    scene->setSceneRect(0, 0, width(), height());
     centerOn(width() * 0.5, height() * 0.5);
     redraw();
 }

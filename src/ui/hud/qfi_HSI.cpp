@@ -65,6 +65,9 @@ void qfi_HSI::buildLayers()
     planeLayer->setTransformOriginPoint(pivot);
     scene->addItem(planeLayer);
 
+    // The scene is the view's own rectangle: turned or shifted layers must not grow it and so move the
+    // picture off centre.
+    scene->setSceneRect(0, 0, width(), height());
     centerOn(width() * 0.5, height() * 0.5);
     redraw();
 }
