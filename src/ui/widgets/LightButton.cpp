@@ -1,5 +1,7 @@
 #include "ui/widgets/LightButton.h"
 
+#include "ui/widgets/StoreIfChanged.h"
+
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,13 +12,6 @@ namespace {
 bool s_pressed = false;
 QPoint s_lastPoint;
 
-template <typename T> bool store(T &member, const T &value)
-{
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
 } // namespace
 
 LightButton::LightButton(QWidget *parent) : QWidget(parent)
@@ -153,52 +148,52 @@ void LightButton::drawOverlay(QPainter *painter)
 
 void LightButton::setText(const QString &v)
 {
-    if (store(text, v))
+    if (storeIfChanged(text, v))
         update();
 }
 void LightButton::setTextColor(const QColor &v)
 {
-    if (store(textColor, v))
+    if (storeIfChanged(textColor, v))
         update();
 }
 void LightButton::setBorderOutColorStart(const QColor &v)
 {
-    if (store(borderOutColorStart, v))
+    if (storeIfChanged(borderOutColorStart, v))
         update();
 }
 void LightButton::setBorderOutColorEnd(const QColor &v)
 {
-    if (store(borderOutColorEnd, v))
+    if (storeIfChanged(borderOutColorEnd, v))
         update();
 }
 void LightButton::setBorderInColorStart(const QColor &v)
 {
-    if (store(borderInColorStart, v))
+    if (storeIfChanged(borderInColorStart, v))
         update();
 }
 void LightButton::setBorderInColorEnd(const QColor &v)
 {
-    if (store(borderInColorEnd, v))
+    if (storeIfChanged(borderInColorEnd, v))
         update();
 }
 void LightButton::setBgColor(const QColor &v)
 {
-    if (store(bgColor, v))
+    if (storeIfChanged(bgColor, v))
         update();
 }
 void LightButton::setCanMove(bool v)
 {
-    if (store(canMove, v))
+    if (storeIfChanged(canMove, v))
         update();
 }
 void LightButton::setShowOverlay(bool v)
 {
-    if (store(showOverlay, v))
+    if (storeIfChanged(showOverlay, v))
         update();
 }
 void LightButton::setOverlayColor(const QColor &v)
 {
-    if (store(overlayColor, v))
+    if (storeIfChanged(overlayColor, v))
         update();
 }
 

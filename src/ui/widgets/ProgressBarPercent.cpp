@@ -1,17 +1,9 @@
 #include "ui/widgets/ProgressBarPercent.h"
 
+#include "ui/widgets/StoreIfChanged.h"
+
 #include <QPainter>
 #include <QPainterPath>
-
-namespace {
-template <typename T> bool store(T &member, const T &value)
-{
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
-} // namespace
 
 ProgressBarPercent::ProgressBarPercent(QWidget *parent) : QWidget(parent)
 {
@@ -133,13 +125,13 @@ void ProgressBarPercent::setRange(int min, int max)
 
 void ProgressBarPercent::setMinValue(int v)
 {
-    if (v < maxValue && store(minValue, v))
+    if (v < maxValue && storeIfChanged(minValue, v))
         update();
 }
 
 void ProgressBarPercent::setMaxValue(int v)
 {
-    if (v > minValue && store(maxValue, v))
+    if (v > minValue && storeIfChanged(maxValue, v))
         update();
 }
 
@@ -154,56 +146,56 @@ void ProgressBarPercent::setValue(int v)
 
 void ProgressBarPercent::setNullPosition(int v)
 {
-    if (store(nullPosition, v))
+    if (storeIfChanged(nullPosition, v))
         update();
 }
 void ProgressBarPercent::setLineWidth(int v)
 {
-    if (store(lineWidth, v))
+    if (storeIfChanged(lineWidth, v))
         update();
 }
 void ProgressBarPercent::setShowPercent(bool v)
 {
-    if (store(showPercent, v))
+    if (storeIfChanged(showPercent, v))
         update();
 }
 void ProgressBarPercent::setShowFree(bool v)
 {
-    if (store(showFree, v))
+    if (storeIfChanged(showFree, v))
         update();
 }
 void ProgressBarPercent::setShowSmallCircle(bool v)
 {
-    if (store(showSmallCircle, v))
+    if (storeIfChanged(showSmallCircle, v))
         update();
 }
 void ProgressBarPercent::setClockWise(bool v)
 {
-    if (store(clockWise, v))
+    if (storeIfChanged(clockWise, v))
         update();
 }
 void ProgressBarPercent::setUsedColor(const QColor &v)
 {
-    if (store(usedColor, v))
+    if (storeIfChanged(usedColor, v))
         update();
 }
 void ProgressBarPercent::setFreeColor(const QColor &v)
 {
-    if (store(freeColor, v))
+    if (storeIfChanged(freeColor, v))
         update();
 }
 void ProgressBarPercent::setCircleColor(const QColor &v)
 {
-    if (store(circleColor, v))
+    if (storeIfChanged(circleColor, v))
         update();
 }
 void ProgressBarPercent::setTextColor(const QColor &v)
 {
-    if (store(textColor, v))
+    if (storeIfChanged(textColor, v))
         update();
 }
 void ProgressBarPercent::setPercentStyle(ProgressBarPercent::PercentStyle v)
 {
-    if (store(percentStyle, v))
+    if (storeIfChanged(percentStyle, v))
         update();
 }
