@@ -34,9 +34,10 @@ bool sensorMask(const QString &list, quint32 &mask, QString &error)
     {
         const char *name;
         quint32 bit;
-    } names[] = {{"gyro", InsTelemetry::Gyro},         {"acc", InsTelemetry::Acc},   {"compass", InsTelemetry::Compass},
-                 {"baro", InsTelemetry::Baro},         {"airspeed", InsTelemetry::Airspeed},
-                 {"gnss", InsTelemetry::Gnss},         {"attitude", InsTelemetry::Attitude}};
+    } names[] = {{"gyro", InsTelemetry::Gyro},         {"acc", InsTelemetry::Acc},
+                 {"compass", InsTelemetry::Compass},   {"baro", InsTelemetry::Baro},
+                 {"airspeed", InsTelemetry::Airspeed}, {"gnss", InsTelemetry::Gnss},
+                 {"attitude", InsTelemetry::Attitude}};
     for (const QString &item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         bool known = false;
         for (const auto &n : names) {

@@ -57,7 +57,8 @@ protected:
     // zorvan-sim ins on a pseudo-terminal at 20 messages per second, with extra options.
     static bool startUnit(SimProcess &sim, const QStringList &extra)
     {
-        QStringList args{QStringLiteral("ins"), QStringLiteral("--pty"), QStringLiteral("--rate"), QStringLiteral("20")};
+        QStringList args{QStringLiteral("ins"), QStringLiteral("--pty"), QStringLiteral("--rate"),
+                         QStringLiteral("20")};
         args << extra;
         return sim.start(simPath(), args) && sim.firstLine().startsWith(QLatin1String("/dev/"));
     }
@@ -78,6 +79,13 @@ protected:
     {
         panel.openButton->click();
         return QTest::qWaitFor([&] { return panel.connected && panel.boardInfoReceived; }, OrvePanel::LinkTimeoutMs);
+    }
+
+    // The closed look: not connected, "Open", port, baud, link type and AutoCon usable.
+    static bool closedState(const BasicWidget &panel)
+    {
+        return !panel.connected && panel.openButton->text() == QLatin1String("Open") && panel.portBox->isEnabled() &&
+               panel.baudBox->isEnabled() && panel.linkTypeBox->isEnabled() && panel.autoConButton->isEnabled();
     }
 
     QList<TimedPopup::Shown> m_popups;

@@ -107,10 +107,7 @@ void TestBasicWidget::liveUnitShown()
 
     // Close returns to the closed state.
     panel.openButton->click();
-    QVERIFY(!panel.connected);
-    QCOMPARE(panel.openButton->text(), QString("Open"));
-    QVERIFY(panel.portBox->isEnabled());
-    QVERIFY(panel.autoConButton->isEnabled());
+    QVERIFY(closedState(panel));
     FlyLink *link = Q_DMMM::instance()->linkById(1);
     QVERIFY(link);
     QTRY_COMPARE_WITH_TIMEOUT(link->deviceState(), int(DeviceCommunication::StateClosed), LinkTimeoutMs);
@@ -125,8 +122,8 @@ void TestBasicWidget::lightsFollowSensorMasks_data()
     QTest::newRow("all healthy") << QStringList{"--gnss-fix", "6"}
                                  << QList<QColor>{Green, Green, Green, Green, Green, Gray, Green} << Green;
     QTest::newRow("absent, disabled, unhealthy")
-        << QStringList{"--sensor-absent", "compass", "--sensor-disabled", "baro,acc", "--sensor-unhealthy", "gyro,gnss",
-                       "--gnss-fix", "1"}
+        << QStringList{"--sensor-absent",    "compass",   "--sensor-disabled", "baro,acc",
+                       "--sensor-unhealthy", "gyro,gnss", "--gnss-fix",        "1"}
         << QList<QColor>{Yellow, Red, Gray, Red, Yellow, Gray, Green} << Red;
 }
 
@@ -219,8 +216,8 @@ void TestBasicWidget::confirmedCommands()
     panel.answer = true;
     for (QPushButton *b : {panel.baroCaliButton, panel.levelCaliButton, panel.bootloaderButton})
         b->click();
-    QCOMPARE(panel.asked,
-             (QStringList{"confirm?/factory", "confirm?/baro cali", "confirm?/level cali", "confirm?/update bootloader"}));
+    QCOMPARE(panel.asked, (QStringList{"confirm?/factory", "confirm?/baro cali", "confirm?/level cali",
+                                       "confirm?/update bootloader"}));
     QTRY_COMPARE_WITH_TIMEOUT(acked.size(), 3, LinkTimeoutMs);
     QVERIFY(!acked.contains(int(FlyCmd::FactoryReset)));
     QVERIFY(acked.contains(int(FlyCmd::WriteFactoryData)));
@@ -244,7 +241,8 @@ void TestBasicWidget::settingsRoundTrip()
     settings.setValue("ORVE/SN", "EnableWriteSN");
     settings.sync();
 
-    qputenv("ZORVAN_EXTRA_PORTS", ("/dev/zorvan-first=First USB;" + sim.firstLine() + "=Simulated ORVE inertial unit (USB)").toUtf8());
+    qputenv("ZORVAN_EXTRA_PORTS",
+            ("/dev/zorvan-first=First USB;" + sim.firstLine() + "=Simulated ORVE inertial unit (USB)").toUtf8());
     Panel again;
     QVERIFY(again.portBox->currentText().startsWith(sim.firstLine() + ":"));
     QCOMPARE(again.baudBox->currentText(), QString("57600"));

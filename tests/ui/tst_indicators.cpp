@@ -164,8 +164,8 @@ void TestIndicators::dialSetterRules()
     dial.setRange(0, 200);
     dial.setShowPercent(true);
     QCOMPARE(dial.centreText(), QString("25%"));
-    QCOMPARE(ProgressBarPercent::staticMetaObject.enumerator(
-                 ProgressBarPercent::staticMetaObject.indexOfEnumerator("PercentStyle"))
+    QCOMPARE(ProgressBarPercent::staticMetaObject
+                 .enumerator(ProgressBarPercent::staticMetaObject.indexOfEnumerator("PercentStyle"))
                  .keyToValue("PercentStyle_Wave"),
              3);
 }

@@ -304,12 +304,30 @@ void BasicWidget::initSlots()
         const char *text;
         bool (*command)(FlyLink *);
     } confirmed[] = {
-        {gyroCaliButton, "gyro cali", [](FlyLink *l) { return l->DoGyroZeroCali(); }},
-        {baroCaliButton, "baro cali", [](FlyLink *l) { return l->DoBaroCali(); }},
-        {bootloaderButton, "update bootloader", [](FlyLink *l) { return l->WriteFactoryData(); }},
-        {levelCaliButton, "level cali", [](FlyLink *l) { return l->StartAccLevelCali(); }},
-        {rebootButton, "reboot", [](FlyLink *l) { return l->rebootUnit(); }},
-        {factoryButton, "factory", [](FlyLink *l) { return l->factoryReset(); }},
+        {gyroCaliButton, "gyro cali",
+         [](FlyLink *l) {
+             return l->DoGyroZeroCali();
+         }},
+        {baroCaliButton, "baro cali",
+         [](FlyLink *l) {
+             return l->DoBaroCali();
+         }},
+        {bootloaderButton, "update bootloader",
+         [](FlyLink *l) {
+             return l->WriteFactoryData();
+         }},
+        {levelCaliButton, "level cali",
+         [](FlyLink *l) {
+             return l->StartAccLevelCali();
+         }},
+        {rebootButton, "reboot",
+         [](FlyLink *l) {
+             return l->rebootUnit();
+         }},
+        {factoryButton, "factory",
+         [](FlyLink *l) {
+             return l->factoryReset();
+         }},
     };
     for (const auto &c : confirmed) {
         const QString text = QLatin1String(c.text);
@@ -669,8 +687,8 @@ void BasicWidget::closePages(std::initializer_list<Page> which)
 
 void BasicWidget::setPageTitles()
 {
-    const QString titles[PageCount] = {tr("AccCali"), tr("MagCali"),  tr("TempCali"),
-                                       tr("Param"),   tr("SetSN"),    tr("Log")};
+    const QString titles[PageCount] = {tr("AccCali"), tr("MagCali"), tr("TempCali"),
+                                       tr("Param"),   tr("SetSN"),   tr("Log")};
     const QString suffix = QLatin1Char('-') + QString::number(m_linkId) + QStringLiteral("-UUID:") + m_uuidText;
     for (int i = 0; i < PageCount; ++i) {
         if (pages[i])

@@ -197,12 +197,39 @@ void LightButton::setOverlayColor(const QColor &v)
         update();
 }
 
-void LightButton::setGreen() { setBgColor(QColor(15, 185, 112)); }
-void LightButton::setRed() { setBgColor(QColor(239, 87, 103)); }
-void LightButton::setYellow() { setBgColor(QColor(255, 230, 71)); }
-void LightButton::setBlack() { setBgColor(QColor(10, 10, 10)); }
-void LightButton::setGray() { setBgColor(QColor(129, 129, 129)); }
-void LightButton::setBlue() { setBgColor(QColor(0, 0, 166)); }
-void LightButton::setLightBlue() { setBgColor(QColor(100, 184, 255)); }
-void LightButton::setLightRed() { setBgColor(QColor(255, 107, 107)); }
-void LightButton::setLightGreen() { setBgColor(QColor(24, 189, 155)); }
+void LightButton::setGreen()
+{
+    setBgColor(QColor(15, 185, 112));
+}
+void LightButton::setRed()
+{
+    setBgColor(QColor(239, 87, 103));
+}
+void LightButton::setYellow()
+{
+    setBgColor(QColor(255, 230, 71));
+}
+void LightButton::setBlack()
+{
+    setBgColor(QColor(10, 10, 10));
+}
+void LightButton::setGray()
+{
+    setBgColor(QColor(129, 129, 129));
+}
+void LightButton::setBlue()
+{
+    setBgColor(QColor(0, 0, 166));
+}
+void LightButton::setLightBlue()
+{
+    setBgColor(QColor(100, 184, 255));
+}
+void LightButton::setLightRed()
+{
+    setBgColor(QColor(255, 107, 107));
+}
+void LightButton::setLightGreen()
+{
+    setBgColor(QColor(24, 189, 155));
+}
