@@ -137,6 +137,11 @@ void TestBasicWidget::lightsFollowSensorMasks()
     Panel panel;
     selectPort(panel, sim.firstLine());
     QVERIFY(openAndWaitForBoard(panel));
+    // Hidden (another tab in front) the panel draws nothing; shown, it catches up at once.
+    QTest::qWait(300);
+    QCOMPARE(panel.rollValue->text(), QString());
+    panel.show();
+    QVERIFY(!panel.rollValue->text().isEmpty());
     // The system status comes once a second.
     QTRY_COMPARE_WITH_TIMEOUT(panel.statusLights[1]->getBgColor(), lights[1], LinkTimeoutMs);
     for (int i = 0; i < lights.size(); ++i)

@@ -46,6 +46,30 @@ QString number(double v, int precision)
 {
     return QString::number(v, 'f', precision);
 }
+
+bool centreIn(QLayout *layout, QWidget *w)
+{
+    if (layout->setAlignment(w, Qt::AlignCenter))
+        return true;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (QLayout *child = layout->itemAt(i)->layout()) {
+            if (centreIn(child, w))
+                return true;
+        }
+    }
+    return false;
+}
+
+// A label rewritten at 10 Hz gets a fixed size: a fixed-size widget whose text changes does not make
+// its layouts recompute the whole panel, which would cost more than everything else the refresh does.
+void fixLiveLabel(QLabel *label, int width)
+{
+    label->setFixedSize(width, 28);
+    if (QWidget *parent = label->parentWidget()) {
+        if (parent->layout())
+            centreIn(parent->layout(), label);
+    }
+}
 } // namespace
 
 BasicWidget::BasicWidget(int linkid, QWidget *parent, const QString *title) : QWidget(parent), m_linkId(linkid)
@@ -282,6 +306,16 @@ void BasicWidget::initUi()
     mainLayout->addWidget(toolsGroup, 7, 0);
     mainLayout->addWidget(msgGroup, 9, 0);
     mainLayout->addWidget(hudGroup, 1, 1, 9, 1);
+    for (QLabel *label :
+         {rollValue,    pitchValue, yawValue,    accValue[0], accValue[1], accValue[2], gyroValue[0], gyroValue[1],
+          gyroValue[2], hdopValue,  vdopValue,   saccValue,   aslValue,    altValue,    baroValue,    imuTemp[0],
+          imuTemp[1],   imuTemp[2], baroTemp[0], baroTemp[1], baroTemp[2], numLabel})
+        fixLiveLabel(label, 90);
+    fixLiveLabel(fixTypeLabel, 110);
+    fixLiveLabel(latLabel, 190);
+    fixLiveLabel(lngLabel, 190);
+    fixLiveLabel(rxTxLabel, 240);
+
     mainLayout->setColumnStretch(0, 3);
     mainLayout->setColumnStretch(1, 1);
     mainLayout->setRowStretch(9, 1);
@@ -364,7 +398,7 @@ void BasicWidget::Slot_qCom_PB()
     if (!bus)
         return;
     if (connected) {
-        emit bus->close(m_linkId);
+        closeLink(bus);
         setComLinkState(false);
         autoConButton->setEnabled(true);
         closePages({PageAccCali, PageMagCali, PageTempCali});
@@ -384,7 +418,14 @@ void BasicWidget::Slot_qCom_PB()
                    QVariant::fromValue(QHostAddress(QStringLiteral("127.0.0.1"))));
         map.insert(QStringLiteral("SocketUDP_TargetPort"), 7000);
     }
+    openRequested = true;
     bus->openLink(map, m_linkId);
+}
+
+void BasicWidget::closeLink(Q_DMMM *bus)
+{
+    openRequested = false;
+    emit bus->close(m_linkId);
 }
 
 void BasicWidget::setComLinkState(bool state)
@@ -454,7 +495,7 @@ void BasicWidget::autoConTick()
         // Give up: close what is open and hand the controls back. The tick ends here, so no further
         // port is opened after the reset.
         // Closed whether or not the open of the last candidate has been confirmed yet.
-        emit bus->close(m_linkId);
+        closeLink(bus);
         setComLinkState(false);
         autoConButton->setEnabled(true);
         stopAutoCon();
@@ -480,7 +521,7 @@ void BasicWidget::autoConTick()
     portBox->refreshPorts();
     portBox->setCurrentText(candidate);
     if (connected)
-        emit bus->close(m_linkId);
+        closeLink(bus);
     connected = false;
     Slot_qCom_PB();
 }
@@ -517,38 +558,53 @@ void BasicWidget::handle_DMMM_event(int ev, int linkid, QVariant var)
             break;
         setComLinkState(false);
         if (bus)
-            emit bus->close(m_linkId);
+            closeLink(bus);
         closePages({PageAccCali, PageMagCali, PageTempCali, PageCommonParam});
         // Outside a hunt the user gets AutoCon back; during one the next tick tries the next port.
         if (!autoConnecting())
             autoConButton->setEnabled(true);
         break;
     case DMMM_GCSEvent_Device_opened:
-        if (linkid == m_linkId)
+        // An open that completes after the panel closed the link again (a hunt that gave up or moved
+        // on) must not show the closed link as open.
+        if (linkid == m_linkId && openRequested)
             setComLinkState(true);
         break;
     case DMMM_GCSEvent_Timer_1Hz:
         if (!boardInfoReceived)
             req_boardinfo();
         break;
-    case DMMM_GCSEvent_Timer_10Hz: {
-        FlyLink *link = bus ? bus->linkById(m_linkId) : nullptr;
-        if (connected && link) {
-            const FlyLink::Counters c = link->counters();
-            rxTxLabel->setText(QStringLiteral("Rx:%1/Tx:%2").arg(c.rxBytes).arg(c.txBytes));
-        }
-        if (boardInfoReceived && link) {
-            pool = bus->poolSnapshot(m_linkId);
-            refreshDisplays();
-            if (pool.sysStatus().hardwareOk())
-                hwLight->setGreen();
-            else
-                hwLight->setRed();
-        }
+    case DMMM_GCSEvent_Timer_10Hz:
+        // Behind another tab nothing is drawn: the displays catch up when the panel shows again.
+        if (isVisible())
+            refreshFromLink();
         break;
-    }
     default:
         break;
+    }
+}
+
+void BasicWidget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refreshFromLink();
+}
+
+void BasicWidget::refreshFromLink()
+{
+    Q_DMMM *bus = Q_DMMM::instance();
+    FlyLink *link = bus ? bus->linkById(m_linkId) : nullptr;
+    if (connected && link) {
+        const FlyLink::Counters c = link->counters();
+        rxTxLabel->setText(QStringLiteral("Rx:%1/Tx:%2").arg(c.rxBytes).arg(c.txBytes));
+    }
+    if (boardInfoReceived && link) {
+        pool = bus->poolSnapshot(m_linkId);
+        refreshDisplays();
+        if (pool.sysStatus().hardwareOk())
+            hwLight->setGreen();
+        else
+            hwLight->setRed();
     }
 }
 

@@ -59,6 +59,7 @@ public:
 protected:
     // The "confirm?" question of the tool buttons; true unless the answer is No (tests replace it).
     virtual bool questionBox(const QString &title, const QString &text);
+    void showEvent(QShowEvent *event) override;
 
 private slots:
     void Slot_qCom_PB();
@@ -80,6 +81,8 @@ private:
     QGroupBox *makeGroup(const QString &title);
     QLabel *valueLabel(const QString &text = QString());
     void autoConTick();
+    // Asks the bus to close the link; a later "opened" of an earlier request is then ignored.
+    void closeLink(Q_DMMM *bus);
     void stopAutoCon();
     void runConfirmed(const QString &text, bool (*command)(class FlyLink *));
     void showTimedWarning(const QString &text, int ms);
@@ -92,11 +95,14 @@ private:
 
     // Displays.
     void showBoardInfo();
+    // The 10 Hz work: counters, then (once the board information is known) the record's values.
+    void refreshFromLink();
     void refreshDisplays();
     void refreshLights(const FlySysStatusView &status);
 
     int m_linkId;
     bool connected = false;
+    bool openRequested = false; // an open was asked for and not closed since
     bool boardInfoReceived = false;
     QByteArray boardInfo; // the 34 bytes of the last board information shown
     QString m_uuidText;

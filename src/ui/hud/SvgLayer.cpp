@@ -2,10 +2,16 @@
 
 #include <QGraphicsSvgItem>
 
-QGraphicsSvgItem *SvgLayer::make(const QString &resource, int z, float sx, float sy)
+QGraphicsSvgItem *SvgLayer::make(const QString &resource, int z, float sx, float sy, bool moves)
 {
     auto *item = new QGraphicsSvgItem(resource);
-    item->setCacheMode(QGraphicsItem::NoCache);
+    if (moves) {
+        // Cached in item coordinates (the 240 x 240 design size): a turn or a shift only transforms
+        // the cached picture.
+        item->setCacheMode(QGraphicsItem::ItemCoordinateCache);
+    } else {
+        item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+    }
     item->setZValue(z);
     item->setTransform(QTransform::fromScale(sx, sy), true);
     return item;

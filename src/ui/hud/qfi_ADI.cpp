@@ -11,6 +11,13 @@
 qfi_ADI::qfi_ADI(QWidget *parent) : QGraphicsView(parent)
 {
     ZtResources::init();
+    // Smooth edges, also where a cached layer is drawn turned.
+    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    // Every frame repaints the whole picture anyway: skip the dirty-region bookkeeping.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
+    // The case layer covers the whole square, so what lies behind the view need not be painted first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     scene = new QGraphicsScene(this);
     setScene(scene);
     scene->clear();
@@ -74,16 +81,16 @@ void qfi_ADI::buildLayers()
     faceShiftX = faceShiftY = appliedShiftX = appliedShiftY = 0;
     updateScale();
 
-    backLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_back.svg"), backZ, layerScaleX, layerScaleY);
+    backLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_back.svg"), backZ, layerScaleX, layerScaleY, true);
     backLayer->setTransformOriginPoint(pivot);
     scene->addItem(backLayer);
-    faceLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_face.svg"), faceZ, layerScaleX, layerScaleY);
+    faceLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_face.svg"), faceZ, layerScaleX, layerScaleY, true);
     faceLayer->setTransformOriginPoint(pivot);
     scene->addItem(faceLayer);
-    ringLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_ring.svg"), ringZ, layerScaleX, layerScaleY);
+    ringLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_ring.svg"), ringZ, layerScaleX, layerScaleY, true);
     ringLayer->setTransformOriginPoint(pivot);
     scene->addItem(ringLayer);
-    caseLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_case.svg"), caseZ, layerScaleX, layerScaleY);
+    caseLayer = SvgLayer::make(QStringLiteral(":/images/adi/adi_case.svg"), caseZ, layerScaleX, layerScaleY, false);
     scene->addItem(caseLayer);
 
     // The scene is the view's own rectangle: turned or shifted layers must not grow it and so move the

@@ -10,6 +10,13 @@
 qfi_HSI::qfi_HSI(QWidget *parent) : QGraphicsView(parent)
 {
     ZtResources::init();
+    // Smooth edges, also where a cached layer is drawn turned.
+    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    // Every frame repaints the whole picture anyway: skip the dirty-region bookkeeping.
+    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
+    // The case layer covers the whole square, so what lies behind the view need not be painted first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     scene = new QGraphicsScene(this);
     setScene(scene);
     scene->clear();
@@ -57,11 +64,11 @@ void qfi_HSI::buildLayers()
     layerScaleX = float(rect().width()) / designWidth;
     layerScaleY = float(rect().height()) / designHeight;
 
-    faceLayer = SvgLayer::make(QStringLiteral(":/images/hsi/hsi_face.svg"), faceZ, layerScaleX, layerScaleY);
+    faceLayer = SvgLayer::make(QStringLiteral(":/images/hsi/hsi_face.svg"), faceZ, layerScaleX, layerScaleY, false);
     scene->addItem(faceLayer);
-    caseLayer = SvgLayer::make(QStringLiteral(":/images/hsi/hsi_case.svg"), caseZ, layerScaleX, layerScaleY);
+    caseLayer = SvgLayer::make(QStringLiteral(":/images/hsi/hsi_case.svg"), caseZ, layerScaleX, layerScaleY, false);
     scene->addItem(caseLayer);
-    planeLayer = SvgLayer::make(QStringLiteral(":/images/hsi/hsi_plane.svg"), caseZ, layerScaleX, layerScaleY);
+    planeLayer = SvgLayer::make(QStringLiteral(":/images/hsi/hsi_plane.svg"), caseZ, layerScaleX, layerScaleY, true);
     planeLayer->setTransformOriginPoint(pivot);
     scene->addItem(planeLayer);
 
