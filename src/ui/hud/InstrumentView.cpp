@@ -1,5 +1,8 @@
 #include "ui/hud/InstrumentView.h"
 
+#include "ZtResources.h"
+
+#include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QWidget>
 
@@ -17,4 +20,20 @@ void InstrumentView::setUpForm(QWidget *form, const char *formName, QGraphicsVie
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setInteractive(false);
+}
+
+QGraphicsScene *InstrumentView::setUpView(QGraphicsView *view)
+{
+    ZtResources::init();
+    // Smooth edges, also where a cached layer is drawn turned.
+    view->setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    // Every frame repaints the whole picture anyway: skip the dirty-region bookkeeping.
+    view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    view->setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
+    // The case layer covers the whole square, so what lies behind the view need not be painted first.
+    view->viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    auto *scene = new QGraphicsScene(view);
+    view->setScene(scene);
+    scene->clear();
+    return scene;
 }

@@ -1,8 +1,7 @@
 #include "ui/hud/qfi_ADI.h"
 
+#include "ui/hud/InstrumentView.h"
 #include "ui/hud/SvgLayer.h"
-
-#include "ZtResources.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSvgItem>
@@ -10,17 +9,7 @@
 
 qfi_ADI::qfi_ADI(QWidget *parent) : QGraphicsView(parent)
 {
-    ZtResources::init();
-    // Smooth edges, also where a cached layer is drawn turned.
-    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-    // Every frame repaints the whole picture anyway: skip the dirty-region bookkeeping.
-    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
-    setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
-    // The case layer covers the whole square, so what lies behind the view need not be painted first.
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    scene = new QGraphicsScene(this);
-    setScene(scene);
-    scene->clear();
+    scene = InstrumentView::setUpView(this);
     buildLayers();
 }
 

@@ -1,25 +1,14 @@
 #include "ui/hud/qfi_HSI.h"
 
+#include "ui/hud/InstrumentView.h"
 #include "ui/hud/SvgLayer.h"
-
-#include "ZtResources.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSvgItem>
 
 qfi_HSI::qfi_HSI(QWidget *parent) : QGraphicsView(parent)
 {
-    ZtResources::init();
-    // Smooth edges, also where a cached layer is drawn turned.
-    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
-    // Every frame repaints the whole picture anyway: skip the dirty-region bookkeeping.
-    setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
-    setOptimizationFlags(QGraphicsView::DontSavePainterState | QGraphicsView::DontAdjustForAntialiasing);
-    // The case layer covers the whole square, so what lies behind the view need not be painted first.
-    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    scene = new QGraphicsScene(this);
-    setScene(scene);
-    scene->clear();
+    scene = InstrumentView::setUpView(this);
     buildLayers();
 }
 
