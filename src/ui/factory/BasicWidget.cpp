@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QTextEdit>
 #include <QThread>
@@ -125,7 +126,20 @@ QLabel *BasicWidget::valueLabel(const QString &text)
 
 void BasicWidget::initUi()
 {
-    mainLayout = new QGridLayout(this);
+    // The groups sit on a page inside a scroll area: on a small screen (a 1280 x 720 window) the page
+    // scrolls instead of making the main window taller than the screen.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    outer->addWidget(scroll);
+    auto *page = new QWidget(scroll);
+    scroll->setWidget(page);
+    // The tab's own background (the theme's) shows through.
+    scroll->viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
+    mainLayout = new QGridLayout(page);
 
     // Serial.
     QGroupBox *serialGroup = makeGroup(tr("Serial"));
@@ -305,17 +319,8 @@ void BasicWidget::initUi()
     mainLayout->addWidget(tempGroup, 6, 0);
     mainLayout->addWidget(toolsGroup, 7, 0);
     mainLayout->addWidget(msgGroup, 9, 0);
+    // The live attitude and heading beside the groups.
     mainLayout->addWidget(hudGroup, 1, 1, 9, 1);
-    for (QLabel *label :
-         {rollValue,    pitchValue, yawValue,    accValue[0], accValue[1], accValue[2], gyroValue[0], gyroValue[1],
-          gyroValue[2], hdopValue,  vdopValue,   saccValue,   aslValue,    altValue,    baroValue,    imuTemp[0],
-          imuTemp[1],   imuTemp[2], baroTemp[0], baroTemp[1], baroTemp[2], numLabel})
-        fixLiveLabel(label, 90);
-    fixLiveLabel(fixTypeLabel, 110);
-    fixLiveLabel(latLabel, 190);
-    fixLiveLabel(lngLabel, 190);
-    fixLiveLabel(rxTxLabel, 240);
-
     mainLayout->setColumnStretch(0, 3);
     mainLayout->setColumnStretch(1, 1);
     mainLayout->setRowStretch(9, 1);
