@@ -136,9 +136,11 @@ void BasicWidget::initUi()
     outer->addWidget(scroll);
     auto *page = new QWidget(scroll);
     scroll->setWidget(page);
-    // The tab's own background (the theme's) shows through.
+    // The page fills itself with the window colour of the theme, so a repainted value paints no more
+    // than the page beneath it.
     scroll->viewport()->setAutoFillBackground(false);
-    page->setAutoFillBackground(false);
+    page->setBackgroundRole(QPalette::Window);
+    page->setAutoFillBackground(true);
     mainLayout = new QGridLayout(page);
 
     // Serial.
@@ -307,10 +309,13 @@ void BasicWidget::initUi()
     auto *hudLayout = new QVBoxLayout(hudGroup);
     adi = new WidgetADI(hudGroup);
     hsi = new WidgetHSI(hudGroup);
-    adi->setMinimumSize(160, 160);
-    hsi->setMinimumSize(160, 160);
-    hudLayout->addWidget(adi, 1);
-    hudLayout->addWidget(hsi, 1);
+    // The artwork's design size: drawn 1:1 from the layer caches, and no more pixels per frame than
+    // needed.
+    for (QWidget *instrument : {static_cast<QWidget *>(adi), static_cast<QWidget *>(hsi)}) {
+        instrument->setFixedSize(240, 240);
+        hudLayout->addWidget(instrument, 0, Qt::AlignHCenter);
+    }
+    hudLayout->addStretch(1);
 
     mainLayout->addWidget(serialGroup, 1, 0);
     mainLayout->addWidget(hwGroup, 2, 0);
