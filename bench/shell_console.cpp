@@ -1,6 +1,7 @@
 // Shell tab throughput: (1) bytes per second through an IOHandler serial link on its worker thread,
 // from a zorvan-sim console "burst" over a pseudo-terminal; (2) how fast the Shell page takes console
 // text (cleaning + terminal view), fed in 4 KiB chunks of coloured lines.
+#include "BenchSim.h"
 #include "link/IOHandler.h"
 #include "link/TApp.h"
 #include "ui/maintenance/SerialComWidget.h"
@@ -23,14 +24,7 @@ constexpr int Chunk = 4096;
 // Starts the simulated console and returns its pseudo-terminal path (empty on failure).
 QString startConsole(QProcess &sim)
 {
-    sim.start(QStringLiteral(ZT_SIM_PATH), {"console"});
-    if (!sim.waitForStarted(10000))
-        return QString();
-    QElapsedTimer timer;
-    timer.start();
-    while (!sim.canReadLine() && timer.elapsed() < 10000)
-        sim.waitForReadyRead(50);
-    return QString::fromUtf8(sim.readLine()).trimmed();
+    return BenchSim::start(sim, {"console"});
 }
 
 double linkThroughput(TApp &hub, const QString &path)

@@ -7,6 +7,7 @@ static void initZtResources()
 {
     Q_INIT_RESOURCE(styles);
     Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(instruments);
     Q_INIT_RESOURCE(translations);
 }
 

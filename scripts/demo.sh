@@ -48,8 +48,9 @@ start_unit "Simulated FMU (MAVLink) serial" fmu
 # Its logs (Log tab) come with loss, duplicates, reordering and late chunks, on a second pseudo-terminal.
 start_unit "Simulated FMU (MAVLink, lossy logs)" fmu --drop 3 --dup 3 --reorder --late-ms 300
 start_unit "Simulated FMU console" console
-# The ORVE panel's inertial unit is on its pseudo-terminal (the panel's serial mode).
-start_unit "Simulated ORVE inertial unit" ins
+# The ORVE panel's inertial unit is on its pseudo-terminal (the panel's serial mode). "USB" in its
+# description lets the panel's AutoCon find it, as it finds a real unit's adapter.
+start_unit "Simulated ORVE inertial unit (USB)" ins
 
 # The Param tab reads units, ranges and descriptions from paracfg.xlsx beside the executable: the
 # simulator writes one for its parameters unless a workbook is there already.

@@ -11,6 +11,7 @@
 //
 // Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
 #include "sim/InsMavlinkOutput.h"
+#include "sim/InsTelemetry.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimModes.h"
 
@@ -61,15 +62,18 @@ template <typename T> void put(QByteArray &p, int offset, T v)
 class InsUnit : public QObject
 {
 public:
-    InsUnit(SimEndpoint *endpoint, double drop, double corrupt, quint32 seed, double silentAfter, quint32 boardType)
+    InsUnit(SimEndpoint *endpoint, double drop, double corrupt, quint32 seed, double silentAfter, quint32 boardType,
+            const InsTelemetry::Options &telemetry)
         : m_endpoint(endpoint), m_drop(drop), m_corrupt(corrupt), m_rng(seed), m_silentAfterMs(silentAfter * 1000),
-          m_boardType(boardType)
+          m_boardType(boardType), m_telemetry(telemetry)
     {
         resetParams();
         resetLogs();
         connect(endpoint, &SimEndpoint::received, this, &InsUnit::onBytes);
         connect(&m_timer, &QTimer::timeout, this, &InsUnit::tick);
         m_timer.start(20);
+        connect(&m_streamTimer, &QTimer::timeout, this, &InsUnit::stream);
+        m_streamTimer.start(m_telemetry.intervalMs());
         m_clock.start();
     }
 
@@ -376,26 +380,7 @@ private:
         send(FlyMsg::Home, p);
     }
 
-    void sendNav()
-    {
-        const double t = seconds();
-        QByteArray p(FlyMsg::NavStateLen, '\0');
-        put<qint16>(p, FlyLayout::Nav::Roll, qint16(std::lround(300 * std::sin(t * 0.5))));
-        put<qint16>(p, FlyLayout::Nav::Pitch, qint16(std::lround(200 * std::cos(t * 0.3))));
-        put<quint16>(p, FlyLayout::Nav::Yaw, quint16(std::lround(yawDeg() * 100)) % 36000);
-        put<float>(p, FlyLayout::Nav::AccX, float(0.05 * std::sin(t)));
-        put<float>(p, FlyLayout::Nav::AccY, float(0.04 * std::cos(t)));
-        put<float>(p, FlyLayout::Nav::AccZ, float(-9.80 + 0.02 * std::sin(t * 2)));
-        put<float>(p, FlyLayout::Nav::GyroX, float(1.5 * std::cos(t * 0.5)));
-        put<float>(p, FlyLayout::Nav::GyroY, float(-0.6 * std::sin(t * 0.3)));
-        put<float>(p, FlyLayout::Nav::GyroZ, 6.0f);
-        put<qint32>(p, FlyLayout::Nav::Lat, m_homeLat + qint32(std::lround(300 * std::sin(t * 0.05))));
-        put<qint32>(p, FlyLayout::Nav::Lon, m_homeLon + qint32(std::lround(300 * std::cos(t * 0.05))));
-        put<float>(p, FlyLayout::Nav::AltAsl, float(52.3 + 0.5 * std::sin(t * 0.1)));
-        put<float>(p, FlyLayout::Nav::PosDown, float(-1.2 - 0.5 * std::sin(t * 0.1)));
-        put<float>(p, FlyLayout::Nav::BaroAlt, float(52.1 + 0.4 * std::sin(t * 0.1)));
-        send(FlyMsg::NavState, p);
-    }
+    void sendNav() { send(FlyMsg::NavState, m_telemetry.navigation(seconds(), yawDeg(), m_homeLat, m_homeLon)); }
 
     void sendSensors()
     {
@@ -410,29 +395,13 @@ private:
             mag[0] = char(i);
             send(FlyMsg::Compass, mag);
         }
-        QByteArray gnss(FlyMsg::GnssLen, '\0');
-        gnss[FlyLayout::Gnss::FixType] = 3;
-        gnss[FlyLayout::Gnss::Satellites] = char(17 + int(t / 20) % 3);
-        put<quint16>(gnss, FlyLayout::Gnss::Hdop, 78);
-        put<quint16>(gnss, FlyLayout::Gnss::Vdop, 121);
-        put<quint16>(gnss, FlyLayout::Gnss::SpeedAcc, 35);
-        send(FlyMsg::Gnss, gnss);
+        send(FlyMsg::Gnss, m_telemetry.gnss(t));
         QByteArray baro(FlyMsg::BaroLen, '\0');
         put<qint16>(baro, FlyLayout::Baro::Temperature, qint16(std::lround((35.5 + std::sin(t / 40.0)) * 100)));
         send(FlyMsg::Baro, baro);
     }
 
-    void sendSysStatus()
-    {
-        QByteArray p(FlyMsg::SysStatusLen, '\0');
-        p[FlyLayout::SysStatus::HardwareFlags] = 1;
-        // Gyro, accelerometer, compass, barometer, GNSS, attitude; no airspeed sensor.
-        const quint32 present = 0x1 | 0x2 | 0x4 | 0x8 | 0x20 | 0x200000;
-        put<quint32>(p, FlyLayout::SysStatus::Present, present);
-        put<quint32>(p, FlyLayout::SysStatus::Enabled, present);
-        put<quint32>(p, FlyLayout::SysStatus::Healthy, m_magActive ? present & ~0x4u : present);
-        send(FlyMsg::SysStatus, p);
-    }
+    void sendSysStatus() { send(FlyMsg::SysStatus, m_telemetry.sysStatus(m_magActive)); }
 
     void sendMagProgress(quint8 status, quint8 percent)
     {
@@ -476,6 +445,15 @@ private:
         }
     }
 
+    // Navigation state and sensors at the telemetry rate.
+    void stream()
+    {
+        if (m_endpoint->pendingBytes() > 65536 || m_mavlinkMode)
+            return;
+        sendNav();
+        sendSensors();
+    }
+
     void tick()
     {
         ++m_ticks;
@@ -485,10 +463,6 @@ private:
             return;
         if (m_mavlinkMode)
             return;
-        if (m_ticks % 5 == 0) { // 10 Hz
-            sendNav();
-            sendSensors();
-        }
         if (m_ticks % 25 == 0) { // 2 Hz
             if (m_accState != 0)
                 send(FlyMsg::AccCaliState, QByteArray(1, char(m_accState)));
@@ -514,6 +488,8 @@ private:
     std::mt19937 m_rng;
     qint64 m_silentAfterMs;
     quint32 m_boardType;
+    InsTelemetry m_telemetry;
+    QTimer m_streamTimer;
     FlyParser m_parser;
     TransportCommand::Parser m_transport;
     QTimer m_timer;
@@ -570,6 +546,11 @@ int runIns(const QStringList &argsIn)
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
     }
+    InsTelemetry::Options telemetry;
+    if (!InsTelemetry::parseOptions(args, telemetry, error)) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
+        return 2;
+    }
     if (!args.isEmpty()) {
         std::fprintf(stderr, "zorvan-sim ins: unknown option %s\n", qPrintable(args.first()));
         return 2;
@@ -589,7 +570,7 @@ int runIns(const QStringList &argsIn)
         return 1;
     }
     endpoint.announce();
-    InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType);
+    InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType, telemetry);
     if (startMavlink)
         unit.startInMavlink();
     return QCoreApplication::exec();
@@ -599,6 +580,7 @@ CommandTable::Registrar
     reg(simModes(), "ins",
         "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop PERCENT] [--corrupt P]\n"
         "    [--seed N] [--silent-after S] [--board-type N] [--mavlink]   simulated inertial unit (FlyLink;\n"
-        "    MAVLink output after transport frame 6, or from the start with --mavlink)",
+        "    MAVLink output after transport frame 6, or from the start with --mavlink)\n"
+        "    [--rate HZ] [--sensor-absent|--sensor-disabled|--sensor-unhealthy LIST] [--attitude R,P] [--gnss-fix N]",
         &runIns);
 } // namespace
