@@ -3,7 +3,11 @@
 #include "factory/link/Q_DMMM.h"
 #include "support/BusEventLog.h"
 #include "support/FakeFlyUnit.h"
+#include "ZtResources.h"
+#include "ui/app/AppTranslation.h"
+#include "ui/factory/G_CFG_AccCali.h"
 #include "ui/factory/G_CFG_IMUTemp_Cali.h"
+#include "ui/factory/G_CFG_MagCali.h"
 #include "ui/factory/uChartView.h"
 #include "ui/widgets/UComboBox.h"
 #include "ui/widgets/UDoubleSpinBox.h"
@@ -13,6 +17,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTranslator>
 #include <QtTest>
 
 using Writes = QList<QPair<QString, float>>;
@@ -28,6 +33,7 @@ private slots:
     void oneTimeConfiguration();
     void valueWithoutEntryLeavesComboBlank();
     void temperaturesToLabelsAndChart();
+    void chineseTexts();
 
 private:
     // A page on a fresh link to a fresh scripted unit (the link's parameter table starts empty).
@@ -202,6 +208,25 @@ void TestImuTempCali::temperaturesToLabelsAndChart()
     page.seriesBox(1)->setChecked(true);
     QVERIFY(page.chart()->graph(1));
     QVERIFY(page.chart()->pointCount(1) <= 1);
+}
+
+void TestImuTempCali::chineseTexts()
+{
+    ZtResources::init();
+    QTranslator translator;
+    QVERIFY(AppTranslation::installForLocale(QStringLiteral("zh_CN"), &translator));
+    G_CFG_AccCali acc(99);
+    G_CFG_MagCali mag(99);
+    G_CFG_IMUTemp_Cali temp(99);
+    QCOMPARE(acc.windowTitle(), QStringLiteral("加速度计校准"));
+    QCOMPARE(acc.statusText(), QStringLiteral("等待开始"));
+    QCOMPARE(G_CFG_AccCali::caliStateText(3), QStringLiteral("右侧朝下放置"));
+    QCOMPARE(G_CFG_AccCali::caliStateText(7), QStringLiteral("加速度计校准成功"));
+    QCOMPARE(mag.windowTitle(), QStringLiteral("磁罗盘校准"));
+    QCOMPARE(G_CFG_MagCali::magStatusText(5), QStringLiteral("校准失败"));
+    QCOMPARE(temp.windowTitle(), QStringLiteral("IMU温度校准"));
+    QCOMPARE(temp.oneTimeButton()->text(), QStringLiteral("一键配置温度校准"));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 QTEST_MAIN(TestImuTempCali)
