@@ -71,6 +71,8 @@ int main(int argc, char **argv)
         const double x = t * 0.1;
         for (int i = 0; i < 3; ++i)
             view.addPoint(i, x, 40 + 10 * (1 - std::exp(-x / 900.0)) + i + 0.05 * std::sin(x));
+        for (int i = 0; i < 3; ++i) // the most a series holds: before the refresh that trims it
+            mostPoints = std::max(mostPoints, view.pointCount(i));
         if (t % frameEvery == 0 || t == ticks - 1) {
             frame.start();
             const double cpu0 = threadCpuMs();
@@ -79,8 +81,6 @@ int main(int argc, char **argv)
             frameCpuMs.push_back(threadCpuMs() - cpu0);
             frameMs.push_back(frame.nsecsElapsed() / 1e6);
         }
-        for (int i = 0; i < 3; ++i)
-            mostPoints = std::max(mostPoints, view.pointCount(i));
     }
     const double seconds = total.elapsed() / 1000.0;
     const long rssAfter = residentKiB();

@@ -85,7 +85,9 @@ int runInsAccCali(const InsCaliSession &s, bool wait)
 int runInsMagCali(const InsCaliSession &s)
 {
     s.link->DoMagCali();
-    auto compasses = [&](const TelemetryRecord &r) { return qMax(int(r.compassCount()), int(r.magProgressCount())); };
+    auto compasses = [&](const TelemetryRecord &r) {
+        return qMax(int(r.compassCount()), int(r.magProgressCount()));
+    };
     if (!s.waitFor([&] { return s.lost() || s.record().magProgressCount() > 0; }, s.timeoutMs, {}) || s.lost())
         return fail(QStringLiteral("mag-cali: the unit reported no progress"));
 

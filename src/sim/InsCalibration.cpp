@@ -38,7 +38,8 @@ bool InsCalibration::parseOptions(QStringList &args, QString &error)
                        what[3] <= QLatin1Char('3')) {
                 m_failingCompass = what[3].digitValue() - 1;
             } else {
-                error = QStringLiteral("--cali-fail: unknown calibration ") + what + QStringLiteral(" (acc, mag1..mag3)");
+                error =
+                    QStringLiteral("--cali-fail: unknown calibration ") + what + QStringLiteral(" (acc, mag1..mag3)");
                 return false;
             }
         }

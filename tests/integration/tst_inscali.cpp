@@ -12,26 +12,15 @@ struct CliRun
     QProcess p;
     void start(const QStringList &link, const QStringList &args, int timeoutS, const QByteArray &input = {})
     {
-        p.start(QStringLiteral(ZT_CLI_PATH), QStringList{"ins"} + link + QStringList{"--timeout", QString::number(timeoutS)} + args);
+        p.start(QStringLiteral(ZT_CLI_PATH),
+                QStringList{"ins"} + link + QStringList{"--timeout", QString::number(timeoutS)} + args);
         p.waitForStarted();
         if (!input.isNull()) {
             p.write(input);
             p.closeWriteChannel();
         }
     }
-    CliResult finish()
-    {
-        CliResult r;
-        if (!p.waitForFinished(120000)) {
-            p.kill();
-            p.waitForFinished();
-            return r;
-        }
-        r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        r.errors = QString::fromUtf8(p.readAllStandardError());
-        return r;
-    }
+    CliResult finish() { return InsFixture::finish(p); }
 };
 
 const QStringList kPlacements{"placement 1/6: Horizontal placement",  "placement 2/6: Place left side down",
@@ -94,7 +83,8 @@ void TestInsCali::accCaliInputEnds()
     QCOMPARE(r.code, 1);
     QVERIFY(r.lines.contains(kPlacements[2]));
     QVERIFY(!r.lines.contains(kPlacements[3]));
-    QVERIFY2(r.errors.contains(QLatin1String("acc-cali: input ended before the calibration did")), qPrintable(r.errors));
+    QVERIFY2(r.errors.contains(QLatin1String("acc-cali: input ended before the calibration did")),
+             qPrintable(r.errors));
 }
 
 void TestInsCali::accCaliUnitFallsSilent()
@@ -108,7 +98,8 @@ void TestInsCali::accCaliUnitFallsSilent()
     run.p.closeWriteChannel();
     const CliResult r = run.finish();
     QCOMPARE(r.code, 1);
-    QVERIFY2(r.errors.contains(QLatin1String("acc-cali: the unit stopped answering at placement 1")), qPrintable(r.errors));
+    QVERIFY2(r.errors.contains(QLatin1String("acc-cali: the unit stopped answering at placement 1")),
+             qPrintable(r.errors));
 }
 
 void TestInsCali::magCali()

@@ -1,16 +1,19 @@
 #pragma once
 
-// A scripted inertial unit on loopback UDP for page tests (suites linking the factory link): the test sends the unit's messages and sees
-// every frame the program sent. Open a factory link with linkMap() to talk to it.
+// A scripted inertial unit on loopback UDP for page tests (suites linking the factory link): the test sends the unit's
+// messages and sees every frame the program sent. Open a factory link with linkMap() to talk to it.
 #include "core/flylink/FlyFrame.h"
 #include "core/flylink/FlyMessages.h"
 #include "factory/link/DeviceCommunication.h"
+#include "factory/link/FlyLink.h"
+#include "factory/link/Q_DMMM.h"
 #include "support/TestPorts.h"
 
 #include <QHostAddress>
 #include <QList>
 #include <QMap>
 #include <QPair>
+#include <QTest>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QVariantMap>
@@ -22,6 +25,8 @@ public:
 
     // The open map of a factory link bound to a free loopback port and sending to this unit.
     QVariantMap linkMap();
+    // Opens factory link linkid of bus to this unit; true once its device is open.
+    bool openOn(Q_DMMM &bus, int linkid);
     // Sends one FlyLink message to the program's link.
     void send(quint8 id, const QByteArray &payload);
     // Every frame received so far, in order; and the command payloads (message 42) among them.
@@ -61,11 +66,27 @@ inline QVariantMap FakeFlyUnit::linkMap()
     return map;
 }
 
+inline bool FakeFlyUnit::openOn(Q_DMMM &bus, int linkid)
+{
+    // Opened once the bus announced it (the link clears its record on that announcement).
+    bool opened = false;
+    QMetaObject::Connection c = QObject::connect(&bus, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event), this,
+                                                 [&opened, linkid](int ev, int id, const QVariant &) {
+                                                     if (ev == DMMM_GCSEvent_Device_opened && id == linkid)
+                                                         opened = true;
+                                                 });
+    bus.openLink(linkMap(), linkid);
+    const bool ok = QTest::qWaitFor([&opened] { return opened; }, 10000);
+    QObject::disconnect(c);
+    return ok;
+}
+
 inline FakeFlyUnit::FakeFlyUnit()
 {
     m_socket.bind(QHostAddress(QHostAddress::LocalHost), 0);
     connect(&m_socket, &QUdpSocket::readyRead, this, &FakeFlyUnit::readAll);
-    connect(&m_heartbeat, &QTimer::timeout, this, [this] { send(FlyMsg::Heartbeat, QByteArray(FlyMsg::HeartbeatLen, '\0')); });
+    connect(&m_heartbeat, &QTimer::timeout, this,
+            [this] { send(FlyMsg::Heartbeat, QByteArray(FlyMsg::HeartbeatLen, '\0')); });
 }
 
 inline void FakeFlyUnit::keepAlive(bool on)
@@ -125,8 +146,8 @@ inline void FakeFlyUnit::answer(const FlyFrame &f)
             params[name] = v.value();
     }
     if (params.contains(name))
-        send(FlyMsg::ParamValue, FlyMsg::paramValue(qint16(params.keys().indexOf(name)), qint16(params.size()), name,
-                                                    params.value(name)));
+        send(FlyMsg::ParamValue,
+             FlyMsg::paramValue(qint16(params.keys().indexOf(name)), qint16(params.size()), name, params.value(name)));
 }
 
 inline void FakeFlyUnit::readAll()

@@ -13,16 +13,6 @@ namespace {
 constexpr int PageLink = 3;
 constexpr int OtherLink = 4;
 
-int countOf(const BusEventLog &log, int ev, int linkid)
-{
-    int n = 0;
-    for (const QList<QVariant> &row : log) {
-        if (row[0].toInt() == ev && row[1].toInt() == linkid)
-            ++n;
-    }
-    return n;
-}
-
 QByteArray acc(FlyCmd::Action action)
 {
     return FlyCmd::calibrate(FlyCmd::Acc3D, action);
@@ -80,15 +70,14 @@ void TestAccCali::init()
 
 bool TestAccCali::openLink(FakeFlyUnit &unit, int linkid)
 {
-    m_bus->openLink(unit.linkMap(), linkid);
-    return QTest::qWaitFor([&] { return countOf(*m_log, DMMM_GCSEvent_Device_opened, linkid) > 0; }, 10000);
+    return unit.openOn(*m_bus, linkid);
 }
 
 void TestAccCali::report(FakeFlyUnit &unit, int linkid, quint8 state)
 {
-    const int before = countOf(*m_log, DMMM_GCSEvent_AccCali_state, linkid);
+    const int before = m_log->count(DMMM_GCSEvent_AccCali_state, linkid);
     unit.send(FlyMsg::AccCaliState, QByteArray(1, char(state)));
-    QTRY_VERIFY_WITH_TIMEOUT(countOf(*m_log, DMMM_GCSEvent_AccCali_state, linkid) > before, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->count(DMMM_GCSEvent_AccCali_state, linkid) > before, 10000);
 }
 
 void TestAccCali::stateTexts_data()
@@ -125,28 +114,27 @@ void TestAccCali::stateSequences_data()
     QTest::addColumn<QList<QByteArray>>("commands");
 
     const QByteArray start = acc(FlyCmd::Start), next = acc(FlyCmd::NextFace), stop = acc(FlyCmd::Stop);
-    QTest::newRow("normal 1..6 then 7")
-        << QStringList{"start", "s1", "start", "s2", "start", "s3", "start", "s4", "start", "s5", "start", "s6",
-                       "start", "s7"}
-        << "Accelerometer calibration successful" << "3D Cali"
-        << QList<QByteArray>{start, next, next, next, next, next, next};
+    QTest::newRow("normal 1..6 then 7") << QStringList{"start", "s1",    "start", "s2",    "start", "s3",    "start",
+                                                       "s4",    "start", "s5",    "start", "s6",    "start", "s7"}
+                                        << "Accelerometer calibration successful"
+                                        << "3D Cali" << QList<QByteArray>{start, next, next, next, next, next, next};
     QTest::newRow("failure 8, next press starts again")
-        << QStringList{"start", "s1", "start", "s8", "start"} << "Accelerometer calibration failed" << "3D Cali"
-        << QList<QByteArray>{start, next, start};
+        << QStringList{"start", "s1", "start", "s8", "start"} << "Accelerometer calibration failed"
+        << "3D Cali" << QList<QByteArray>{start, next, start};
     QTest::newRow("success 7, next press starts again")
-        << QStringList{"s6", "start", "s7", "start"} << "Accelerometer calibration successful" << "3D Cali"
-        << QList<QByteArray>{next, start};
-    QTest::newRow("unknown value") << QStringList{"start", "s1", "s42"} << "Unknown state" << "3D Cali"
-                                   << QList<QByteArray>{start};
-    QTest::newRow("repeated placement leaves the page alone")
-        << QStringList{"s2", "mark", "s2"} << "-" << "ContinueCali" << QList<QByteArray>{};
+        << QStringList{"s6", "start", "s7", "start"} << "Accelerometer calibration successful"
+        << "3D Cali" << QList<QByteArray>{next, start};
+    QTest::newRow("unknown value") << QStringList{"start", "s1", "s42"} << "Unknown state"
+                                   << "3D Cali" << QList<QByteArray>{start};
+    QTest::newRow("repeated placement leaves the page alone") << QStringList{"s2", "mark", "s2"} << "-"
+                                                              << "ContinueCali" << QList<QByteArray>{};
     QTest::newRow("repeat after a press is shown again")
-        << QStringList{"s2", "start", "mark", "s2", "start"} << "Place left side down" << "ContinueCali"
-        << QList<QByteArray>{next, next};
-    QTest::newRow("stop right after start") << QStringList{"start", "stop"} << "WaitingForStart" << "3D Cali"
-                                            << QList<QByteArray>{start, stop};
-    QTest::newRow("stop during a placement") << QStringList{"s3", "stop"} << "Wait to start" << "3D Cali"
-                                             << QList<QByteArray>{stop};
+        << QStringList{"s2", "start", "mark", "s2", "start"} << "Place left side down"
+        << "ContinueCali" << QList<QByteArray>{next, next};
+    QTest::newRow("stop right after start") << QStringList{"start", "stop"} << "WaitingForStart"
+                                            << "3D Cali" << QList<QByteArray>{start, stop};
+    QTest::newRow("stop during a placement") << QStringList{"s3", "stop"} << "Wait to start"
+                                             << "3D Cali" << QList<QByteArray>{stop};
 }
 
 void TestAccCali::stateSequences()
@@ -197,8 +185,8 @@ void TestAccCali::ownLinkOnly()
     QTest::mouseClick(page.startButton(), Qt::LeftButton);
     QTest::mouseClick(page.stopButton(), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(m_unit->calibrationCommands().size(), 3, 10000);
-    QCOMPARE(m_unit->calibrationCommands(), (QList<QByteArray>{FlyCmd::calibrate(FlyCmd::AccBasic), acc(FlyCmd::NextFace),
-                                                   acc(FlyCmd::Stop)}));
+    QCOMPARE(m_unit->calibrationCommands(),
+             (QList<QByteArray>{FlyCmd::calibrate(FlyCmd::AccBasic), acc(FlyCmd::NextFace), acc(FlyCmd::Stop)}));
     QTest::qWait(200);
     QVERIFY(m_other->calibrationCommands().isEmpty());
 }

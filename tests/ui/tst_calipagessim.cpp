@@ -67,8 +67,12 @@ void TestCaliPagesSim::temperaturePage()
     QVERIFY(openSimLink(sim, *m_bus, linkid, {}));
     G_CFG_IMUTemp_Cali page(linkid);
     page.show();
-    auto spin = [&](const char *name) { return qobject_cast<UDoubleSpinBox *>(page.control(QLatin1String(name))); };
-    auto combo = [&](const char *name) { return qobject_cast<UComboBox *>(page.control(QLatin1String(name))); };
+    auto spin = [&](const char *name) {
+        return qobject_cast<UDoubleSpinBox *>(page.control(QLatin1String(name)));
+    };
+    auto combo = [&](const char *name) {
+        return qobject_cast<UComboBox *>(page.control(QLatin1String(name)));
+    };
 
     // The unit's values come in after the first showing, unmarked.
     QTRY_COMPARE_WITH_TIMEOUT(spin("BRD_HEAT_TARG")->value(), 45.0, 15000);

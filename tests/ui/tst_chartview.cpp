@@ -89,31 +89,39 @@ void TestChartView::verticalScaling()
     for (int i = 0; i < values.size(); ++i)
         v.addPoint(i % 2, i, values[i]);
     v.refresh();
-    QVERIFY2(qAbs(v.plot()->yAxis->range().lower - lower) < 1e-9, qPrintable(QString::number(v.plot()->yAxis->range().lower)));
-    QVERIFY2(qAbs(v.plot()->yAxis->range().upper - upper) < 1e-9, qPrintable(QString::number(v.plot()->yAxis->range().upper)));
+    QVERIFY2(qAbs(v.plot()->yAxis->range().lower - lower) < 1e-9,
+             qPrintable(QString::number(v.plot()->yAxis->range().lower)));
+    QVERIFY2(qAbs(v.plot()->yAxis->range().upper - upper) < 1e-9,
+             qPrintable(QString::number(v.plot()->yAxis->range().upper)));
 }
 
 void TestChartView::trimming_data()
 {
     QTest::addColumn<int>("points");
     QTest::addColumn<int>("expected");
+    QTest::addColumn<double>("upper");
     // 10 points per x unit: trimming keeps the last 300 units, 3001 points (the first at lastKey - 300).
-    QTest::newRow("exactly at the bound: kept") << 50000 << 50000;
-    QTest::newRow("one over the bound: trimmed") << 50001 << 3001;
+    // The first point is a spike; once trimmed away it no longer stretches the vertical axis.
+    QTest::newRow("exactly at the bound: kept") << 50000 << 50000 << 1000.5;
+    QTest::newRow("one over the bound: trimmed") << 50001 << 3001 << 6.3;
 }
 
 void TestChartView::trimming()
 {
     QFETCH(int, points);
     QFETCH(int, expected);
+    QFETCH(double, upper);
     uChartView v(nullptr, QString());
     v.addSeries(0, QStringLiteral("a"), true, false);
     for (int i = 0; i < points; ++i)
-        v.addPoint(0, i * 0.1, i % 7);
+        v.addPoint(0, i * 0.1, i == 0 ? 1000 : i % 7);
     QCOMPARE(v.pointCount(0), points);
     v.refresh();
     QCOMPARE(v.pointCount(0), expected);
     QCOMPARE(v.graph(0)->data()->constEnd()[-1].key, (points - 1) * 0.1);
+    v.refresh();
+    QVERIFY2(qAbs(v.plot()->yAxis->range().upper - upper) < 1e-9,
+             qPrintable(QString::number(v.plot()->yAxis->range().upper)));
 }
 
 void TestChartView::memoryBoundOverLongRun()
@@ -252,6 +260,9 @@ void TestChartView::menuEntries()
     QCOMPARE(v.pointCount(0), 0);
     QCOMPARE(v.lastKey(), 100.0);
     QVERIFY(!v.clearAction()->isChecked());
+    v.addPoint(0, 101, 3);
+    v.refresh();
+    QCOMPARE(v.plot()->yAxis->range(), QCPRange(3 - 0.15, 3 + 0.15));
 }
 
 void TestChartView::hidingAndShowingSeries()

@@ -68,12 +68,11 @@ void TestImuTempCali::cleanupTestCase()
 int TestImuTempCali::openLink(FakeFlyUnit &unit)
 {
     const int linkid = m_nextLink++;
-    m_bus->openLink(unit.linkMap(), linkid);
+    if (!unit.openOn(*m_bus, linkid))
+        return -1;
     unit.keepAlive(true);
     FlyLink *link = m_bus->linkById(linkid);
-    if (!QTest::qWaitFor([link] { return link->isConnected(); }, 10000))
-        return -1;
-    return linkid;
+    return QTest::qWaitFor([link] { return link->isConnected(); }, 10000) ? linkid : -1;
 }
 
 void TestImuTempCali::readAndWrittenBackExactly()
@@ -102,7 +101,8 @@ void TestImuTempCali::readAndWrittenBackExactly()
     QTRY_COMPARE_WITH_TIMEOUT(spin(page, "INS_TCAL1_TMIN")->value(), -40.5, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(spin(page, "BRD_HEAT_TARG")->value(), 55.0, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(combo(page, "LOG_DISARMED")->currentText(), QStringLiteral("Close(usb)"), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL_OPTIONS")->currentText(), QStringLiteral("SaveTempAndAccCaliData"), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL_OPTIONS")->currentText(), QStringLiteral("SaveTempAndAccCaliData"),
+                              15000);
     QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL2_ENABLE")->currentText(), QStringLiteral("ReadyCali"), 15000);
     for (const QString &name : names) {
         QWidget *c = page.control(name);
@@ -134,8 +134,11 @@ void TestImuTempCali::setBeforeAnyValueSendsTheMarkedCombos()
     page.show();
     QTest::mouseClick(page.setButton(), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(unit.paramWrites().size(), 5, 10000);
-    QCOMPARE(unit.paramWrites(), (Writes{{"LOG_DISARMED", 0}, {"INS_TCAL_OPTIONS", 0}, {"INS_TCAL1_ENABLE", 0},
-                                         {"INS_TCAL2_ENABLE", 0}, {"INS_TCAL3_ENABLE", 0}}));
+    QCOMPARE(unit.paramWrites(), (Writes{{"LOG_DISARMED", 0},
+                                         {"INS_TCAL_OPTIONS", 0},
+                                         {"INS_TCAL1_ENABLE", 0},
+                                         {"INS_TCAL2_ENABLE", 0},
+                                         {"INS_TCAL3_ENABLE", 0}}));
 }
 
 void TestImuTempCali::oneTimeConfiguration()
@@ -148,9 +151,13 @@ void TestImuTempCali::oneTimeConfiguration()
     spin(page, "BRD_HEAT_TARG")->setValue(12);
     QTest::mouseClick(page.oneTimeButton(), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(unit.paramWrites().size(), 7, 10000);
-    QCOMPARE(unit.paramWrites(),
-             (Writes{{"INS_TCAL1_TMAX", 50}, {"INS_TCAL2_TMAX", 50}, {"INS_TCAL3_TMAX", 50}, {"BRD_HEAT_TARG", 70},
-                     {"INS_TCAL1_ENABLE", 2}, {"INS_TCAL2_ENABLE", 2}, {"INS_TCAL3_ENABLE", 2}}));
+    QCOMPARE(unit.paramWrites(), (Writes{{"INS_TCAL1_TMAX", 50},
+                                         {"INS_TCAL2_TMAX", 50},
+                                         {"INS_TCAL3_TMAX", 50},
+                                         {"BRD_HEAT_TARG", 70},
+                                         {"INS_TCAL1_ENABLE", 2},
+                                         {"INS_TCAL2_ENABLE", 2},
+                                         {"INS_TCAL3_ENABLE", 2}}));
     QCOMPARE(spin(page, "BRD_HEAT_TARG")->value(), 12.0);
 }
 

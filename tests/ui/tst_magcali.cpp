@@ -10,16 +10,6 @@
 #include <QtTest>
 
 namespace {
-int countOf(const BusEventLog &log, int ev, int linkid)
-{
-    int n = 0;
-    for (const QList<QVariant> &row : log) {
-        if (row[0].toInt() == ev && row[1].toInt() == linkid)
-            ++n;
-    }
-    return n;
-}
-
 QByteArray progress(int index, int status, int percent)
 {
     QByteArray p(FlyMsg::MagCaliProgressLen, '\0');
@@ -69,17 +59,14 @@ void TestMagCali::cleanupTestCase()
 int TestMagCali::openLink(FakeFlyUnit &unit)
 {
     const int linkid = m_nextLink++;
-    m_bus->openLink(unit.linkMap(), linkid);
-    if (!QTest::qWaitFor([&] { return countOf(*m_log, DMMM_GCSEvent_Device_opened, linkid) > 0; }, 10000))
-        return -1;
-    return linkid;
+    return unit.openOn(*m_bus, linkid) ? linkid : -1;
 }
 
 void TestMagCali::sendAndWait(FakeFlyUnit &unit, int linkid, quint8 id, const QByteArray &payload, int ev)
 {
-    const int before = countOf(*m_log, ev, linkid);
+    const int before = m_log->count(ev, linkid);
     unit.send(id, payload);
-    QTRY_VERIFY_WITH_TIMEOUT(countOf(*m_log, ev, linkid) > before, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->count(ev, linkid) > before, 10000);
 }
 
 void TestMagCali::statusTexts_data()
@@ -112,7 +99,8 @@ void TestMagCali::progressToDials_data()
     QTest::addColumn<QList<int>>("percents");
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("one compass") << QStringList{"0:3:40"} << QList<bool>{true, false, false} << QList<int>{40, 0, 0}
-                                 << QStringList{"Compass1:calibration...", "Compass2:NotStarted", "Compass3:NotStarted"};
+                                 << QStringList{"Compass1:calibration...", "Compass2:NotStarted",
+                                                "Compass3:NotStarted"};
     QTest::newRow("three compasses, one failing")
         << QStringList{"0:4:100", "1:5:60", "2:3:85"} << QList<bool>{true, true, true} << QList<int>{100, 60, 85}
         << QStringList{"Compass1:Calibration success", "Compass2:Calibration failure", "Compass3:calibration..."};
@@ -181,7 +169,7 @@ void TestMagCali::commandsGoToOwnUnit()
     const int linkid = openLink(unit);
     QVERIFY(linkid > 0);
     G_CFG_MagCali page(linkid);
-    QVERIFY(openLink(other) > 0); // opened later: the bus's "current" link
+    QVERIFY(openLink(other) > 0);     // opened later: the bus's "current" link
     page.headingBox()->setValue(360); // cannot be entered: 359 at most
     QCOMPARE(page.headingBox()->value(), 359);
     page.headingBox()->setValue(273);

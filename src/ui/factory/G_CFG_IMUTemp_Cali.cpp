@@ -62,11 +62,10 @@ QStringList G_CFG_IMUTemp_Cali::parameterNames()
 QWidget *G_CFG_IMUTemp_Cali::control(const QString &name) const
 {
     const QStringList names = parameterNames();
-    QWidget *const controls[] = {m_accCaliTemp[0], m_accCaliTemp[1], m_accCaliTemp[2], m_gyroCaliTemp[0],
-                                 m_gyroCaliTemp[1], m_gyroCaliTemp[2], m_maxTemp[0],      m_maxTemp[1],
-                                 m_maxTemp[2],      m_minTemp[0],      m_minTemp[1],      m_minTemp[2],
-                                 m_heaterTarget,    m_disarmedLog,     m_bootSave,        m_caliStatus[0],
-                                 m_caliStatus[1],   m_caliStatus[2]};
+    QWidget *const controls[] = {
+        m_accCaliTemp[0], m_accCaliTemp[1], m_accCaliTemp[2], m_gyroCaliTemp[0], m_gyroCaliTemp[1], m_gyroCaliTemp[2],
+        m_maxTemp[0],     m_maxTemp[1],     m_maxTemp[2],     m_minTemp[0],      m_minTemp[1],      m_minTemp[2],
+        m_heaterTarget,   m_disarmedLog,    m_bootSave,       m_caliStatus[0],   m_caliStatus[1],   m_caliStatus[2]};
     const int i = names.indexOf(name);
     return i < 0 ? nullptr : controls[i];
 }

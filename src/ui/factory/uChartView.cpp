@@ -101,9 +101,10 @@ uChartView::uChartView(QWidget *parent, const QString &title)
         menuTouched();
     });
     connect(m_clearAction, &QAction::triggered, this, [this] {
-        for (const ChartSeries &s : qAsConst(m_series)) {
+        for (ChartSeries &s : m_series) {
             if (s.graph)
                 s.graph->data()->clear();
+            recountValueRange(s);
         }
         m_clearAction->setChecked(false);
         menuTouched();
@@ -168,8 +169,22 @@ bool uChartView::addPoint(int id, double x, double y)
     if (it == m_series.end() || !it->graph)
         return false;
     it->graph->addData(x, y);
+    if (!qIsNaN(y)) {
+        it->lowest = it->hasValues ? qMin(it->lowest, y) : y;
+        it->highest = it->hasValues ? qMax(it->highest, y) : y;
+        it->hasValues = true;
+    }
     m_lastKey = x;
     return true;
+}
+
+void uChartView::recountValueRange(ChartSeries &s)
+{
+    bool found = false;
+    const QCPRange r = s.graph ? s.graph->getValueRange(found) : QCPRange();
+    s.hasValues = found;
+    s.lowest = found ? r.lower : 0;
+    s.highest = found ? r.upper : 0;
 }
 
 void uChartView::setSeriesVisible(int id, bool visible)
@@ -181,10 +196,12 @@ void uChartView::setSeriesVisible(int id, bool visible)
         if (it->graph)
             m_plot->removeGraph(it->graph);
         it->graph = nullptr;
+        recountValueRange(*it);
     } else if (!it->graph) {
         // Showing a series that is already shown keeps its graph: a second graph would stay on the
         // plot unfed and untrimmed.
         it->graph = newGraph(it->name, it->adaptiveSampling);
+        recountValueRange(*it);
         resumeAuto();
     }
     m_plot->replot();
@@ -197,18 +214,15 @@ void uChartView::refresh()
 
     if (m_autoScaleY) {
         bool any = false;
-        QCPRange all(0, 0);
+        double lo = 0, hi = 0;
         for (const ChartSeries &s : qAsConst(m_series)) {
-            if (!s.graph || s.graph->data()->isEmpty())
+            if (!s.graph || !s.hasValues)
                 continue;
-            bool found = false;
-            const QCPRange r = s.graph->getValueRange(found);
-            if (!found)
-                continue;
-            all = any ? QCPRange(qMin(all.lower, r.lower), qMax(all.upper, r.upper)) : r;
+            lo = any ? qMin(lo, s.lowest) : s.lowest;
+            hi = any ? qMax(hi, s.highest) : s.highest;
             any = true;
         }
-        m_plot->yAxis->setRange(all.lower - scaleMargin(all.lower), all.upper + scaleMargin(all.upper));
+        m_plot->yAxis->setRange(lo - scaleMargin(lo), hi + scaleMargin(hi));
     }
 
     if (m_followX) {
@@ -217,9 +231,11 @@ void uChartView::refresh()
         m_plot->xAxis->setRange(k - w, k);
     }
 
-    for (const ChartSeries &s : qAsConst(m_series)) {
-        if (s.graph && s.graph->data()->size() > m_maxPoints)
+    for (ChartSeries &s : m_series) {
+        if (s.graph && s.graph->data()->size() > m_maxPoints) {
             s.graph->data()->removeBefore(m_lastKey - TrimKeepSpan);
+            recountValueRange(s);
+        }
     }
 
     m_plot->replot();

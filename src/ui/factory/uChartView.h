@@ -30,6 +30,10 @@ public:
         QString name;
         QCPGraph *graph = nullptr; // null while hidden or created without a graph
         bool adaptiveSampling = false;
+        // Value range of the graph's data, kept as points come so that scaling need not walk them all.
+        double lowest = 0;
+        double highest = 0;
+        bool hasValues = false;
     };
 
     // A series holds at most this many points before refresh() trims it.
@@ -78,6 +82,7 @@ private slots:
 
 private:
     QCPGraph *newGraph(const QString &name, bool adaptiveSampling);
+    static void recountValueRange(ChartSeries &s);
     QColor nextColour();
     void resumeAuto();
     void applyAxisDirection(bool zoom);
