@@ -47,7 +47,7 @@ start_unit "Simulated FMU (MAVLink) serial" fmu
 start_unit "Simulated FMU (MAVLink, lossy logs)" fmu --drop 3 --dup 3 --reorder --late-ms 300
 start_unit "Simulated FMU console" console
 # UDP 7000 is the FMU's; the inertial unit is on its pseudo-terminal (the ORVE panel's serial mode).
-start_unit "Simulated ORVE inertial unit" ins
+start_unit "Simulated ORVE inertial unit" ins --compasses 3
 
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"
