@@ -1,13 +1,12 @@
 #pragma once
 
 // A scripted inertial unit on loopback UDP for page tests (suites linking the factory link): the test sends the unit's
-// messages and sees every frame the program sent. Open a factory link with linkMap() to talk to it.
+// messages and sees every frame the program sent. Open a factory link to it with openOn().
 #include "core/flylink/FlyFrame.h"
 #include "core/flylink/FlyMessages.h"
 #include "factory/link/DeviceCommunication.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
-#include "support/TestPorts.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -39,7 +38,7 @@ public:
     QMap<QString, float> params;
     // The parameter writes received (message 36 from the program), in order.
     QList<QPair<QString, float>> paramWrites() const;
-    // Heartbeats every 200 ms keep the link established; off, the unit falls silent.
+    // Heartbeats every 100 ms keep the link established; off, the unit falls silent.
     void keepAlive(bool on);
 
 private:
@@ -57,10 +56,12 @@ private:
 // Header only: the open map carries QHostAddress values, whose meta-type the factory link declares.
 inline QVariantMap FakeFlyUnit::linkMap()
 {
-    m_linkPort = TestPorts::freeUdpPort();
+    // The link binds a port of the system's choosing; the unit learns it from the link's first datagram
+    // (a port picked here and released could be taken by a parallel test in between).
+    m_linkPort = 0;
     QVariantMap map;
     map.insert(QStringLiteral("SocketUDP_IP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
-    map.insert(QStringLiteral("SocketUDP_Port"), m_linkPort);
+    map.insert(QStringLiteral("SocketUDP_Port"), 0);
     map.insert(QStringLiteral("SocketUDP_TargetIP"), QVariant::fromValue(QHostAddress(QHostAddress::LocalHost)));
     map.insert(QStringLiteral("SocketUDP_TargetPort"), m_socket.localPort());
     return map;
@@ -78,7 +79,25 @@ inline bool FakeFlyUnit::openOn(Q_DMMM &bus, int linkid)
     bus.openLink(linkMap(), linkid);
     const bool ok = QTest::qWaitFor([&opened] { return opened; }, 10000);
     QObject::disconnect(c);
-    return ok;
+    FlyLink *link = bus.linkById(linkid);
+    if (!ok || !link ||
+        !QTest::qWaitFor(
+            [&] {
+                link->requestBoardInfo();
+                return QTest::qWaitFor([this] { return m_linkPort != 0; }, 50);
+            },
+            10000))
+        return false;
+    // The link clears its record on its own sight of the opening; a heartbeat seen in the record
+    // afterwards shows that has happened, so the test's first messages are not wiped.
+    QByteArray probe(FlyMsg::HeartbeatLen, '\0');
+    probe[0] = 3;
+    return QTest::qWaitFor(
+        [&] {
+            send(FlyMsg::Heartbeat, probe);
+            return QTest::qWaitFor([link] { return link->record().statusWord() == 3; }, 50);
+        },
+        10000);
 }
 
 inline FakeFlyUnit::FakeFlyUnit()
@@ -92,7 +111,7 @@ inline FakeFlyUnit::FakeFlyUnit()
 inline void FakeFlyUnit::keepAlive(bool on)
 {
     if (on)
-        m_heartbeat.start(200);
+        m_heartbeat.start(100);
     else
         m_heartbeat.stop();
 }
@@ -154,7 +173,10 @@ inline void FakeFlyUnit::readAll()
 {
     while (m_socket.hasPendingDatagrams()) {
         QByteArray d(int(m_socket.pendingDatagramSize()), '\0');
-        m_socket.readDatagram(d.data(), d.size());
+        quint16 port = 0;
+        m_socket.readDatagram(d.data(), d.size(), nullptr, &port);
+        if (!m_linkPort)
+            m_linkPort = port;
         for (const FlyFrame &f : m_parser.feed(d)) {
             m_frames.append(f);
             answer(f);

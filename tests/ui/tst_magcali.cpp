@@ -59,7 +59,10 @@ void TestMagCali::cleanupTestCase()
 int TestMagCali::openLink(FakeFlyUnit &unit)
 {
     const int linkid = m_nextLink++;
-    return unit.openOn(*m_bus, linkid) ? linkid : -1;
+    if (!unit.openOn(*m_bus, linkid))
+        return -1;
+    unit.keepAlive(true);
+    return linkid;
 }
 
 void TestMagCali::sendAndWait(FakeFlyUnit &unit, int linkid, quint8 id, const QByteArray &payload, int ev)
@@ -132,9 +135,9 @@ void TestMagCali::progressToDials()
                     DMMM_GCSEvent_MagCali_progress);
     }
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(page.compassShown(i), shown[i]);
-        QCOMPARE(page.dialPercent(i), percents[i]);
-        QCOMPARE(page.compassStatusText(i), texts[i]);
+        QTRY_COMPARE_WITH_TIMEOUT(page.compassShown(i), shown[i], 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(page.dialPercent(i), percents[i], 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(page.compassStatusText(i), texts[i], 5000);
     }
 }
 
@@ -197,6 +200,7 @@ void TestMagCali::silenceMidCalibration()
     G_CFG_MagCali page(linkid);
     sendAndWait(unit, linkid, FlyMsg::MagCaliProgress, progress(0, 3, 30), DMMM_GCSEvent_MagCali_progress);
     sendAndWait(unit, linkid, FlyMsg::MagCaliProgress, progress(1, 4, 100), DMMM_GCSEvent_MagCali_progress);
+    unit.keepAlive(false);
     // The unit falls silent: the compass that was still calibrating says so; the finished one keeps its result.
     QTRY_COMPARE_WITH_TIMEOUT(page.compassStatusText(0), QStringLiteral("Compass1:Communication disconnected"), 10000);
     QCOMPARE(page.compassStatusText(1), QStringLiteral("Compass2:Calibration success"));
