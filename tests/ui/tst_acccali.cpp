@@ -78,6 +78,9 @@ void TestAccCali::report(FakeFlyUnit &unit, int linkid, quint8 state)
     const int before = m_log->count(DMMM_GCSEvent_AccCali_state, linkid);
     unit.send(FlyMsg::AccCaliState, QByteArray(1, char(state)));
     QTRY_VERIFY_WITH_TIMEOUT(m_log->count(DMMM_GCSEvent_AccCali_state, linkid) > before, 10000);
+    // The bus's event reaches the log and the page as two queued calls from the link's thread: let the
+    // page's follow.
+    QTest::qWait(30);
 }
 
 void TestAccCali::stateTexts_data()

@@ -70,6 +70,9 @@ void TestMagCali::sendAndWait(FakeFlyUnit &unit, int linkid, quint8 id, const QB
     const int before = m_log->count(ev, linkid);
     unit.send(id, payload);
     QTRY_VERIFY_WITH_TIMEOUT(m_log->count(ev, linkid) > before, 10000);
+    // The bus's event reaches the log and the page as two queued calls from the link's thread: let the
+    // page's follow.
+    QTest::qWait(30);
 }
 
 void TestMagCali::statusTexts_data()
