@@ -699,4 +699,257 @@
         <translation>窗体</translation>
     </message>
 </context>
+<context>
+    <name>G_CFG_AccCali</name>
+    <message>
+        <source>AccCali</source>
+        <translation>加速度计校准</translation>
+    </message>
+    <message>
+        <source>WaitingForStart</source>
+        <translation>等待开始</translation>
+    </message>
+    <message>
+        <source>Add the basic calibration, position the aircraft horizontally,Calibration shall be performed after the aircraft is stabilized.</source>
+        <translation>基础校准：将飞行器水平放置，待飞行器稳定后进行校准。</translation>
+    </message>
+    <message>
+        <source>3D Cali</source>
+        <translation>3D校准</translation>
+    </message>
+    <message>
+        <source>BasicCali</source>
+        <translation>基础校准</translation>
+    </message>
+    <message>
+        <source>ContinueCali</source>
+        <translation>继续校准</translation>
+    </message>
+    <message>
+        <source>StopCali</source>
+        <translation>停止校准</translation>
+    </message>
+    <message>
+        <source>Wait to start</source>
+        <translation>等待开始</translation>
+    </message>
+    <message>
+        <source>Horizontal placement</source>
+        <translation>水平放置</translation>
+    </message>
+    <message>
+        <source>Place left side down</source>
+        <translation>左侧朝下放置</translation>
+    </message>
+    <message>
+        <source>Place right side down</source>
+        <translation>右侧朝下放置</translation>
+    </message>
+    <message>
+        <source>Position nose down</source>
+        <translation>机头朝下放置</translation>
+    </message>
+    <message>
+        <source>Position nose up</source>
+        <translation>机头朝上放置</translation>
+    </message>
+    <message>
+        <source>Place back side up</source>
+        <translation>背面朝上放置</translation>
+    </message>
+    <message>
+        <source>Accelerometer calibration successful</source>
+        <translation>加速度计校准成功</translation>
+    </message>
+    <message>
+        <source>Accelerometer calibration failed</source>
+        <translation>加速度计校准失败</translation>
+    </message>
+    <message>
+        <source>Unknown state</source>
+        <translation>未知状态</translation>
+    </message>
+    <message>
+        <source>Communication disconnected</source>
+        <translation>通信已断开</translation>
+    </message>
+</context>
+<context>
+    <name>G_CFG_IMUTemp_Cali</name>
+    <message>
+        <source>IMU TempCali</source>
+        <translation>IMU温度校准</translation>
+    </message>
+    <message>
+        <source>AccCaliTemp</source>
+        <translation>加速度计校准温度</translation>
+    </message>
+    <message>
+        <source>GyroCaliTemp</source>
+        <translation>陀螺仪校准温度</translation>
+    </message>
+    <message>
+        <source>IMUCaliTempMax</source>
+        <translation>IMU校准最高温度</translation>
+    </message>
+    <message>
+        <source>IMUCaliTempMin</source>
+        <translation>IMU校准最低温度</translation>
+    </message>
+    <message>
+        <source>CaliStatus</source>
+        <translation>校准状态</translation>
+    </message>
+    <message>
+        <source>CurrTemp</source>
+        <translation>当前温度</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>ReadyCali</source>
+        <translation>准备校准</translation>
+    </message>
+    <message>
+        <source>Close(usb)</source>
+        <translation>关闭(USB)</translation>
+    </message>
+    <message>
+        <source>DropUnlockLog</source>
+        <translation>丢弃解锁日志</translation>
+    </message>
+    <message>
+        <source>SaveTempCaliData</source>
+        <translation>保存温度校准数据</translation>
+    </message>
+    <message>
+        <source>SaveAccCaliData</source>
+        <translation>保存加速度计校准数据</translation>
+    </message>
+    <message>
+        <source>SaveTempAndAccCaliData</source>
+        <translation>保存温度和加速度计校准数据</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>配置</translation>
+    </message>
+    <message>
+        <source>Query</source>
+        <translation>查询</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>TempCaliConfigOneTime</source>
+        <translation>一键配置温度校准</translation>
+    </message>
+    <message>
+        <source>RelatedConfig</source>
+        <translation>相关配置</translation>
+    </message>
+    <message>
+        <source>ConstantTargetTemp</source>
+        <translation>恒温目标温度</translation>
+    </message>
+    <message>
+        <source>LockStateLog</source>
+        <translation>锁定状态日志</translation>
+    </message>
+    <message>
+        <source>SaveToBootConfiguration</source>
+        <translation>保存到启动配置</translation>
+    </message>
+</context>
+<context>
+    <name>G_CFG_MagCali</name>
+    <message>
+        <source>MagCali</source>
+        <translation>磁罗盘校准</translation>
+    </message>
+    <message>
+        <source>Magnetic compass calibration: please be carried out in an open field outside, without any ferromagnetic objects,After the completion of the positioning of the aircraft,rotate along the six axes of the aircraft respectively.</source>
+        <translation>磁罗盘校准：请在室外空旷处进行，周围不要有铁磁性物体；飞行器定位完成后，分别绕飞行器的六个轴旋转。</translation>
+    </message>
+    <message>
+        <source>In-flight magnetic compass calibration:Please perform it in self-stabilizing or fixed altitude mode,Click the calibration, fly into the air and rotate in a circle, and the flight control will automatically calibrate,and the flight control will remind the calibration is completed when the calibration is finished.</source>
+        <translation>飞行中磁罗盘校准：请在自稳或定高模式下进行。点击校准后起飞并在空中转圈，飞控将自动校准，校准完成后飞控会提示校准完成。</translation>
+    </message>
+    <message>
+        <source>Simple calibration: When the size of the aircraft is large and the conventional calibration method cannot be used for magnetic compass calibration, the simple calibration method can be used. In an outdoor open field, after the positioning of the aircraft is completed, the aircraft can be horizontally placed in a fixed position and calibrated using a mobile phone.</source>
+        <translation>简易校准：飞行器尺寸较大、无法用常规方法校准磁罗盘时，可使用简易校准。在室外空旷处，飞行器定位完成后，将飞行器水平放置在固定位置，并借助手机确定航向进行校准。</translation>
+    </message>
+    <message>
+        <source>NotStarted</source>
+        <translation>未开始</translation>
+    </message>
+    <message>
+        <source>Wait to start</source>
+        <translation>等待开始</translation>
+    </message>
+    <message>
+        <source>calibration</source>
+        <translation>校准中</translation>
+    </message>
+    <message>
+        <source>calibration...</source>
+        <translation>校准中...</translation>
+    </message>
+    <message>
+        <source>Calibration success</source>
+        <translation>校准成功</translation>
+    </message>
+    <message>
+        <source>Calibration failure</source>
+        <translation>校准失败</translation>
+    </message>
+    <message>
+        <source>Wrong direction</source>
+        <translation>方向错误</translation>
+    </message>
+    <message>
+        <source>Radius error</source>
+        <translation>半径错误</translation>
+    </message>
+    <message>
+        <source>StartCali</source>
+        <translation>开始校准</translation>
+    </message>
+    <message>
+        <source>StopCali</source>
+        <translation>停止校准</translation>
+    </message>
+    <message>
+        <source>CancelCali</source>
+        <translation>取消校准</translation>
+    </message>
+    <message>
+        <source>Standard calibration</source>
+        <translation>标准校准</translation>
+    </message>
+    <message>
+        <source>In-flight calibration</source>
+        <translation>飞行中校准</translation>
+    </message>
+    <message>
+        <source>Simple calibration</source>
+        <translation>简易校准</translation>
+    </message>
+    <message>
+        <source>Compass</source>
+        <translation>罗盘</translation>
+    </message>
+    <message>
+        <source>Communication disconnected</source>
+        <translation>通信已断开</translation>
+    </message>
+</context>
 </TS>

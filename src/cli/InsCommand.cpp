@@ -1,6 +1,7 @@
 // zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
 #include "cli/CliCommands.h"
 #include "cli/InsProtocol.h"
+#include "cli/InsCaliCommands.h"
 #include "cli/LinkOptions.h"
 #include "core/util/SerialPermissionHint.h"
 
@@ -176,6 +177,20 @@ private:
     bool m_opened = false;
     bool m_openFailed = false;
 };
+
+// The calibration runs see the session through InsCaliSession.
+InsCaliSession caliSession(InsSession &s)
+{
+    InsCaliSession c;
+    c.link = s.link();
+    c.record = [&s] { return s.record(); };
+    c.lost = [&s] { return s.lost; };
+    c.waitFor = [&s](const std::function<bool()> &done, int timeoutMs, const std::function<void()> &every) {
+        return s.waitFor(done, timeoutMs, every);
+    };
+    c.timeoutMs = s.timeoutMs();
+    return c;
+}
 
 int usageError(const QString &text)
 {
@@ -464,7 +479,7 @@ int runIns(const QStringList &argsIn)
     }
     if (args.isEmpty())
         return usageError(QStringLiteral("missing operation (info, param, params, cmd, mag-simple-cali, write-sn, "
-                                         "logs, watch, protocol)"));
+                                         "logs, watch, protocol, acc-cali, mag-cali)"));
     const QString op = args.takeFirst();
     // The protocol switch does not speak FlyLink (the unit may answer in MAVLink): a link of its own.
     if (op == QLatin1String("protocol"))
@@ -549,6 +564,20 @@ int runIns(const QStringList &argsIn)
             return runLogs(s, rest);
         };
         args.clear();
+    } else if (op == QLatin1String("acc-cali")) {
+        const bool wait = !args.contains(QStringLiteral("--no-wait"));
+        args.removeAll(QStringLiteral("--no-wait"));
+        if (!args.isEmpty())
+            return usageError(QStringLiteral("acc-cali [--no-wait]"));
+        run = [wait](InsSession &s) {
+            return runInsAccCali(caliSession(s), wait);
+        };
+    } else if (op == QLatin1String("mag-cali")) {
+        if (!args.isEmpty())
+            return usageError(QStringLiteral("mag-cali takes no arguments"));
+        run = [](InsSession &s) {
+            return runInsMagCali(caliSession(s));
+        };
     } else if (op == QLatin1String("watch")) {
         run = [watchSeconds](InsSession &s) {
             return runWatch(s, watchSeconds);
@@ -570,6 +599,7 @@ CommandTable::Registrar
         "    cmd gyro-cali|baro-cali|level-cali|acc-basic-cali|mag-cali|mag-cali-stop|mag-inflight-cali|\n"
         "        mag-inflight-cancel|reboot|factory-reset|write-factory-data\n"
         "    mag-simple-cali DEG | write-sn YYMM SEQ | logs list | logs download ID... | logs erase\n"
-        "    protocol mavlink|kavolink|reboot",
+        "    protocol mavlink|kavolink|reboot\n"
+        "    acc-cali [--no-wait] | mag-cali",
         &runIns);
 } // namespace

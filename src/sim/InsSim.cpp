@@ -1,15 +1,17 @@
 // zorvan-sim ins: a simulated ORVE inertial unit speaking FlyLink on a pseudo-terminal or UDP.
 //
-// It streams heartbeat, navigation state (slowly turning attitude, slowly moving position), GNSS, two
-// IMUs with drifting temperatures, two compasses, a barometer, system status with sensor masks and
+// It streams heartbeat, navigation state (slowly turning attitude, slowly moving position), GNSS, three
+// IMUs warmed by a heater, two compasses (--compasses 1..3), a barometer, system status with sensor masks and
 // home; answers message requests (board information, home), commands with acknowledgements (an
-// accelerometer six-placement sequence on state messages 33, compass progress on 34, reboot, factory
+// accelerometer six-placement sequence on state messages 33, compass progress on 34 (both played by
+// sim/InsCalibration, which also fails them on --cali-fail), reboot, factory
 // reset, factory data, the serial number, which it remembers and reports in its board information),
 // parameter reads, writes and the fetch by index, the log list, log data blocks and erase. It also
 // takes the transport command frames "QJ" of type 3: 6 switches its output to MAVLink (it then answers as
 // zorvan-sim fmu does, over its own parameter values: see InsMavlinkOutput), 7 back to FlyLink, 8 reboots.
 //
 // Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
+#include "sim/InsCalibration.h"
 #include "sim/InsMavlinkOutput.h"
 #include "sim/InsTelemetry.h"
 #include "sim/SimEndpoint.h"
@@ -84,6 +86,8 @@ public:
         syncMavlinkOutput();
     }
 
+    InsCalibration &calibration() { return m_cali; }
+
 private:
     void resetParams()
     {
@@ -111,6 +115,11 @@ private:
         m_params.clear();
         for (const auto &d : defaults)
             m_params.append(SimParam{QLatin1String(d.first), d.second, d.second});
+        for (const auto &d : InsCalibration::parameterDefaults()) {
+            if (findParam(d.first) < 0)
+                m_params.append(SimParam{d.first, d.second, d.second});
+        }
+        std::sort(m_params.begin(), m_params.end(), [](const SimParam &a, const SimParam &b) { return a.name < b.name; });
     }
 
     void resetLogs() { m_logs = {{1, 1767225600, 500}, {2, 1767229200, 5000}, {3, 1767232800, 1200}}; }
@@ -195,8 +204,7 @@ private:
     void reboot()
     {
         m_rebootUntil = m_clock.elapsed() + 1000;
-        m_accState = 0;
-        m_magActive = false;
+        m_cali.reset();
         m_seq = 0;
     }
 
@@ -305,15 +313,7 @@ private:
         quint8 result = 0;
         switch (what) {
         case FlyCmd::Acc3D:
-            if (action == FlyCmd::Start) {
-                m_accState = 1;
-            } else if (action == FlyCmd::Stop) {
-                m_accState = 0;
-            } else if (m_accState >= 1 && m_accState <= 6) {
-                ++m_accState; // the sixth placement taken gives 7, success
-            } else {
-                result = 2;
-            }
+            result = m_cali.accCommand(action);
             break;
         case FlyCmd::AccLevel:
         case FlyCmd::AccBasic:
@@ -325,10 +325,10 @@ private:
             result = 3; // no airspeed sensor on this unit
             break;
         case FlyCmd::Mag:
-            m_magActive = action == FlyCmd::Start;
-            m_magStarted = m_clock.elapsed();
-            if (!m_magActive)
-                sendMagProgress(0, 0);
+            if (action == FlyCmd::Start)
+                m_cali.magStart(m_clock.elapsed());
+            else
+                sendMagProgress(m_cali.magStop());
             break;
         case FlyCmd::MagInflight:
             result = action <= FlyCmd::Stop ? 0 : 3;
@@ -346,7 +346,7 @@ private:
         }
         sendAck(FlyCmd::Calibrate, result);
         if (what == FlyCmd::Acc3D)
-            send(FlyMsg::AccCaliState, QByteArray(1, char(m_accState)));
+            send(FlyMsg::AccCaliState, QByteArray(1, char(m_cali.accState())));
     }
 
     double seconds() const { return m_clock.elapsed() / 1000.0; }
@@ -385,12 +385,13 @@ private:
     void sendSensors()
     {
         const double t = seconds();
-        for (quint8 i = 0; i < 2; ++i) {
+        for (quint8 i = 0; i < InsCalibration::ImuCount; ++i) {
             QByteArray imu(FlyMsg::ImuLen, '\0');
             imu[0] = char(i);
-            put<qint16>(imu, FlyLayout::Imu::Temperature,
-                        qint16(std::lround((38.0 + 2.0 * i + 1.5 * std::sin(t / 30.0 + i)) * 100)));
+            put<qint16>(imu, FlyLayout::Imu::Temperature, m_cali.imuTemperatureCenti(i));
             send(FlyMsg::Imu, imu);
+        }
+        for (quint8 i = 0; i < m_cali.compassCount(); ++i) {
             QByteArray mag(FlyMsg::CompassLen, '\0');
             mag[0] = char(i);
             send(FlyMsg::Compass, mag);
@@ -401,15 +402,15 @@ private:
         send(FlyMsg::Baro, baro);
     }
 
-    void sendSysStatus() { send(FlyMsg::SysStatus, m_telemetry.sysStatus(m_magActive)); }
+    void sendSysStatus() { send(FlyMsg::SysStatus, m_telemetry.sysStatus(m_cali.magActive())); }
 
-    void sendMagProgress(quint8 status, quint8 percent)
+    void sendMagProgress(const QList<InsCalibration::MagEntry> &entries)
     {
-        for (quint8 i = 0; i < 2; ++i) {
+        for (const InsCalibration::MagEntry &e : entries) {
             QByteArray p(FlyMsg::MagCaliProgressLen, '\0');
-            p[FlyLayout::MagProgress::Index] = char(i);
-            p[FlyLayout::MagProgress::Status] = char(status);
-            p[FlyLayout::MagProgress::Percent] = char(qMin<int>(100, percent + 3 * i));
+            p[FlyLayout::MagProgress::Index] = char(e.index);
+            p[FlyLayout::MagProgress::Status] = char(e.status);
+            p[FlyLayout::MagProgress::Percent] = char(e.percent);
             send(FlyMsg::MagCaliProgress, p);
         }
     }
@@ -463,16 +464,12 @@ private:
             return;
         if (m_mavlinkMode)
             return;
+        if (m_ticks % 5 == 0) // 10 Hz
+            m_cali.advanceHeater(0.1, m_params.value(findParam(QStringLiteral("BRD_HEAT_TARG"))).value);
         if (m_ticks % 25 == 0) { // 2 Hz
-            if (m_accState != 0)
-                send(FlyMsg::AccCaliState, QByteArray(1, char(m_accState)));
-            if (m_magActive) {
-                const qint64 elapsed = m_clock.elapsed() - m_magStarted;
-                const int percent = int(qMin<qint64>(100, elapsed / 15));
-                sendMagProgress(percent >= 100 ? 4 : (percent < 10 ? 2 : 3), quint8(percent));
-                if (percent >= 100)
-                    m_magActive = false;
-            }
+            if (m_cali.accState() != 0)
+                send(FlyMsg::AccCaliState, QByteArray(1, char(m_cali.accState())));
+            sendMagProgress(m_cali.magProgress(m_clock.elapsed()));
         }
         if (m_ticks % 50 == 0) { // 1 Hz
             sendHeartbeat();
@@ -499,9 +496,7 @@ private:
     quint8 m_sysId = 1;
     bool m_mavlinkMode = false;
     qint64 m_rebootUntil = 0;
-    quint8 m_accState = 0;
-    bool m_magActive = false;
-    qint64 m_magStarted = 0;
+    InsCalibration m_cali;
     double m_yawOffset = 0;
     quint32 m_serialNumber = (25u << 16) | 1;
     qint32 m_homeLat = 301234567;
@@ -551,6 +546,11 @@ int runIns(const QStringList &argsIn)
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
     }
+    InsCalibration calibration;
+    if (!calibration.parseOptions(args, error)) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
+        return 2;
+    }
     if (!args.isEmpty()) {
         std::fprintf(stderr, "zorvan-sim ins: unknown option %s\n", qPrintable(args.first()));
         return 2;
@@ -571,6 +571,7 @@ int runIns(const QStringList &argsIn)
     }
     endpoint.announce();
     InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType, telemetry);
+    unit.calibration() = calibration;
     if (startMavlink)
         unit.startInMavlink();
     return QCoreApplication::exec();
@@ -581,6 +582,7 @@ CommandTable::Registrar
         "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop PERCENT] [--corrupt P]\n"
         "    [--seed N] [--silent-after S] [--board-type N] [--mavlink]   simulated inertial unit (FlyLink;\n"
         "    MAVLink output after transport frame 6, or from the start with --mavlink)\n"
-        "    [--rate HZ] [--sensor-absent|--sensor-disabled|--sensor-unhealthy LIST] [--attitude R,P] [--gnss-fix N]",
+        "    [--rate HZ] [--sensor-absent|--sensor-disabled|--sensor-unhealthy LIST] [--attitude R,P] [--gnss-fix N]\n"
+        "    [--compasses 1..3] [--cali-fail acc|mag1|mag2|mag3[,...]]   calibration knobs",
         &runIns);
 } // namespace

@@ -19,4 +19,15 @@ public:
                     append(QList<QVariant>{ev, linkid, var});
                 });
     }
+
+    // How many times event ev of linkid was seen.
+    int count(int ev, int linkid) const
+    {
+        int n = 0;
+        for (const QList<QVariant> &row : *this) {
+            if (row[0].toInt() == ev && row[1].toInt() == linkid)
+                ++n;
+        }
+        return n;
+    }
 };

@@ -16,6 +16,21 @@ struct CliResult
     QString errors;
 };
 
+// Waits for a started zorvan-cli run and collects its exit code and output.
+inline CliResult finish(QProcess &p)
+{
+    CliResult r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
 inline QByteArray logPattern(int id, int size)
 {
     QByteArray out(size, '\0');
@@ -59,14 +74,5 @@ inline InsFixture::CliResult InsSimFixture::cli(const QStringList &args, int tim
     QStringList all{QStringLiteral("ins")};
     all << m_link << QStringLiteral("--timeout") << QString::number(timeoutS) << args;
     p.start(QStringLiteral(ZT_CLI_PATH), all);
-    InsFixture::CliResult r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    return InsFixture::finish(p);
 }

@@ -89,10 +89,11 @@ void TestBasicWidget::liveUnitShown()
     QCOMPARE(panel.hdopValue->text(), QString("0.8"));
     QCOMPARE(panel.vdopValue->text(), QString("1.2"));
     QCOMPARE(panel.saccValue->text(), QString("0.4")); // 35 x 0.01
-    const double imu1 = panel.imuTemp[0]->text().toDouble();
-    QVERIFY2(imu1 > 35 && imu1 < 41, qPrintable(panel.imuTemp[0]->text()));
-    QVERIFY(panel.imuTemp[1]->text().toDouble() > 37);
-    QCOMPARE(panel.imuTemp[2]->text(), QString("0.0")); // the unit has two IMUs
+    // Three IMUs, from ambient (25 degrees) warming under the unit's heater.
+    for (int i = 0; i < 3; ++i) {
+        const double imu = panel.imuTemp[i]->text().toDouble();
+        QVERIFY2(imu > 24 && imu < 70, qPrintable(panel.imuTemp[i]->text()));
+    }
     QVERIFY(panel.baroTemp[0]->text().toDouble() > 33);
     QTRY_COMPARE_WITH_TIMEOUT(panel.hwLight->getBgColor(), Green, LinkTimeoutMs);
     QVERIFY(panel.rxTxLabel->text().contains(QRegularExpression("^Rx:[1-9]\\d*/Tx:[1-9]\\d*$")));

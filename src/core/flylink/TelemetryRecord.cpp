@@ -128,4 +128,35 @@ QString uuidText(const FlyBoardInfoView &board)
         out += QStringLiteral("%1").arg(board.uid(i), 8, 16, QLatin1Char('0')).toUpper();
     return out;
 }
+
+const char *accCaliStateSource(quint8 state)
+{
+    static const char *const texts[] = {
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Wait to start"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Horizontal placement"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Place left side down"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Place right side down"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Position nose down"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Position nose up"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Place back side up"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Accelerometer calibration successful"),
+        QT_TRANSLATE_NOOP("G_CFG_AccCali", "Accelerometer calibration failed"),
+    };
+    return state <= 8 ? texts[state] : QT_TRANSLATE_NOOP("G_CFG_AccCali", "Unknown state");
+}
+
+const char *magCaliStatusSource(quint8 status)
+{
+    static const char *const texts[] = {
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "NotStarted"),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "Wait to start"),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "calibration"),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "calibration..."),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "Calibration success"),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "Calibration failure"),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "Wrong direction"),
+        QT_TRANSLATE_NOOP("G_CFG_MagCali", "Radius error"),
+    };
+    return status <= 7 ? texts[status] : texts[0];
+}
 } // namespace FlyText

@@ -227,4 +227,9 @@ QString protocolText(quint16 word);
 QString serialNumberText(quint32 sn);
 // The three unique id words as "%08X" each.
 QString uuidText(const FlyBoardInfoView &board);
+// English source text of an accelerometer calibration state (1..6 the placement asked for, 7 success,
+// 8 failure; "Unknown state" above 8). Translation context "G_CFG_AccCali".
+const char *accCaliStateSource(quint8 state);
+// English source text of a compass calibration status ("NotStarted" above 7). Context "G_CFG_MagCali".
+const char *magCaliStatusSource(quint8 status);
 } // namespace FlyText
