@@ -10,6 +10,7 @@
 // 7 back to FlyLink, 8 reboots.
 //
 // Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
+#include "sim/InsStorage.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimModes.h"
 
@@ -103,7 +104,22 @@ private:
             m_params.append(SimParam{QLatin1String(d.first), d.second, d.second});
     }
 
-    void resetLogs() { m_logs = {{1, 1767225600, 500}, {2, 1767229200, 5000}, {3, 1767232800, 1200}}; }
+    void resetLogs()
+    {
+        // One hour apart from 2026-01-01 00:00 UTC.
+        m_logs.clear();
+        for (int i = 0; i < m_storedLogs.size(); ++i)
+            m_logs.append(SimLog{m_storedLogs[i].id, 1767225600u + 3600u * quint32(i), m_storedLogs[i].size});
+    }
+
+public:
+    void setStoredLogs(const QVector<InsStoredLog> &logs)
+    {
+        m_storedLogs = logs;
+        resetLogs();
+    }
+
+private:
 
     bool silent() const { return m_silentAfterMs > 0 && m_clock.elapsed() > m_silentAfterMs; }
     bool rebooting() const { return m_rebootUntil > m_clock.elapsed(); }
@@ -249,7 +265,10 @@ private:
             sendAck(number, 0);
             break;
         case FlyCmd::WriteSerialNumber:
-            m_serialNumber = FlyLe::get<quint32>(reinterpret_cast<const uchar *>(p.constData()) + 1);
+            if (!m_serialNumber.write(FlyLe::get<quint32>(reinterpret_cast<const uchar *>(p.constData()) + 1))) {
+                sendAck(number, 4); // the OTP area holds a number already
+                break;
+            }
             sendAck(number, 0);
             sendBoardInfo();
             break;
@@ -331,7 +350,7 @@ private:
         put<quint32>(p, FlyLayout::Board::BoardType, m_boardType);
         put<quint32>(p, FlyLayout::Board::Firmware, 0x01040203u);     // 1.4.2.3
         put<quint16>(p, FlyLayout::Board::Protocol, quint16(0x2103)); // 2.1.0, inertial unit
-        put<quint32>(p, FlyLayout::Board::SerialNumber, m_serialNumber);
+        put<quint32>(p, FlyLayout::Board::SerialNumber, m_serialNumber.value());
         send(FlyMsg::BoardInfo, p);
     }
 
@@ -514,7 +533,8 @@ private:
     bool m_magActive = false;
     qint64 m_magStarted = 0;
     double m_yawOffset = 0;
-    quint32 m_serialNumber = (25u << 16) | 1;
+    InsOtpSerialNumber m_serialNumber{(25u << 16) | 1};
+    QVector<InsStoredLog> m_storedLogs = InsLogSet::defaults();
     qint32 m_homeLat = 301234567;
     qint32 m_homeLon = 1201234567;
     QVector<SimParam> m_params;
@@ -546,12 +566,19 @@ int runIns(const QStringList &argsIn)
     QString drop = QStringLiteral("0"), corrupt = QStringLiteral("0"), silent = QStringLiteral("0");
     QString seed = QString::number(QDateTime::currentMSecsSinceEpoch() & 0x7FFFFFFF);
     QString board = QStringLiteral("10031");
+    QString logSpec;
     QString error;
     if (!takeValue(args, QStringLiteral("--drop"), drop, error) ||
         !takeValue(args, QStringLiteral("--corrupt"), corrupt, error) ||
         !takeValue(args, QStringLiteral("--seed"), seed, error) ||
         !takeValue(args, QStringLiteral("--silent-after"), silent, error) ||
-        !takeValue(args, QStringLiteral("--board-type"), board, error)) {
+        !takeValue(args, QStringLiteral("--board-type"), board, error) ||
+        !takeValue(args, QStringLiteral("--logs"), logSpec, error)) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
+        return 2;
+    }
+    QVector<InsStoredLog> logs = InsLogSet::defaults();
+    if (!logSpec.isNull() && !InsLogSet::parse(logSpec, &logs, &error)) {
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
     }
@@ -575,12 +602,14 @@ int runIns(const QStringList &argsIn)
     }
     endpoint.announce();
     InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType);
+    unit.setStoredLogs(logs);
     return QCoreApplication::exec();
 }
 
 CommandTable::Registrar
     reg(simModes(), "ins",
         "ins [--pty | --device PATH | --udp [IP:]PORT [--target IP:PORT]] [--drop P] [--corrupt P]\n"
-        "    [--seed N] [--silent-after S] [--board-type N]   simulated inertial unit (FlyLink)",
+        "    [--seed N] [--silent-after S] [--board-type N] [--logs ID:SIZE,...]   simulated inertial unit\n"
+        "    (FlyLink); the serial number is one-time programmable: a second write is refused",
         &runIns);
 } // namespace
