@@ -47,7 +47,8 @@ start_unit "Simulated FMU (MAVLink) serial" fmu
 start_unit "Simulated FMU (MAVLink, lossy logs)" fmu --drop 3 --dup 3 --reorder --late-ms 300
 start_unit "Simulated FMU console" console
 # UDP 7000 is the FMU's; the inertial unit is on its pseudo-terminal (the ORVE panel's serial mode).
-start_unit "Simulated ORVE inertial unit" ins
+# Its logs: an empty one, one that is no multiple of 240 bytes and one over 1 MB (factory log window).
+start_unit "Simulated ORVE inertial unit" ins --logs 1:0,2:1000,3:1500000
 
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"
