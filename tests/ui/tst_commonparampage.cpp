@@ -4,6 +4,7 @@
 // line, the compare view before a load and malformed lines named by number, and saves that cannot be
 // written reported without "saved successfully".
 #include "support/SimInsLink.h"
+#include "support/TestFiles.h"
 
 #include "core/flylink/FlyMessages.h"
 #include "ui/factory/G_CFG_CommonParam.h"
@@ -79,6 +80,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init() { m_messages.clear(); }
+    void workbookEvenRows();
     void download();
     void quickEditor_data();
     void quickEditor();
@@ -130,6 +132,26 @@ bool TestCommonParamPage::downloaded(TestablePage &page)
                            30000);
 }
 
+void TestCommonParamPage::workbookEvenRows()
+{
+    // Rows 1..4: only the even ones go into the bus's parameter configuration.
+    const QString path = m_dir.filePath("paracfg.xlsx");
+    QVERIFY(TestFiles::writeWorkbook(path, {{"ODD_ROW", "", "m", "0 1", "odd"},
+                                            {"INS_USE", "", "", "0:Off 1:On", "Use the first IMU"},
+                                            {"ODD_TOO", "", "s", "", "odd"},
+                                            {"BRD_HEAT_TARG", "x", "degC", "0 80", "Heater target"}}));
+    G_CFG_CommonParam::loadParamWorkbook(path);
+    QCOMPARE(m_bus->paramCfgDescription("INS_USE"), QStringLiteral("Use the first IMU"));
+    QCOMPARE(m_bus->paramCfgRange("INS_USE"), QStringLiteral("0:Off 1:On"));
+    QCOMPARE(m_bus->paramCfgUnit("BRD_HEAT_TARG"), QStringLiteral("degC"));
+    QCOMPARE(m_bus->paramCfgUnit("ODD_ROW"), QStringLiteral("/"));
+    QCOMPARE(m_bus->paramCfgUnit("ODD_TOO"), QStringLiteral("/"));
+    TestablePage page(5);
+    page.model()->addParam("INS_USE", 1, false);
+    QCOMPARE(page.model()->index(0, 2).data().toString(), QStringLiteral("0:Off 1:On"));
+    QCOMPARE(page.model()->index(0, 4).data().toString(), QStringLiteral("Use the first IMU"));
+}
+
 void TestCommonParamPage::download()
 {
     TestablePage page(1);
@@ -139,7 +161,8 @@ void TestCommonParamPage::download()
     const int row = page.rowOf("BRD_HEAT_TARG");
     QVERIFY(row >= 0);
     QCOMPARE(page.model()->index(row, 1).data().toString(), QStringLiteral("45"));
-    QCOMPARE(page.model()->index(row, 3).data().toString(), QStringLiteral("/")); // no description row
+    QCOMPARE(page.model()->index(row, 3).data().toString(), QStringLiteral("degC")); // from the workbook
+    QCOMPARE(page.model()->index(page.rowOf("INS_GYR_CAL"), 3).data().toString(), QStringLiteral("/"));
 }
 
 void TestCommonParamPage::quickEditor_data()

@@ -58,7 +58,7 @@ G_CFG_CommonParam::G_CFG_CommonParam(int linkid, QWidget *parent) : QWidget(pare
     initUi();
     initSlots();
     FactoryWindowLook::apply(this, tr("ParamSet"));
-    loadParamWorkbook();
+    loadParamWorkbook(ParamDescriptions::defaultPath());
 }
 
 QString G_CFG_CommonParam::paramLogDirectory()
@@ -165,9 +165,8 @@ void G_CFG_CommonParam::initSlots()
     connect(m_model, &ParamTableModel::valueRefused, this, &G_CFG_CommonParam::onValueRefused);
 }
 
-void G_CFG_CommonParam::loadParamWorkbook()
+void G_CFG_CommonParam::loadParamWorkbook(const QString &path)
 {
-    const QString path = ParamDescriptions::defaultPath();
     Q_DMMM *bus = Q_DMMM::instance();
     if (!QFileInfo::exists(path)) {
         qDebug() << "paracfg not exist";

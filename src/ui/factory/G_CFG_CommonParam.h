@@ -34,6 +34,9 @@ public:
     bool debugMode() const { return m_debugMode; }
     // The directory of the parameter files, below the working directory.
     static QString paramLogDirectory();
+    // Adds the rows of the parameter description workbook at path (every even row, 0..1998) to the
+    // bus's parameter configuration; the constructor reads paracfg.xlsx beside the executable.
+    static void loadParamWorkbook(const QString &path);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -56,7 +59,6 @@ private slots:
 private:
     void initUi();
     void initSlots();
-    void loadParamWorkbook();
     void onParamValue(const QVariant &var);
     void rebuildFromLink();
     void updateDownloadState();
