@@ -50,7 +50,8 @@ start_unit "Simulated FMU (MAVLink, lossy logs)" fmu --drop 3 --dup 3 --reorder 
 start_unit "Simulated FMU console" console
 # The ORVE panel's inertial unit is on its pseudo-terminal (the panel's serial mode). "USB" in its
 # description lets the panel's AutoCon find it, as it finds a real unit's adapter.
-start_unit "Simulated ORVE inertial unit (USB)" ins --compasses 3
+# Its logs: an empty one, one that is no multiple of 240 bytes and one over 1 MB (factory log window).
+start_unit "Simulated ORVE inertial unit (USB)" ins --compasses 3 --logs 1:0,2:1000,3:1500000
 
 # The Param tab reads units, ranges and descriptions from paracfg.xlsx beside the executable: the
 # simulator writes one for its parameters unless a workbook is there already.

@@ -952,4 +952,274 @@
         <translation>通信已断开</translation>
     </message>
 </context>
+<context>
+    <name>G_CFG_SerialNumber</name>
+    <message>
+        <source>Once written, the serial number cannot be modified!!</source>
+        <translation>序列号一旦写入，将无法修改！！</translation>
+    </message>
+    <message>
+        <source>WriteSN</source>
+        <translation>写入SN</translation>
+    </message>
+    <message>
+        <source>Confirm to write SN to flight control:</source>
+        <translation>确认向飞控写入SN：</translation>
+    </message>
+    <message>
+        <source>The flight control is written to the OTP area and once written can never be modified.</source>
+        <translation>序列号写入飞控的OTP区域，一旦写入将永远无法修改。</translation>
+    </message>
+    <message>
+        <source>Waiting for the unit's answer...</source>
+        <translation>等待设备应答...</translation>
+    </message>
+    <message>
+        <source>The unit refused the serial number: %1</source>
+        <translation>设备拒绝了该序列号：%1</translation>
+    </message>
+    <message>
+        <source>The unit accepted the serial number: %1</source>
+        <translation>设备已接受该序列号：%1</translation>
+    </message>
+    <message>
+        <source>The unit reports serial number %1: the write took.</source>
+        <translation>设备报告序列号 %1：写入成功。</translation>
+    </message>
+    <message>
+        <source>The unit reports serial number %1, not the written %2.</source>
+        <translation>设备报告序列号 %1，而非写入的 %2。</translation>
+    </message>
+</context>
+<context>
+    <name>G_CFG_LogManager</name>
+    <message>
+        <source>GetLogList</source>
+        <translation>获取日志列表</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>下载</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>ClearLogs</source>
+        <translation>清除日志</translation>
+    </message>
+    <message>
+        <source>LogPath</source>
+        <translation>日志路径</translation>
+    </message>
+</context>
+<context>
+    <name>LogModel</name>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>大小</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>已下载</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>进度</translation>
+    </message>
+    <message>
+        <source>DateTime</source>
+        <translation>日期时间</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+</context>
+<context>
+    <name>ParamTableModel</name>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Range</source>
+        <translation>范围</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>单位</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>描述</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+</context>
+<context>
+    <name>ParamCompareDialog</name>
+    <message>
+        <source>Compare with the unit</source>
+        <translation>与设备比较</translation>
+    </message>
+    <message>
+        <source>The file's values equal the unit's.</source>
+        <translation>文件中的值与设备一致。</translation>
+    </message>
+    <message>
+        <source>%1 parameters of the file differ from the unit:</source>
+        <translation>文件中有 %1 个参数与设备不同：</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Unit value</source>
+        <translation>设备值</translation>
+    </message>
+    <message>
+        <source>File value</source>
+        <translation>文件值</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>加载</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>G_CFG_CommonParam</name>
+    <message>
+        <source>ParamSet</source>
+        <translation>参数设置</translation>
+    </message>
+    <message>
+        <source>Upload</source>
+        <translation>上传</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>下载</translation>
+    </message>
+    <message>
+        <source>StartDownload</source>
+        <translation>开始下载</translation>
+    </message>
+    <message>
+        <source>CancelDownload</source>
+        <translation>取消下载</translation>
+    </message>
+    <message>
+        <source>LoadFile</source>
+        <translation>加载文件</translation>
+    </message>
+    <message>
+        <source>SaveFile</source>
+        <translation>保存文件</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <source>SetValue</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Select file</source>
+        <translation>选择文件</translation>
+    </message>
+    <message>
+        <source>Parameter file(*.param);;All files(*.*)</source>
+        <translation>参数文件(*.param);;所有文件(*.*)</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Upload failed, the communication is abnormal</source>
+        <translation>上传失败，通信异常</translation>
+    </message>
+    <message>
+        <source>Item data upload completed, 
+ please update the data to view!</source>
+        <translation>项数据上传完成，
+请刷新数据查看！</translation>
+    </message>
+    <message>
+        <source>Not uploaded (not common parameters of the unit): %1</source>
+        <translation>未上传（不是设备的通用参数）：%1</translation>
+    </message>
+    <message>
+        <source>Item(%1): "%2" is not a number, nothing was written.</source>
+        <translation>参数(%1)：“%2”不是数字，未写入任何值。</translation>
+    </message>
+    <message>
+        <source>Item(%1) is not a common parameter of the unit: not uploaded.</source>
+        <translation>参数(%1)不是设备的通用参数：未上传。</translation>
+    </message>
+    <message>
+        <source>Item(%1) data upload completed, 
+ please update the data to view!</source>
+        <translation>参数(%1)数据上传完成，
+请刷新数据查看！</translation>
+    </message>
+    <message>
+        <source>Item(%1): "%2" is not a number, the value is unchanged.</source>
+        <translation>参数(%1)：“%2”不是数字，值未改变。</translation>
+    </message>
+    <message>
+        <source>Saving failed: %1</source>
+        <translation>保存失败：%1</translation>
+    </message>
+    <message>
+        <source>The parameters were saved, but the board log could not be written: %1</source>
+        <translation>参数已保存，但无法写入板卡记录：%1</translation>
+    </message>
+    <message>
+        <source>Item parameters are saved successfully!</source>
+        <translation>项参数保存成功！</translation>
+    </message>
+    <message>
+        <source>File loading failure!</source>
+        <translation>文件加载失败！</translation>
+    </message>
+    <message>
+        <source>No ParamStart line in the file: nothing was loaded.</source>
+        <translation>文件中没有 ParamStart 行：未加载任何内容。</translation>
+    </message>
+    <message>
+        <source>Item parameters were successfully loaded!</source>
+        <translation>项参数加载成功！</translation>
+    </message>
+    <message>
+        <source>Lines not loaded (no NAME,VALUE): %1</source>
+        <translation>未加载的行（不是 名称,值）：%1</translation>
+    </message>
+</context>
 </TS>

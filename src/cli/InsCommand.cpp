@@ -1,7 +1,8 @@
 // zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
 #include "cli/CliCommands.h"
-#include "cli/InsProtocol.h"
 #include "cli/InsCaliCommands.h"
+#include "cli/InsParamsFile.h"
+#include "cli/InsProtocol.h"
 #include "cli/LinkOptions.h"
 #include "core/util/SerialPermissionHint.h"
 
@@ -246,7 +247,8 @@ int runParamSet(InsSession &s, const QString &name, float value)
     return 0;
 }
 
-int runParams(InsSession &s)
+// The unit's whole parameter set in index order.
+bool fetchAllParams(InsSession &s, QList<ParamFileEntry> *params)
 {
     s.byIndex.clear();
     s.allDone = false;
@@ -254,15 +256,46 @@ int runParams(InsSession &s)
     if (!s.waitWithProgress([&] { return s.allDone; }, [&] { return s.valueCount; })) {
         s.link()->stopAllParamFetch();
         err(QStringLiteral("ins params: the unit stopped answering at index %1").arg(s.link()->allParamIndex()));
-        return 1;
+        return false;
     }
     // The last value may still be queued behind the end event.
     s.waitFor([&] { return s.byIndex.size() >= s.link()->allParamCount(); }, 1000);
     for (auto it = s.byIndex.constBegin(); it != s.byIndex.constEnd(); ++it) {
         if (it.key() < s.link()->allParamCount())
-            out(it->first + QStringLiteral(",") + number(it->second));
+            params->append(ParamFileEntry{it->first, it->second});
     }
+    return true;
+}
+
+int runParams(InsSession &s)
+{
+    QList<ParamFileEntry> params;
+    if (!fetchAllParams(s, &params))
+        return 1;
+    for (const ParamFileEntry &p : params)
+        out(p.name + QStringLiteral(",") + number(p.value));
     return 0;
+}
+
+// params save|load|diff FILE: the unit's whole set against a ".param" file.
+int runParamsFile(InsSession &s, const QString &what, const QString &path)
+{
+    QList<ParamFileEntry> params;
+    if (!fetchAllParams(s, &params))
+        return 1;
+    if (what == QLatin1String("save")) {
+        if (!s.waitFor([&] { return s.boardInfo; }, s.timeoutMs(), [&] { s.link()->requestBoardInfo(); })) {
+            err(QStringLiteral("ins params save: no board information"));
+            return 1;
+        }
+        return InsParamsFile::save(path, ParamFileHeader::fromBoard(s.record().boardInfo()), params);
+    }
+    QMap<QString, float> unit;
+    for (const ParamFileEntry &p : params)
+        unit.insert(p.name, p.value);
+    if (what == QLatin1String("diff"))
+        return InsParamsFile::diff(path, unit);
+    return InsParamsFile::load(path, unit, [&s](const QString &name, float value) { return runParamSet(s, name, value); });
 }
 
 // Sends a command (again every 1.5 s) until its acknowledgement arrives; exit 0 only when accepted.
@@ -510,7 +543,17 @@ int runIns(const QStringList &argsIn)
         if (args[1].isEmpty() || args[1].toLatin1().size() > FlyMsg::ParamNameLen)
             return usageError(QStringLiteral("param: a name has 1 to 16 characters"));
     } else if (op == QLatin1String("params")) {
-        run = runParams;
+        if (args.size() == 2 && (args[0] == QLatin1String("save") || args[0] == QLatin1String("load") ||
+                                 args[0] == QLatin1String("diff"))) {
+            const QString what = args[0], path = args[1];
+            run = [what, path](InsSession &s) {
+                return runParamsFile(s, what, path);
+            };
+        } else if (!args.isEmpty()) {
+            return usageError(QStringLiteral("params | params save FILE | params load FILE | params diff FILE"));
+        } else {
+            run = runParams;
+        }
     } else if (op == QLatin1String("cmd")) {
         if (args.size() != 1)
             return usageError(QStringLiteral("cmd NAME"));
@@ -600,6 +643,7 @@ CommandTable::Registrar
         "        mag-inflight-cancel|reboot|factory-reset|write-factory-data\n"
         "    mag-simple-cali DEG | write-sn YYMM SEQ | logs list | logs download ID... | logs erase\n"
         "    protocol mavlink|kavolink|reboot\n"
-        "    acc-cali [--no-wait] | mag-cali",
+        "    acc-cali [--no-wait] | mag-cali\n"
+        "    params save FILE | params load FILE | params diff FILE   (.param files of the factory window)",
         &runIns);
 } // namespace

@@ -13,6 +13,7 @@
 // Log content is a pattern the tests recompute: byte i of log n is (i * 7 + n * 13) & 0xFF.
 #include "sim/InsCalibration.h"
 #include "sim/InsMavlinkOutput.h"
+#include "sim/InsStorage.h"
 #include "sim/InsTelemetry.h"
 #include "sim/SimEndpoint.h"
 #include "sim/SimModes.h"
@@ -122,7 +123,22 @@ private:
         std::sort(m_params.begin(), m_params.end(), [](const SimParam &a, const SimParam &b) { return a.name < b.name; });
     }
 
-    void resetLogs() { m_logs = {{1, 1767225600, 500}, {2, 1767229200, 5000}, {3, 1767232800, 1200}}; }
+    void resetLogs()
+    {
+        // One hour apart from 2026-01-01 00:00 UTC.
+        m_logs.clear();
+        for (int i = 0; i < m_storedLogs.size(); ++i)
+            m_logs.append(SimLog{m_storedLogs[i].id, 1767225600u + 3600u * quint32(i), m_storedLogs[i].size});
+    }
+
+public:
+    void setStoredLogs(const QVector<InsStoredLog> &logs)
+    {
+        m_storedLogs = logs;
+        resetLogs();
+    }
+
+private:
 
     bool silent() const { return m_silentAfterMs > 0 && m_clock.elapsed() > m_silentAfterMs; }
     bool rebooting() const { return m_rebootUntil > m_clock.elapsed(); }
@@ -294,7 +310,10 @@ private:
             sendAck(number, 0);
             break;
         case FlyCmd::WriteSerialNumber:
-            m_serialNumber = FlyLe::get<quint32>(reinterpret_cast<const uchar *>(p.constData()) + 1);
+            if (!m_serialNumber.write(FlyLe::get<quint32>(reinterpret_cast<const uchar *>(p.constData()) + 1))) {
+                sendAck(number, 4); // the OTP area holds a number already
+                break;
+            }
             sendAck(number, 0);
             sendBoardInfo();
             break;
@@ -368,7 +387,7 @@ private:
         put<quint32>(p, FlyLayout::Board::BoardType, m_boardType);
         put<quint32>(p, FlyLayout::Board::Firmware, 0x01040203u);     // 1.4.2.3
         put<quint16>(p, FlyLayout::Board::Protocol, quint16(0x2103)); // 2.1.0, inertial unit
-        put<quint32>(p, FlyLayout::Board::SerialNumber, m_serialNumber);
+        put<quint32>(p, FlyLayout::Board::SerialNumber, m_serialNumber.value());
         send(FlyMsg::BoardInfo, p);
     }
 
@@ -498,7 +517,8 @@ private:
     qint64 m_rebootUntil = 0;
     InsCalibration m_cali;
     double m_yawOffset = 0;
-    quint32 m_serialNumber = (25u << 16) | 1;
+    InsOtpSerialNumber m_serialNumber{(25u << 16) | 1};
+    QVector<InsStoredLog> m_storedLogs = InsLogSet::defaults();
     qint32 m_homeLat = 301234567;
     qint32 m_homeLon = 1201234567;
     QVector<SimParam> m_params;
@@ -531,13 +551,20 @@ int runIns(const QStringList &argsIn)
     QString drop = QStringLiteral("0"), corrupt = QStringLiteral("0"), silent = QStringLiteral("0");
     QString seed = QString::number(QDateTime::currentMSecsSinceEpoch() & 0x7FFFFFFF);
     QString board = QStringLiteral("10031");
+    QString logSpec;
     QString error;
     const bool startMavlink = args.removeAll(QStringLiteral("--mavlink")) > 0;
     if (!takeValue(args, QStringLiteral("--drop"), drop, error) ||
         !takeValue(args, QStringLiteral("--corrupt"), corrupt, error) ||
         !takeValue(args, QStringLiteral("--seed"), seed, error) ||
         !takeValue(args, QStringLiteral("--silent-after"), silent, error) ||
-        !takeValue(args, QStringLiteral("--board-type"), board, error)) {
+        !takeValue(args, QStringLiteral("--board-type"), board, error) ||
+        !takeValue(args, QStringLiteral("--logs"), logSpec, error)) {
+        std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
+        return 2;
+    }
+    QVector<InsStoredLog> logs = InsLogSet::defaults();
+    if (!logSpec.isNull() && !InsLogSet::parse(logSpec, &logs, &error)) {
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
     }
@@ -572,6 +599,7 @@ int runIns(const QStringList &argsIn)
     endpoint.announce();
     InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType, telemetry);
     unit.calibration() = calibration;
+    unit.setStoredLogs(logs);
     if (startMavlink)
         unit.startInMavlink();
     return QCoreApplication::exec();
@@ -583,6 +611,7 @@ CommandTable::Registrar
         "    [--seed N] [--silent-after S] [--board-type N] [--mavlink]   simulated inertial unit (FlyLink;\n"
         "    MAVLink output after transport frame 6, or from the start with --mavlink)\n"
         "    [--rate HZ] [--sensor-absent|--sensor-disabled|--sensor-unhealthy LIST] [--attitude R,P] [--gnss-fix N]\n"
-        "    [--compasses 1..3] [--cali-fail acc|mag1|mag2|mag3[,...]]   calibration knobs",
+        "    [--compasses 1..3] [--cali-fail acc|mag1|mag2|mag3[,...]]   calibration knobs\n"
+        "    [--logs ID:SIZE,...]   its logs; the serial number is one-time programmable: a second write is refused",
         &runIns);
 } // namespace

@@ -34,6 +34,29 @@ bool TestFiles::writeZip(const QString &path, const QList<QPair<QString, QByteAr
     return zip.getZipError() == 0;
 }
 
+bool TestFiles::writeWorkbook(const QString &path, const QList<QStringList> &rows)
+{
+    QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    for (int r = 0; r < rows.size(); ++r) {
+        sheet += "<row r=\"" + QByteArray::number(r + 1) + "\">";
+        for (int c = 0; c < rows[r].size(); ++c) {
+            if (rows[r][c].isEmpty())
+                continue;
+            sheet += "<c r=\"" + QByteArray(1, char('A' + c)) + QByteArray::number(r + 1) +
+                     "\" t=\"inlineStr\"><is><t>" + rows[r][c].toUtf8() + "</t></is></c>";
+        }
+        sheet += "</row>";
+    }
+    sheet += "</sheetData></worksheet>";
+    const QList<QPair<QString, QByteArray>> parts = {
+        {"xl/workbook.xml", "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                            "<sheets><sheet name=\"P\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
+                                       "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+        {"xl/worksheets/sheet1.xml", sheet}};
+    return TestFiles::writeZip(path, parts);
+}
+
 TestFiles::ProgramRun TestFiles::run(const QString &program, const QStringList &args, const QProcessEnvironment &env,
                                      int timeoutMs)
 {

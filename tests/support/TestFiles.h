@@ -17,6 +17,8 @@ QByteArray pattern(int size, int seed);
 
 // Writes a zip archive (an .xlsx workbook, say) of the given (name, content) parts.
 bool writeZip(const QString &path, const QList<QPair<QString, QByteArray>> &parts);
+// A workbook whose active sheet holds rows of inline strings (columns A..E), from row 1 on.
+bool writeWorkbook(const QString &path, const QList<QStringList> &rows);
 
 struct ProgramRun
 {

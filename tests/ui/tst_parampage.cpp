@@ -57,29 +57,6 @@ struct Param
     int type;
 };
 
-// A workbook whose active sheet holds rows of inline strings (columns A..E).
-bool writeWorkbook(const QString &path, const QList<QStringList> &rows)
-{
-    QByteArray sheet = "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
-    for (int r = 0; r < rows.size(); ++r) {
-        sheet += "<row r=\"" + QByteArray::number(r + 1) + "\">";
-        for (int c = 0; c < rows[r].size(); ++c) {
-            if (rows[r][c].isEmpty())
-                continue;
-            sheet += "<c r=\"" + QByteArray(1, char('A' + c)) + QByteArray::number(r + 1) +
-                     "\" t=\"inlineStr\"><is><t>" + rows[r][c].toUtf8() + "</t></is></c>";
-        }
-        sheet += "</row>";
-    }
-    sheet += "</sheetData></worksheet>";
-    const QList<QPair<QString, QByteArray>> parts = {
-        {"xl/workbook.xml", "<workbook xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
-                            "<sheets><sheet name=\"P\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-        {"xl/_rels/workbook.xml.rels", "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" "
-                                       "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-        {"xl/worksheets/sheet1.xml", sheet}};
-    return TestFiles::writeZip(path, parts);
-}
 
 IOHandler::DeviceInfo record(int id, const QString &name = QString())
 {
@@ -271,7 +248,7 @@ void TestParamPage::listTransfer()
 void TestParamPage::descriptions()
 {
     const QString path = m_dir.filePath("paracfg.xlsx");
-    QVERIFY(writeWorkbook(path, {{"ACRO_RP_RATE", "x", "deg/s", "10 500", "Roll and pitch rate in Acro mode"},
+    QVERIFY(TestFiles::writeWorkbook(path, {{"ACRO_RP_RATE", "x", "deg/s", "10 500", "Roll and pitch rate in Acro mode"},
                                  {},
                                  {"SERIAL0_PROTOCOL", "", "", "1:MAVlink1 2:MAVLink2", "Protocol of serial 0"}}));
     Page page;
@@ -294,7 +271,7 @@ void TestParamPage::descriptions()
 
     // A workbook over the reader's bounds is refused with a note; the list goes on without descriptions.
     const QString big = m_dir.filePath("big.xlsx");
-    QVERIFY(writeWorkbook(big, {{"ACRO_RP_RATE", "", "deg/s", "10 500", QString(40000, QLatin1Char('x'))}}));
+    QVERIFY(TestFiles::writeWorkbook(big, {{"ACRO_RP_RATE", "", "deg/s", "10 500", QString(40000, QLatin1Char('x'))}}));
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^paracfg refused: "));
     page.loadParamInfo(big);
     QVERIFY(page.paramDescriptions().isEmpty());
@@ -324,7 +301,7 @@ void TestParamPage::search()
     QFETCH(QString, text);
     QFETCH(QList<int>, visible);
     const QString path = m_dir.filePath("search.xlsx");
-    QVERIFY(writeWorkbook(path, {{"THR_MID", "", "", "", "Throttle in ACRO mode"}}));
+    QVERIFY(TestFiles::writeWorkbook(path, {{"THR_MID", "", "", "", "Throttle in ACRO mode"}}));
     Page page;
     page.loadParamInfo(path);
     feed(page, {{"ACRO_RP_RATE", 360, 9}, {"Acro_Y_Rate", 90, 9}, {"BATT_LOW", 2.5f, 4}, {"THR_MID", 0.5f, 9}});

@@ -132,6 +132,15 @@ void Q_DMMM::postText(int linkid, const QString &text)
     qDebug() << linkid << ":" << text;
 }
 
+void Q_DMMM::setParamCfgTexts(const QString &name, const QString &unit, const QString &range,
+                              const QString &description)
+{
+    ParamCfg &row = m_paramCfg[name];
+    row.unit = unit;
+    row.range = range;
+    row.description = description;
+}
+
 QString Q_DMMM::paramCfgUnit(const QString &name) const
 {
     const auto it = m_paramCfg.constFind(name);

@@ -54,6 +54,9 @@ public:
     QString paramCfgRange(const QString &name) const;
     QString paramCfgDescription(const QString &name) const;
     int paramCfgCount() const { return m_paramCfg.size(); }
+    // Adds a row for name, or replaces the three texts of its row (the common-parameter window adds
+    // the rows of the parameter description workbook).
+    void setParamCfgTexts(const QString &name, const QString &unit, const QString &range, const QString &description);
 
     quint64 tickCount() const { return m_tickCount; }
 
