@@ -39,7 +39,7 @@ private slots:
     void lightsFollowSensorMasks_data();
     void lightsFollowSensorMasks();
     void msgShowsOnlyOwnLink();
-    void pageButtonsWithoutWindows();
+    void pageButtonsOpenWindows();
     void confirmedCommands();
     void settingsRoundTrip();
 };
@@ -170,36 +170,58 @@ void TestBasicWidget::msgShowsOnlyOwnLink()
     QTRY_VERIFY_WITH_TIMEOUT(panel.messageText().contains("calibrate cmd accepted"), LinkTimeoutMs);
 }
 
-void TestBasicWidget::pageButtonsWithoutWindows()
+void TestBasicWidget::pageButtonsOpenWindows()
 {
     Panel panel;
-    // Without a link: the timed warning of 3 s.
+    // Without a link: the timed warning of 3 s, and no window.
     panel.magCaliButton->click();
     QCOMPARE(m_popups.size(), 1);
     QCOMPARE(m_popups[0].title, QString("Warning"));
     QCOMPARE(m_popups[0].text, QString("Communication disconnected"));
     QCOMPARE(m_popups[0].closeAfterMs, 3000);
-    // The log window needs no link; until it exists the button says so instead of failing.
+    QVERIFY(!panel.pages[BasicWidget::PageMagCali]);
+    // The log window needs no link.
     panel.logButton->click();
-    QCOMPARE(m_popups.size(), 2);
-    QCOMPARE(m_popups[1].text, QString("This window is not available yet"));
+    QCOMPARE(m_popups.size(), 1);
+    QVERIFY(panel.pages[BasicWidget::PageLogManager] && panel.pages[BasicWidget::PageLogManager]->isVisible());
+    QCOMPARE(panel.pages[BasicWidget::PageLogManager]->metaObject()->className(), "G_CFG_LogManager");
     // AccCali asks first and does nothing on No.
     panel.answer = false;
     panel.accCaliButton->click();
     QCOMPARE(panel.asked, QStringList{"confirm?/acc cali"});
-    QCOMPARE(m_popups.size(), 2);
+    QVERIFY(!panel.pages[BasicWidget::PageAccCali]);
+    panel.answer = true;
 
     SimProcess sim;
     QVERIFY(startUnit(sim, {}));
     selectPort(panel, sim.firstLine());
     QVERIFY(openAndWaitForBoard(panel));
     QTRY_VERIFY_WITH_TIMEOUT(Q_DMMM::instance()->linkById(1)->isConnected(), LinkTimeoutMs);
-    for (QPushButton *b : {panel.magCaliButton, panel.tempCaliButton, panel.paramButton, panel.setSnButton}) {
+    const struct {
+        QPushButton *button;
+        BasicWidget::Page page;
+        const char *className;
+    } windows[] = {{panel.accCaliButton, BasicWidget::PageAccCali, "G_CFG_AccCali"},
+                   {panel.magCaliButton, BasicWidget::PageMagCali, "G_CFG_MagCali"},
+                   {panel.tempCaliButton, BasicWidget::PageTempCali, "G_CFG_IMUTemp_Cali"},
+                   {panel.paramButton, BasicWidget::PageCommonParam, "G_CFG_CommonParam"},
+                   {panel.setSnButton, BasicWidget::PageSerialNumber, "G_CFG_SerialNumber"}};
+    for (const auto &w : windows) {
         m_popups.clear();
-        b->click();
-        QCOMPARE(m_popups.size(), 1);
-        QCOMPARE(m_popups[0].text, QString("This window is not available yet"));
+        w.button->click();
+        QVERIFY2(m_popups.isEmpty(), w.className);
+        QWidget *page = panel.pages[w.page];
+        QVERIFY2(page && page->isVisible(), w.className);
+        QCOMPARE(page->metaObject()->className(), w.className);
+        // Titled with the link id and the unit's UUID once the board information is known.
+        QVERIFY2(page->windowTitle().contains("-1-UUID:"), qPrintable(page->windowTitle()));
     }
+    // Closing the link closes the calibration windows; the log window stays.
+    panel.openButton->click();
+    QTRY_VERIFY(!panel.pages[BasicWidget::PageMagCali]->isVisible());
+    QVERIFY(!panel.pages[BasicWidget::PageAccCali]->isVisible());
+    QVERIFY(!panel.pages[BasicWidget::PageTempCali]->isVisible());
+    QVERIFY(panel.pages[BasicWidget::PageLogManager]->isVisible());
 }
 
 void TestBasicWidget::confirmedCommands()

@@ -1,5 +1,12 @@
 #include "ui/factory/BasicWidget.h"
 
+#include "ui/factory/G_CFG_AccCali.h"
+#include "ui/factory/G_CFG_CommonParam.h"
+#include "ui/factory/G_CFG_IMUTemp_Cali.h"
+#include "ui/factory/G_CFG_LogManager.h"
+#include "ui/factory/G_CFG_MagCali.h"
+#include "ui/factory/G_CFG_SerialNumber.h"
+
 #include "factory/link/DmmmEvent.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
@@ -705,16 +712,21 @@ void BasicWidget::refreshLights(const FlySysStatusView &status)
 
 QWidget *BasicWidget::createPage(Page page)
 {
-    // The one place where each factory window is made (with this panel's link id, hidden, no parent,
-    // so it is a window of its own). The windows come with their own pages; until a page exists here
-    // its button shows the "not available" note.
+    // The one place where each factory window is made: with this panel's link id, hidden, without a
+    // parent, so it is a window of its own; the panel deletes it.
     switch (page) {
     case PageAccCali:
+        return new G_CFG_AccCali(m_linkId);
     case PageMagCali:
+        return new G_CFG_MagCali(m_linkId);
     case PageTempCali:
+        return new G_CFG_IMUTemp_Cali(m_linkId);
     case PageCommonParam:
+        return new G_CFG_CommonParam(m_linkId);
     case PageSerialNumber:
+        return new G_CFG_SerialNumber(m_linkId);
     case PageLogManager:
+        return new G_CFG_LogManager(m_linkId);
     case PageCount:
         break;
     }

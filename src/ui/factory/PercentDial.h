@@ -2,9 +2,8 @@
 
 class QWidget;
 
-// The percentage dial the factory pages show (0..100 %), reached only through these functions so the
-// widget behind them can be exchanged in one place. Today a plain progress bar stands in for the
-// indicator dial of the widget set.
+// The percentage dial the factory pages show (0..100 %): the indicator dial ProgressBarPercent, at
+// most 100 x 100, reached only through these functions.
 namespace PercentDial {
 QWidget *create(QWidget *parent);
 void setPercent(QWidget *dial, int percent);
