@@ -230,12 +230,15 @@ int runParamGet(InsSession &s, const QString &name)
 int runParamSet(InsSession &s, const QString &name, float value)
 {
     s.values.remove(name);
-    const bool answered = s.waitFor([&] { return s.values.contains(name); }, s.timeoutMs(),
-                                    [&] {
-                                        s.link()->sendParamSet(name, value);
-                                        s.link()->requestParam(name);
-                                    });
-    if (!answered) {
+    // Write and read back once a second until the unit holds the value: on a lossy link the write may
+    // be lost while the read is answered, which is no refusal. Only what the unit still reports when
+    // the time is up counts as kept.
+    s.waitFor([&] { return s.values.contains(name) && s.values.value(name) == value; }, s.timeoutMs(),
+              [&] {
+                  s.link()->sendParamSet(name, value);
+                  s.link()->requestParam(name);
+              });
+    if (!s.values.contains(name)) {
         err(QStringLiteral("ins param set %1: the unit did not answer").arg(name));
         return 1;
     }

@@ -526,20 +526,6 @@ private:
     InsMavlinkOutput m_mavlinkOutput{m_endpoint};
 };
 
-bool takeValue(QStringList &args, const QString &option, QString &value, QString &error)
-{
-    const int i = args.indexOf(option);
-    if (i < 0)
-        return true;
-    if (i + 1 >= args.size()) {
-        error = option + QStringLiteral(" needs a value");
-        return false;
-    }
-    value = args.takeAt(i + 1);
-    args.removeAt(i);
-    return true;
-}
-
 int runIns(const QStringList &argsIn)
 {
     QStringList args = argsIn;
@@ -554,12 +540,12 @@ int runIns(const QStringList &argsIn)
     QString logSpec;
     QString error;
     const bool startMavlink = args.removeAll(QStringLiteral("--mavlink")) > 0;
-    if (!takeValue(args, QStringLiteral("--drop"), drop, error) ||
-        !takeValue(args, QStringLiteral("--corrupt"), corrupt, error) ||
-        !takeValue(args, QStringLiteral("--seed"), seed, error) ||
-        !takeValue(args, QStringLiteral("--silent-after"), silent, error) ||
-        !takeValue(args, QStringLiteral("--board-type"), board, error) ||
-        !takeValue(args, QStringLiteral("--logs"), logSpec, error)) {
+    if (!takeOptionValue(args, QStringLiteral("--drop"), drop, error) ||
+        !takeOptionValue(args, QStringLiteral("--corrupt"), corrupt, error) ||
+        !takeOptionValue(args, QStringLiteral("--seed"), seed, error) ||
+        !takeOptionValue(args, QStringLiteral("--silent-after"), silent, error) ||
+        !takeOptionValue(args, QStringLiteral("--board-type"), board, error) ||
+        !takeOptionValue(args, QStringLiteral("--logs"), logSpec, error)) {
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
     }

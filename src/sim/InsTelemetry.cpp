@@ -1,5 +1,7 @@
 #include "sim/InsTelemetry.h"
 
+#include "sim/SimModes.h"
+
 #include "core/flylink/FlyLe.h"
 #include "core/flylink/FlyMessages.h"
 #include "core/flylink/TelemetryRecord.h"
@@ -10,22 +12,6 @@ namespace {
 template <typename T> void put(QByteArray &p, int offset, T v)
 {
     FlyLe::put<T>(reinterpret_cast<uchar *>(p.data()) + offset, v);
-}
-
-bool takeValue(QStringList &args, const QString &option, QString &value, bool &found, QString &error)
-{
-    found = false;
-    const int i = args.indexOf(option);
-    if (i < 0)
-        return true;
-    if (i + 1 >= args.size()) {
-        error = option + QStringLiteral(" needs a value");
-        return false;
-    }
-    value = args.takeAt(i + 1);
-    args.removeAt(i);
-    found = true;
-    return true;
 }
 
 bool sensorMask(const QString &list, quint32 &mask, QString &error)
@@ -66,7 +52,7 @@ bool InsTelemetry::parseOptions(QStringList &args, Options &options, QString &er
 {
     QString value;
     bool found = false;
-    if (!takeValue(args, QStringLiteral("--rate"), value, found, error))
+    if (!takeOptionValue(args, QStringLiteral("--rate"), value, error, &found))
         return false;
     if (found) {
         bool ok = false;
@@ -84,12 +70,12 @@ bool InsTelemetry::parseOptions(QStringList &args, Options &options, QString &er
                  {"--sensor-disabled", &options.disabled},
                  {"--sensor-unhealthy", &options.unhealthy}};
     for (const auto &m : masks) {
-        if (!takeValue(args, QLatin1String(m.option), value, found, error))
+        if (!takeOptionValue(args, QLatin1String(m.option), value, error, &found))
             return false;
         if (found && !sensorMask(value, *m.mask, error))
             return false;
     }
-    if (!takeValue(args, QStringLiteral("--attitude"), value, found, error))
+    if (!takeOptionValue(args, QStringLiteral("--attitude"), value, error, &found))
         return false;
     if (found) {
         const QStringList parts = value.split(QLatin1Char(','));
@@ -103,7 +89,7 @@ bool InsTelemetry::parseOptions(QStringList &args, Options &options, QString &er
         options.rollDeg = roll;
         options.pitchDeg = pitch;
     }
-    if (!takeValue(args, QStringLiteral("--gnss-fix"), value, found, error))
+    if (!takeOptionValue(args, QStringLiteral("--gnss-fix"), value, error, &found))
         return false;
     if (found) {
         bool ok = false;
