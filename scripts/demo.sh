@@ -61,4 +61,11 @@ fi
 
 export ZORVAN_EXTRA_PORTS="$extra"
 cd "$root"
+# The ORVE panel shows SetSN and the parameter window's table and files only when ./cfg/Setting.ini
+# asks for them; the demo asks, unless the file already has an [ORVE] section of its own.
+mkdir -p cfg
+if ! grep -q '^\[ORVE\]' cfg/Setting.ini 2>/dev/null; then
+  printf '\n[ORVE]\nSN=EnableWriteSN\nMode=DebugMode\n' >>cfg/Setting.ini
+  echo "demo: cfg/Setting.ini shows SetSN and the parameter table (ORVE/SN, ORVE/Mode)"
+fi
 "$bin/Zorvan-Tools"
