@@ -6,6 +6,7 @@
 #include "ui/factory/G_CFG_LogManager.h"
 #include "ui/factory/G_CFG_MagCali.h"
 #include "ui/factory/G_CFG_SerialNumber.h"
+#include "ui/widgets/UiTheme.h"
 
 #include "factory/link/DmmmEvent.h"
 #include "factory/link/FlyLink.h"
@@ -148,6 +149,12 @@ void BasicWidget::initUi()
     scroll->viewport()->setAutoFillBackground(false);
     page->setBackgroundRole(QPalette::Window);
     page->setAutoFillBackground(true);
+    if (UiTheme::style() == UiTheme::DarkStyle) {
+        // The dark theme's window colour: the page's labels are white.
+        QPalette pal = page->palette();
+        pal.setColor(QPalette::Window, QColor(0x22, 0x22, 0x22));
+        page->setPalette(pal);
+    }
     mainLayout = new QGridLayout(page);
 
     // Serial.
