@@ -1,6 +1,6 @@
 #include "sim/InsStorage.h"
 
-#include <QStringList>
+#include "core/formats/LogSizeList.h"
 
 bool InsOtpSerialNumber::write(quint32 sn)
 {
@@ -17,21 +17,22 @@ QVector<InsStoredLog> defaults()
     return {{1, 500}, {2, 5000}, {3, 1200}};
 }
 
-bool parse(const QString &spec, QVector<InsStoredLog> *logs, QString *error)
+bool parse(const QString &list, QVector<InsStoredLog> *logs, QString *error)
 {
+    QVector<LogSizeList::Log> parsed;
+    QString reason;
+    if (!LogSizeList::parse(list, parsed, reason)) {
+        *error = QStringLiteral("--logs: ") + reason;
+        return false;
+    }
     QVector<InsStoredLog> out;
-    for (const QString &item : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-        const QStringList parts = item.split(QLatin1Char(':'));
-        bool okId = false, okSize = false;
-        const uint id = parts.size() == 2 ? parts[0].toUInt(&okId) : 0;
-        const qulonglong size = parts.size() == 2 ? parts[1].toULongLong(&okSize) : 0;
-        if (!okId || !okSize || id < 1 || id > 0xFFFE || size > 64ull * 1024 * 1024 ||
-            (!out.isEmpty() && id <= out.last().id)) {
-            *error = QStringLiteral("--logs: bad entry \"%1\" (ID:SIZE, ids ascending 1..65534, size up to 64 MiB)")
-                         .arg(item);
+    for (const LogSizeList::Log &log : parsed) {
+        // The unit numbers its logs from 1 and keeps none over 64 MiB.
+        if (log.id < 1 || log.size > MaxLogBytes) {
+            *error = QStringLiteral("--logs: bad entry \"%1:%2\" (ids 1..65534, size up to 64 MiB)").arg(log.id).arg(log.size);
             return false;
         }
-        out.append(InsStoredLog{quint16(id), quint32(size)});
+        out.append(InsStoredLog{log.id, log.size});
     }
     *logs = out;
     return true;

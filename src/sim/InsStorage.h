@@ -31,7 +31,8 @@ struct InsStoredLog
 namespace InsLogSet {
 // The logs the unit starts with: ids 1, 2, 3 of 500, 5000 and 1200 bytes.
 QVector<InsStoredLog> defaults();
-// "ID:SIZE,ID:SIZE,..." (ids 1..65534, distinct, in ascending order; sizes up to 64 MiB), for instance
-// "1:0,2:1000,3:1500000" for an empty log, one that is no multiple of 240 bytes and one over 1 MB.
-bool parse(const QString &spec, QVector<InsStoredLog> *logs, QString *error);
+constexpr quint32 MaxLogBytes = 64u * 1024 * 1024;
+// The --logs list "ID:SIZE,ID:SIZE,..." (ids 1..65534, distinct; sizes up to 64 MiB) in id order, for
+// instance "1:0,2:1000,3:1500000" for an empty log, one that is no multiple of 240 bytes and one over 1 MB.
+bool parse(const QString &list, QVector<InsStoredLog> *logs, QString *error);
 } // namespace InsLogSet

@@ -41,7 +41,7 @@ void TestInsParamFile::write(const QString &path, const QString &text)
 
 void TestInsParamFile::saveDiffLoad()
 {
-    QVERIFY(startSim({"--drop", "0.03", "--seed", "11"}, true));
+    QVERIFY(startSim({"--drop", "3", "--seed", "11"}, true));
     const QString path = m_dir.filePath("unit.param");
     CliResult r = cli({"params", "save", path});
     QCOMPARE(r.code, 0);

@@ -132,7 +132,7 @@ void TestFactoryLogPage::modelProgress()
 void TestFactoryLogPage::listAndDownloadThroughLoss()
 {
     SimInsLink unit;
-    QVERIFY(unit.start(*m_bus, {"--logs", "1:0,2:1000,3:1500000", "--drop", "0.1", "--corrupt", "0.05", "--seed", "7"},
+    QVERIFY(unit.start(*m_bus, {"--logs", "1:0,2:1000,3:1500000", "--drop", "10", "--corrupt", "0.05", "--seed", "7"},
                        1));
     TestablePage page(1);
     QCOMPARE(page.findChild<QLineEdit *>()->text(), QDir::current().absoluteFilePath("log/flight"));

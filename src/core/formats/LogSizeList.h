@@ -10,7 +10,7 @@ struct Log
     quint16 id = 0;
     quint32 size = 0;
 };
-// Parses list into logs sorted by id; false with error set on a bad item (ids 1..65534, sizes up to
+// Parses list into logs sorted by id; false with error set on a bad item (ids 0..65534, sizes up to
 // 2^32-1, no id twice). Empty items are skipped, so "" is an empty set.
 bool parse(const QString &list, QVector<Log> &out, QString &error);
 } // namespace LogSizeList
