@@ -68,9 +68,12 @@ void LogFileWriter::discard()
 
 bool LogFileWriter::fail(const QString &path, const QString &reason)
 {
-    const QString absolute = QDir::current().absoluteFilePath(path);
-    qDebug().noquote() << "log file error:" << absolute << reason;
+    // The texts stay in members while queued receivers hold copies of them: the shared buffers are
+    // then never freed on this thread while another thread reads them.
+    m_failedPath = QDir::current().absoluteFilePath(path);
+    m_failedReason = reason;
+    qDebug().noquote() << "log file error:" << m_failedPath << m_failedReason;
     discard();
-    emit failed(m_id, absolute, reason);
+    emit failed(m_id, m_failedPath, m_failedReason);
     return false;
 }

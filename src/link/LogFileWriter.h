@@ -44,5 +44,7 @@ private:
 
     quint16 m_id = 0;
     QString m_finalPath;
+    QString m_failedPath;
+    QString m_failedReason;
     QFile m_file;
 };

@@ -267,7 +267,12 @@ void TestMavlinkHandler::followsAndAddressesTheUnit()
         });
         return n == 1 ? out : mavlink_message_t();
     };
-    QSignalSpy unitChanged(f.link->unitReport(), &MavlinkUnitReport::unitChanged);
+    // Collected on this thread: the report is emitted on the link's thread, and a spy would append
+    // there while the test reads here.
+    QList<QList<QVariant>> unitChanged;
+    QObject receiver;
+    connect(f.link->unitReport(), &MavlinkUnitReport::unitChanged, &receiver,
+            [&](int sysid, int compid) { unitChanged.append(QList<QVariant>{sysid, compid}); }, Qt::QueuedConnection);
     // A gimbal's heartbeat names no autopilot: the link still broadcasts.
     mavlink_heartbeat_t gimbal;
     gimbal.type = 26;
