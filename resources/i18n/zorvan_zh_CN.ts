@@ -1222,4 +1222,35 @@
         <translation>未加载的行（不是 名称,值）：%1</translation>
     </message>
 </context>
+<context>
+    <name>ParamValueCheck</name>
+    <message>
+        <source>%1 is not a number</source>
+        <translation>%1 不是数字</translation>
+    </message>
+    <message>
+        <source>%1 is not a whole number, as %2 requires</source>
+        <translation>%1 不是整数，%2 类型要求整数</translation>
+    </message>
+    <message>
+        <source>%1 is outside the range of %2 (%3..%4)</source>
+        <translation>%1 超出 %2 的范围（%3..%4）</translation>
+    </message>
+    <message>
+        <source>%1 cannot travel exactly in a parameter&apos;s 32-bit float (the nearest is %2)</source>
+        <translation>%1 无法用参数的 32 位浮点数精确传输（最接近的值为 %2）</translation>
+    </message>
+    <message>
+        <source>%1 is outside the range of a 32-bit float</source>
+        <translation>%1 超出 32 位浮点数的范围</translation>
+    </message>
+    <message>
+        <source>%1 travels as %2, the nearest 32-bit float</source>
+        <translation>%1 将以最接近的 32 位浮点数 %2 传输</translation>
+    </message>
+    <message>
+        <source>the name must have 1 to 16 ASCII characters</source>
+        <translation>名称必须为 1 到 16 个 ASCII 字符</translation>
+    </message>
+</context>
 </TS>

@@ -4,6 +4,7 @@
 #include "cli/MavlinkSession.h"
 
 #include "core/mavlink/ParamList.h"
+#include "core/mavlink/ParamValueCheck.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -237,11 +238,17 @@ int runParams(const QStringList &argsIn)
     } else if (sub == QLatin1String("set")) {
         if (positional.size() != 2)
             return fail(2, QStringLiteral("set takes NAME VALUE"));
+        const QString nameProblem = ParamValueCheck::nameProblem(positional[0]);
+        if (!nameProblem.isEmpty())
+            return fail(2, nameProblem);
         name = positional[0].toLatin1();
-        if (name.isEmpty() || name.size() > 16 || positional[0] != QString::fromLatin1(name))
-            return fail(2, QStringLiteral("the name must have 1 to 16 ASCII characters"));
-        if (!ParamText::parseFloat(positional[1], value))
-            return fail(2, QStringLiteral("\"%1\" is not a number").arg(positional[1]));
+        // The value as the declared type holds it, and exactly as it travels; never rounded silently.
+        const ParamValueCheck::Result checked = ParamValueCheck::check(positional[1], type);
+        if (!checked.ok)
+            return fail(2, QStringLiteral("set %1: %2").arg(positional[0], checked.reason));
+        if (!checked.note.isEmpty())
+            err() << "params: " << checked.note << Qt::endl;
+        value = checked.value;
     } else {
         return fail(2, QStringLiteral("unknown subcommand \"%1\"").arg(sub));
     }

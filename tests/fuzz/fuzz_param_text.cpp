@@ -1,7 +1,9 @@
 // The parameter texts of the command line and the collector of a parameter list: any float prints as a
 // text that reads back to the same float, any text parses to a finite number or is refused, and the
-// collector's counts hold whatever order, repetition and counts the values arrive with.
+// collector's counts hold whatever order, repetition and counts the values arrive with. A value
+// accepted for a declared type is finite, and for an integer type whole and inside the type's range.
 #include "core/mavlink/ParamList.h"
+#include "core/mavlink/ParamValueCheck.h"
 
 #include <QSet>
 
@@ -35,6 +37,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         roundTrip(parsed);
     }
+
+    // The typed check, for the type the first byte names.
+    const int type = size > 0 ? data[0] % 12 : 0;
+    const ParamValueCheck::Result typed = ParamValueCheck::check(QString::fromUtf8(bytes.mid(1)), type);
+    if (typed.ok != typed.reason.isEmpty() || (typed.notANumber && typed.ok) || !std::isfinite(typed.value))
+        std::abort();
+    static const double lo[] = {0, -128, 0, -32768, 0, -2147483648.0, 0, -9223372036854775808.0};
+    static const double hi[] = {255, 127, 65535, 32767, 4294967295.0, 2147483647.0, 18446744073709551615.0,
+                                9223372036854775807.0};
+    if (typed.ok && type >= 1 && type <= 8 &&
+        (typed.value != std::floor(typed.value) || typed.value < lo[type - 1] || typed.value > hi[type - 1]))
+        std::abort();
 
     // Five bytes per PARAM_VALUE: index and count (big-endian), and a value.
     ParamListCollector list;

@@ -166,10 +166,22 @@ void TestParams::setRefused_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
-    // An integer parameter stores the rounded value: the echo differs, so the write failed.
-    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5", "--type", "6"} << 1
+    // An integer parameter given a fraction as a float stores the rounded value: the echo differs,
+    // so the write failed.
+    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5"} << 1
                                        << "SERIAL0_PROTOCOL,3"
                                        << "the unit kept 3, not 2.5";
+    // Values the declared type cannot hold, or its float carrier would round, never leave.
+    QTest::newRow("int32 fraction") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5", "--type", "6"} << 2 << ""
+                                    << "2.5 is not a whole number, as int32 requires";
+    QTest::newRow("uint8 300") << QStringList{"set", "SERIAL0_PROTOCOL", "300", "--type", "1"} << 2 << ""
+                               << "300 is outside the range of uint8 (0..255)";
+    QTest::newRow("uint8 -5") << QStringList{"set", "SERIAL0_PROTOCOL", "-5", "--type", "1"} << 2 << ""
+                              << "-5 is outside the range of uint8";
+    QTest::newRow("int32 2^24+1") << QStringList{"set", "SERIAL0_PROTOCOL", "16777217", "--type", "6"} << 2 << ""
+                                  << "the nearest is 16777216";
+    QTest::newRow("non-ASCII name") << QStringList{"set", QString::fromUtf8("GAIN_\xC3\x89"), "1"} << 2 << ""
+                                    << "1 to 16 ASCII characters";
     QTest::newRow("unknown name") << QStringList{"set", "NO_SUCH_PARAM", "1"} << 1 << ""
                                   << "no PARAM_VALUE echo after 3 attempts";
     QTest::newRow("name too long") << QStringList{"set", "A_NAME_LONGER_THAN_16", "1"} << 2 << ""

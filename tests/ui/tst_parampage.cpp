@@ -84,6 +84,8 @@ private slots:
     void presets();
     void setParam();
     void setParamRefusals();
+    void setParamTypeRules_data();
+    void setParamTypeRules();
     void lostValuesAskedForByIndex();
     void againstSimulator_data();
     void againstSimulator();
@@ -412,6 +414,53 @@ void TestParamPage::setParamRefusals()
     QCOMPARE(sets.size(), 0);
     QCOMPARE(m_popups.size(), 2);
     QCOMPARE(m_popups[1].text, QString("fast is not a number"));
+}
+
+void TestParamPage::setParamTypeRules_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("sent");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("popup"); // "" for none
+    QTest::newRow("uint8 in range") << "A" << 1 << "255" << true << 255.0 << "";
+    QTest::newRow("uint8 300") << "A" << 1 << "300" << false << 0.0 << "300 is outside the range of uint8 (0..255)";
+    QTest::newRow("int32 fraction") << "A" << 6 << "2.5" << false << 0.0
+                                    << "2.5 is not a whole number, as int32 requires";
+    QTest::newRow("int32 2^24+1") << "A" << 6 << "16777217" << false << 0.0
+                                  << "16777217 cannot travel exactly in a parameter's 32-bit float (the nearest is "
+                                     "16777216)";
+    QTest::newRow("float rounded") << "A" << 9 << "0.123456791" << true << double(0.123456791f)
+                                   << "0.123456791 travels as 0.12345679, the nearest 32-bit float";
+    QTest::newRow("non-ASCII name") << QString::fromUtf8("GAIN_\xC3\x89") << 9 << "2" << false << 0.0
+                                    << "the name must have 1 to 16 ASCII characters";
+}
+
+void TestParamPage::setParamTypeRules()
+{
+    QFETCH(QString, name);
+    QFETCH(int, type);
+    QFETCH(QString, text);
+    QFETCH(bool, sent);
+    QFETCH(double, value);
+    QFETCH(QString, popup);
+    Page page;
+    emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
+    const QByteArray utf8 = name.toUtf8();
+    feed(page, {{utf8.constData(), 1, type}, {"B", 2, 9}});
+    QSignalSpy sets(sharedLink(), &MavlinkHandler::setParamValueSignal);
+    page.tableWidget()->item(0, 1)->setText(text);
+    page.setParamBtn()->click();
+    QCOMPARE(sets.size(), sent ? 1 : 0);
+    if (sent) {
+        QCOMPARE(sets.first().at(0).toByteArray(), name.toLatin1());
+        QCOMPARE(double(sets.first().at(1).toFloat()), value);
+        QCOMPARE(int(sets.first().at(2).value<ushort>()), type);
+    }
+    QCOMPARE(m_popups.size(), popup.isEmpty() ? 0 : 1);
+    if (!popup.isEmpty())
+        QCOMPARE(m_popups[0].text, popup);
 }
 
 void TestParamPage::lostValuesAskedForByIndex()

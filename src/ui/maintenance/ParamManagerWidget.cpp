@@ -3,6 +3,7 @@
 #include "ui/maintenance/MavlinkPageDevice.h"
 #include "ui/maintenance/MavlinkUnitLabel.h"
 
+#include "core/mavlink/ParamValueCheck.h"
 #include "link/IOHandler.h"
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
@@ -381,15 +382,25 @@ void ParamManagerWidget::setParamSlot()
         return;
     if (!link)
         return;
-    // A value that is not a number is refused rather than written to the unit as 0.
-    bool ok = false;
-    const float value = valueText.trimmed().toFloat(&ok);
-    if (!ok || !std::isfinite(value)) {
-        onShowDialogMsg(tr("%1 is not a number").arg(valueText), 1000);
+    // A value that is not a number is refused rather than written to the unit as 0; one the
+    // parameter's type cannot hold, or that its 32-bit float would round, is refused with the reason.
+    const ushort type = ushort(typeItem ? typeItem->text().toInt() : 0);
+    const QString nameProblem = ParamValueCheck::nameProblem(nameText);
+    if (!nameProblem.isEmpty()) {
+        onShowDialogMsg(nameProblem, RefusalMs);
         return;
     }
-    const ushort type = ushort(typeItem ? typeItem->text().toInt() : 0);
-    emit link->setParamValueSignal(nameText.toUtf8(), value, type);
+    const ParamValueCheck::Result checked = ParamValueCheck::check(valueText, type);
+    if (!checked.ok) {
+        if (checked.notANumber)
+            onShowDialogMsg(tr("%1 is not a number").arg(valueText), 1000);
+        else
+            onShowDialogMsg(checked.reason, RefusalMs);
+        return;
+    }
+    emit link->setParamValueSignal(nameText.toUtf8(), checked.value, type);
+    if (!checked.note.isEmpty())
+        onShowDialogMsg(checked.note, RefusalMs);
 }
 
 void ParamManagerWidget::onShowDialogMsg(const QString &msg, int ms)

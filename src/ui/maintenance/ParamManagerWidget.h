@@ -68,6 +68,7 @@ public:
     static constexpr int FillQuietMs = 500;
     static constexpr int FillBatch = 16;
     static constexpr int FillFruitless = 5;
+    static constexpr int RefusalMs = 4000; // a refused or rounded value's message stays this long
 
     enum Column { ColName = 0, ColValue, ColType, ColRange, ColUnit, ColDescription, ColumnCount };
 
