@@ -994,6 +994,10 @@
 <context>
     <name>G_CFG_LogManager</name>
     <message>
+        <source>Cannot write the log file %1: %2</source>
+        <translation>无法写入日志文件 %1：%2</translation>
+    </message>
+    <message>
         <source>GetLogList</source>
         <translation>获取日志列表</translation>
     </message>

@@ -390,14 +390,23 @@ int runLogs(InsSession &s, const QStringList &args)
             }
         }
         QStringList paths;
+        QString fileError;
         QObject::connect(s.link(), &FlyLink::logFileCompleted, &s, [&](int, const QString &path) { paths << path; });
+        QObject::connect(s.link(), &FlyLink::logFileFailed, &s, [&](int, const QString &path, const QString &reason) {
+            fileError = QStringLiteral("ins logs download: cannot write %1: %2").arg(path, reason);
+        });
         for (quint16 id : ids)
             s.link()->queueLogDownload(id);
         const int timeoutsBefore = s.logTimeouts;
         s.link()->startLogDownloads();
-        s.waitFor([&] { return paths.size() == ids.size() || s.logTimeouts != timeoutsBefore; }, INT_MAX);
+        s.waitFor([&] { return paths.size() == ids.size() || s.logTimeouts != timeoutsBefore || !fileError.isEmpty(); },
+                  INT_MAX);
         for (const QString &p : paths)
             out(p);
+        if (!fileError.isEmpty()) {
+            err(fileError);
+            return 1;
+        }
         if (paths.size() != ids.size()) {
             s.link()->cancelLogDownload();
             err(QStringLiteral("ins logs download: log %1 gave up (the unit stopped answering)")

@@ -2,7 +2,7 @@
 #include "cli/CliCommands.h"
 #include "cli/LinkOptions.h"
 #include "cli/MavlinkSession.h"
-#include "link/LogFileWriter.h"
+#include "core/util/LogFileWriter.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #include "link/MavlinkHandler.h"
 
 #include "core/util/LogFileName.h"
-#include "link/LogFileWriter.h"
+#include "core/util/LogFileWriter.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QUdpSocket>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 
@@ -91,6 +92,8 @@ private slots:
     void logDownloadQueue();
     void logDownloadEmptyAnswersGiveUp();
     void logDownloadDropsStrayBlocks();
+    void logFileUnwritable_data();
+    void logFileUnwritable();
     void eraseAndEmptyQueue();
     void snapshotsAreWhole();
 
@@ -816,6 +819,63 @@ void TestFlyLink::logDownloadQueue()
     feed(FlyMsg::LogData, logData(2, 240, pattern(60, 3)));
     QCOMPARE(events().count(DMMM_GCSEvent_Log_file_done), 2);
     QCOMPARE(QDir(QStringLiteral("log/flight")).entryList(QDir::Files).size(), 2);
+}
+
+void TestFlyLink::logFileUnwritable_data()
+{
+    // Faults that root meets too (the suites run as root in CI).
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("error");
+    QTest::newRow("log is a file") << "log"
+                                   << "log/flight" << ENOTDIR;
+    QTest::newRow("disk full") << "full" << "PART" << ENOSPC;
+}
+
+void TestFlyLink::logFileUnwritable()
+{
+    // Said at once with the path and the system's reason; the download and the rest of the queue stop
+    // (the next log meets the same disk), instead of a give-up seconds later.
+    QFETCH(QString, fault);
+    QFETCH(QString, path);
+    QFETCH(int, error);
+    const QString finalPath =
+        "log/flight/1_" + QDateTime::fromSecsSinceEpoch(0).toString(QStringLiteral("yyyyMMdd_hhmmss")) + ".bin";
+    path.replace("PART", finalPath + ".part");
+    if (fault == "full") {
+        QVERIFY(QDir().mkpath("log/flight"));
+        QVERIFY(QFile::link("/dev/full", path));
+    } else {
+        QFile blocker(fault);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    establish();
+    m_link->requestLogList();
+    feed(FlyMsg::LogEntry, FlyLogInfo::make(1, 0, 500, 2, 2).toPayload());
+    feed(FlyMsg::LogEntry, FlyLogInfo::make(2, 0, 500, 2, 2).toPayload());
+    QSignalSpy failed(m_link, &FlyLink::logFileFailed);
+    QSignalSpy done(m_link, &FlyLink::logFileCompleted);
+    m_link->queueLogDownload(1);
+    m_link->queueLogDownload(2);
+    m_sent.clear();
+    m_link->startLogDownloads();
+    if (fault == "full")
+        feed(FlyMsg::LogData, logData(1, 0, pattern(240, 1)));
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed[0][0].toInt(), 1);
+    QCOMPARE(failed[0][1].toString(), QDir::current().absoluteFilePath(path));
+    QCOMPARE(failed[0][2].toString(), QString::fromLocal8Bit(std::strerror(error)));
+    QVERIFY(!m_link->logDownloadProgress(nullptr, nullptr));
+    QCOMPARE(sentOf(FlyMsg::LogDataRequest), fault == "full" ? QList<QByteArray>{FlyMsg::logDataRequest(0, 240, 1)}
+                                                             : QList<QByteArray>{});
+    m_now += FlyLogDownload::GiveUpMs;
+    QTest::qWait(3 * FlyLink::LogTimerMs);
+    QCOMPARE(sentOf(FlyMsg::LogDataRequest).size(), fault == "full" ? 1 : 0);
+    QCOMPARE(done.size(), 0);
+    QVERIFY(!events().contains(DMMM_GCSEvent_Log_timeout));
+    QVERIFY(!QFileInfo::exists(finalPath));
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QFile::remove("log");
 }
 
 void TestFlyLink::logDownloadDropsStrayBlocks()

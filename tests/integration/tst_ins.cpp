@@ -3,10 +3,17 @@
 #include "support/InsFixture.h"
 #include "support/TestPorts.h"
 
+#include "core/util/LogFileName.h"
+
 #include <QtTest>
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace InsFixture;
 
@@ -20,6 +27,8 @@ private slots:
     void noLink();
     void badArguments_data();
     void badArguments();
+    void logsUnwritable_data();
+    void logsUnwritable();
 };
 
 void TestIns::init()
@@ -147,6 +156,48 @@ void TestIns::badArguments()
     m_link.clear();
     const CliResult r = cli(args);
     QCOMPARE(r.code, 2);
+}
+
+void TestIns::logsUnwritable_data()
+{
+    // Faults that root meets too (the suites run as root in CI).
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("error");
+    QTest::newRow("log is a file") << "log" << ENOTDIR;
+    QTest::newRow("disk full") << "full" << ENOSPC;
+}
+
+void TestIns::logsUnwritable()
+{
+    // Said at once with the path and the system's reason, exit 1; not a give-up seconds later, and no
+    // later log of the queue tried on the same disk.
+    QFETCH(QString, fault);
+    QFETCH(int, error);
+    const QString first = LogFileName::path(1, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch(),
+                                            [](const QString &) { return false; });
+    QString path = QLatin1String(LogFileName::Dir);
+    if (fault == "full") {
+        path = first + ".part";
+        QVERIFY(QDir().mkpath(LogFileName::Dir));
+        QVERIFY(QFile::link("/dev/full", path));
+    } else {
+        QFile blocker(fault);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(startSim({}, true));
+    QElapsedTimer clock;
+    clock.start();
+    const CliResult r = cli({"logs", "download", "1", "2"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    const QString expected = QStringLiteral("cannot write %1: %2")
+                                 .arg(QDir::current().absoluteFilePath(path), QString::fromLocal8Bit(std::strerror(error)));
+    QVERIFY2(r.errors.contains(expected), qPrintable(r.errors));
+    QVERIFY2(!r.errors.contains("gave up"), qPrintable(r.errors));
+    QVERIFY(r.lines.isEmpty());
+    QVERIFY(!QFileInfo::exists(first));
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QFile::remove("log");
 }
 
 QTEST_MAIN(TestIns)

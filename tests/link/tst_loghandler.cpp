@@ -1,7 +1,7 @@
 // The log service of MavlinkHandler on the test's thread with a test clock: the requests it sends
 // (read from a UDP socket that plays the unit), placement of chunks by offset across re-requests,
 // late chunks of an abandoned request, give-up, completion report, queue, file names and cancel.
-#include "link/LogFileWriter.h"
+#include "core/util/LogFileWriter.h"
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
 #include "support/TestFiles.h"

@@ -7,6 +7,7 @@
 
 #include "ui/factory/G_CFG_LogManager.h"
 #include "ui/factory/LogModel.h"
+#include "ui/widgets/TimedPopup.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 class TestablePage : public G_CFG_LogManager
@@ -72,6 +76,7 @@ private slots:
     void listAndDownloadThroughLoss();
     void cancel();
     void eraseAfterQuestion();
+    void unwritableLogDirectory();
 
 private:
     Q_DMMM *m_bus = nullptr;
@@ -189,6 +194,35 @@ void TestFactoryLogPage::eraseAfterQuestion()
     page.press("GetLogList");
     QTRY_VERIFY_WITH_TIMEOUT(empty.count() > 0, 10000);
     QCOMPARE(page.model()->rowCount(), 0);
+}
+
+void TestFactoryLogPage::unwritableLogDirectory()
+{
+    // A log directory that cannot be made is said at once, as a message with the path and the system's
+    // reason, and the download stops (no block is asked for and given up on later).
+    QDir(QStringLiteral("log")).removeRecursively();
+    QFile blocker(QStringLiteral("log"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    QList<TimedPopup::Shown> popups;
+    TimedPopup::setInterceptor([&](const TimedPopup::Shown &shown) { popups << shown; });
+    SimInsLink unit;
+    QVERIFY(unit.start(*m_bus, {"--logs", "5:1000"}, 5));
+    TestablePage page(5);
+    QVERIFY(listed(page, 1));
+    QSignalSpy timeouts(m_bus, qOverload<int, int, QVariant>(&Q_DMMM::DMMM_Event));
+    page.check(0);
+    page.press("Download");
+    QTRY_COMPARE_WITH_TIMEOUT(popups.size(), 1, 5000);
+    TimedPopup::setInterceptor({});
+    QFile::remove(QStringLiteral("log"));
+    QCOMPARE(popups[0].icon, QMessageBox::Warning);
+    QCOMPARE(popups[0].text, QStringLiteral("Cannot write the log file %1: %2")
+                                 .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath("log/flight")),
+                                      QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+    QVERIFY(!m_bus->linkById(5)->logDownloadProgress(nullptr, nullptr));
+    QTest::qWait(500);
+    for (const QList<QVariant> &ev : timeouts)
+        QVERIFY(ev[0].toInt() != DMMM_GCSEvent_Log_timeout && ev[0].toInt() != DMMM_GCSEvent_Log_data);
 }
 
 QTEST_MAIN(TestFactoryLogPage)

@@ -2,6 +2,7 @@
 
 #include "core/flylink/FlySerialNumber.h"
 #include "core/util/LogFileName.h"
+#include "core/util/LogFileWriter.h"
 #include "factory/link/DmmmEvent.h"
 
 #include <QDateTime>
@@ -912,18 +913,15 @@ bool FlyLink::log_file_start(quint16 index)
     const log_info_t *entry = m_listing.entry(index);
     if (!entry)
         return false;
-    QDir().mkpath(QStringLiteral("log"));
-    QDir().mkpath(LogFileName::Dir);
     const QString path = LogFileName::path(index, entry->timeUtc(), [](const QString &p) { return QFile::exists(p); });
-    closeLogFile();
     // Written under "<name>.part" and renamed when whole: a log cut short never looks complete.
-    m_file = new QFile(path + QStringLiteral(".part"));
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        qDebug() << "log" << index << "cannot create" << m_file->fileName();
-        closeLogFile();
+    if (!m_file)
+        m_file = new LogFileWriter;
+    m_file->close(); // a log still open keeps its part file
+    if (!m_file->open(index, LogFileName::Dir, path)) {
+        failLogFile(index);
         return false;
     }
-    m_logPath = path;
     m_logTimeUtc = entry->timeUtc();
     const FlyLogDownload::Request first = m_download.start(index, entry->size(), now());
     if (!m_fileTimer)
@@ -944,30 +942,40 @@ void FlyLink::stopFileTimer()
 
 void FlyLink::closeLogFile()
 {
-    delete m_file; // closes it
+    // What arrived of an unfinished log stays in its part file.
+    if (m_file)
+        m_file->close();
+    delete m_file;
     m_file = nullptr;
 }
 
-QString FlyLink::finishLogFile(quint16 id)
+bool FlyLink::finishLogFile(quint16 id)
 {
-    const QString part = m_file->fileName();
-    closeLogFile();
-    const auto exists = [](const QString &p) {
-        return QFile::exists(p);
-    };
-    const QString path = exists(m_logPath) ? LogFileName::path(id, m_logTimeUtc, exists) : m_logPath;
-    if (!QFile::rename(part, path)) {
-        qDebug() << "log" << id << "cannot be renamed to" << path;
-        return part;
+    if (QFile::exists(m_file->finalName()))
+        m_file->setFinalName(
+            LogFileName::path(id, m_logTimeUtc, [](const QString &p) { return QFile::exists(p); }));
+    if (!m_file->commit()) {
+        failLogFile(id);
+        return false;
     }
-    return path;
+    return true;
 }
 
 void FlyLink::abandonLogFile()
 {
     stopFileTimer();
-    closeLogFile();
+    if (m_file)
+        m_file->close();
     event(DMMM_GCSEvent_Log_timeout);
+}
+
+void FlyLink::failLogFile(quint16 id)
+{
+    stopFileTimer();
+    m_download.cancel();
+    const QString path = m_file ? m_file->failedPath() : QString();
+    const QString reason = m_file ? m_file->failedReason() : QStringLiteral("the file is not open");
+    later([this, id, path, reason] { emit logFileFailed(id, path, reason); });
 }
 
 void FlyLink::handleLogData(const FlyFrame &frame)
@@ -984,10 +992,10 @@ void FlyLink::handleLogData(const FlyFrame &frame)
         qDebug() << "logcnt_err" << block.count();
         break;
     case FlyLogDownload::Check::Accept: {
-        const qint64 count = block.count();
-        if (!m_file || m_file->write(reinterpret_cast<const char *>(block.data()), count) != count) {
-            // Not taken: the resend of the tick asks for the block again.
+        // A disk that is full or gone ends the download at once, with its reason.
+        if (!m_file || !m_file->append(QByteArray(reinterpret_cast<const char *>(block.data()), block.count()))) {
             qDebug() << "打开文件错误";
+            failLogFile(block.id());
             break;
         }
         const FlyLogDownload::AcceptResult accepted = m_download.accept(block.count(), now());
@@ -1001,7 +1009,9 @@ void FlyLink::handleLogData(const FlyFrame &frame)
             break;
         }
         const quint16 done = block.id();
-        const QString path = finishLogFile(done);
+        if (!finishLogFile(done))
+            break;
+        const QString path = m_file->finalName();
         stopFileTimer();
         startNextQueuedFile();
         event(DMMM_GCSEvent_Log_file_done);

@@ -18,7 +18,7 @@
 #include <functional>
 #include <mutex>
 
-class QFile;
+class LogFileWriter;
 class QTimer;
 
 // The FlyLink client of one factory link: frames, receive path and dispatch, link state (established
@@ -133,6 +133,9 @@ signals:
     void commandAcknowledged(int command, int result, QString text);
     // A log file was completely written.
     void logFileCompleted(int id, QString path);
+    // A log file could not be created, written or renamed: the log, the path and the system's reason.
+    // The download stopped and the queue was emptied (the next log would meet the same disk).
+    void logFileFailed(int id, QString path, QString reason);
     // The unit answered the log list with "no logs" (the link also posts "机载日志为空").
     void logListEmpty();
     // A text of the link about the unit ("Uav<remote id>: " and the text), posted with the bus's own id.
@@ -187,10 +190,13 @@ private:
     void stopListTimer();
     void stopFileTimer();
     void closeLogFile();
-    // Renames the whole log's file to its name (another free one if that was taken meanwhile).
-    QString finishLogFile(quint16 id);
+    // Renames the whole log's file to its name (another free one if that was taken meanwhile); false
+    // when that failed (reported by failLogFile).
+    bool finishLogFile(quint16 id);
     // A download given up: its part file stays, DMMM_GCSEvent_Log_timeout.
     void abandonLogFile();
+    // The log file failed: the download and the queue stop, logFileFailed.
+    void failLogFile(quint16 id);
     void startNextQueuedFile();
     void sendLogRequest(const FlyLogDownload::Request &request);
     void releaseTimers();
@@ -234,8 +240,7 @@ private:
     FlyLogDownload m_download;
     QTimer *m_listTimer = nullptr;
     QTimer *m_fileTimer = nullptr;
-    QFile *m_file = nullptr;
-    QString m_logPath;
+    LogFileWriter *m_file = nullptr; // created on the link's thread
     quint32 m_logTimeUtc = 0;
 };
 

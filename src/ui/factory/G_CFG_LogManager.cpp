@@ -3,8 +3,10 @@
 #include "core/util/LogFileName.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
+#include "link/TMsgManager.h"
 #include "ui/factory/FactoryWindowLook.h"
 #include "ui/factory/LogModel.h"
+#include "ui/widgets/TimedPopup.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -119,6 +121,7 @@ void G_CFG_LogManager::requestLogData()
         return;
     // A whole log shows 100% (its last block's offset is short of the size).
     connect(link, &FlyLink::logFileCompleted, this, &G_CFG_LogManager::onLogFileCompleted, Qt::UniqueConnection);
+    connect(link, &FlyLink::logFileFailed, this, &G_CFG_LogManager::onLogFileFailed, Qt::UniqueConnection);
     for (int id : m_model->checkedIds()) {
         link = linkOf(m_linkId);
         if (!link)
@@ -132,6 +135,15 @@ void G_CFG_LogManager::requestLogData()
 void G_CFG_LogManager::onLogFileCompleted(int id, const QString &)
 {
     m_model->setComplete(id);
+}
+
+void G_CFG_LogManager::onLogFileFailed(int, const QString &path, const QString &reason)
+{
+    // An unwritable directory or a full disk: said at once, with the system's reason; the link has
+    // stopped the download and its queue.
+    TimedPopup::exec(QMessageBox::Warning, QStringLiteral("Warning"),
+                     tr("Cannot write the log file %1: %2").arg(QDir::toNativeSeparators(path), reason),
+                     TMsgManager::PopupCloseMs);
 }
 
 void G_CFG_LogManager::btnCancelSlot()

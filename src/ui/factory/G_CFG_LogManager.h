@@ -35,6 +35,7 @@ private slots:
     void btnCancelSlot();
     void btnClearLogSlot();
     void onLogFileCompleted(int id, const QString &path);
+    void onLogFileFailed(int id, const QString &path, const QString &reason);
 
 private:
     void initUi();

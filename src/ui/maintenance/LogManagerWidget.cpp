@@ -3,8 +3,8 @@
 #include "ui/maintenance/MavlinkPageDevice.h"
 #include "ui/maintenance/MavlinkUnitLabel.h"
 
+#include "core/util/LogFileWriter.h"
 #include "link/IOHandler.h"
-#include "link/LogFileWriter.h"
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
 #include "link/TLinkManager.h"

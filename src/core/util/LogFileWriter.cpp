@@ -1,4 +1,4 @@
-#include "link/LogFileWriter.h"
+#include "core/util/LogFileWriter.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-// The file of one MAVLink log download. The bytes go into "<final>.part" beside the final name and
+// The file of one log download (MAVLink or FlyLink). The bytes go into "<final>.part" beside the final name and
 // the file is renamed to the final name only when it is whole, so a file under a final name is
 // always a complete log: a download that ends early (give-up, cancel, a failed write, a killed
 // program) leaves at most the ".part" file, which discard() removes and the next download of the
@@ -30,10 +30,17 @@ public:
     bool commit();
     // Closes the file and removes the ".part" file (nothing when no file is open).
     void discard();
+    // Closes the file and keeps it as the ".part" file: what arrived of a log given up stays readable.
+    void close() { m_file.close(); }
 
     bool isOpen() const { return m_file.isOpen(); }
     QString finalName() const { return m_finalPath; }
     QString partName() const { return m_file.fileName(); }
+    // The name commit() gives the file (a free one, when the first was taken meanwhile).
+    void setFinalName(const QString &finalPath) { m_finalPath = finalPath; }
+    // The last failure: the path (absolute) and the system's reason.
+    QString failedPath() const { return m_failedPath; }
+    QString failedReason() const { return m_failedReason; }
 
 signals:
     // A log file could not be created, written or renamed: path and the system's reason.
