@@ -137,6 +137,9 @@ public:
         m_storedLogs = logs;
         resetLogs();
     }
+    // The log list states every log this many bytes longer than the data the unit holds; asked past
+    // its data, the unit answers with no bytes.
+    void setLogOverstatement(quint32 bytes) { m_logOverstated = bytes; }
 
 private:
 
@@ -449,7 +452,9 @@ private:
         }
         if (log)
             send(FlyMsg::LogEntry,
-                 FlyLogInfo::make(log->id, log->time, log->size, quint16(m_logs.size()), m_logs.last().id).toPayload());
+                 FlyLogInfo::make(log->id, log->time, log->size + m_logOverstated, quint16(m_logs.size()),
+                                  m_logs.last().id)
+                     .toPayload());
     }
 
     void onLogData(const FlyLogRequest &req)
@@ -519,6 +524,7 @@ private:
     double m_yawOffset = 0;
     InsOtpSerialNumber m_serialNumber{(25u << 16) | 1};
     QVector<InsStoredLog> m_storedLogs = InsLogSet::defaults();
+    quint32 m_logOverstated = 0;
     qint32 m_homeLat = 301234567;
     qint32 m_homeLon = 1201234567;
     QVector<SimParam> m_params;
@@ -537,6 +543,7 @@ int runIns(const QStringList &argsIn)
     QString drop = QStringLiteral("0"), corrupt = QStringLiteral("0"), silent = QStringLiteral("0");
     QString seed = QString::number(QDateTime::currentMSecsSinceEpoch() & 0x7FFFFFFF);
     QString board = QStringLiteral("10031");
+    QString overstated = QStringLiteral("0");
     QString logSpec;
     QString error;
     const bool startMavlink = args.removeAll(QStringLiteral("--mavlink")) > 0;
@@ -545,7 +552,8 @@ int runIns(const QStringList &argsIn)
         !takeOptionValue(args, QStringLiteral("--seed"), seed, error) ||
         !takeOptionValue(args, QStringLiteral("--silent-after"), silent, error) ||
         !takeOptionValue(args, QStringLiteral("--board-type"), board, error) ||
-        !takeOptionValue(args, QStringLiteral("--logs"), logSpec, error)) {
+        !takeOptionValue(args, QStringLiteral("--logs"), logSpec, error) ||
+        !takeOptionValue(args, QStringLiteral("--log-overstated"), overstated, error)) {
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
     }
@@ -568,13 +576,14 @@ int runIns(const QStringList &argsIn)
         std::fprintf(stderr, "zorvan-sim ins: unknown option %s\n", qPrintable(args.first()));
         return 2;
     }
-    bool ok[5];
+    bool ok[6];
     const double dropP = drop.toDouble(&ok[0]) / 100; // a percentage, as fmu --drop takes it
     const double corruptP = corrupt.toDouble(&ok[1]);
     const quint32 seedValue = seed.toUInt(&ok[2]);
     const double silentS = silent.toDouble(&ok[3]);
     const quint32 boardType = board.toUInt(&ok[4]);
-    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || dropP < 0 || dropP > 1 || corruptP < 0 || corruptP > 1) {
+    const quint32 overstatedBytes = overstated.toUInt(&ok[5]);
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || !ok[5] || dropP < 0 || dropP > 1 || corruptP < 0 || corruptP > 1) {
         std::fprintf(stderr, "zorvan-sim ins: bad number in the options\n");
         return 2;
     }
@@ -586,6 +595,7 @@ int runIns(const QStringList &argsIn)
     InsUnit unit(&endpoint, dropP, corruptP, seedValue, silentS, boardType, telemetry);
     unit.calibration() = calibration;
     unit.setStoredLogs(logs);
+    unit.setLogOverstatement(overstatedBytes);
     if (startMavlink)
         unit.startInMavlink();
     return QCoreApplication::exec();
@@ -598,6 +608,7 @@ CommandTable::Registrar
         "    MAVLink output after transport frame 6, or from the start with --mavlink)\n"
         "    [--rate HZ] [--sensor-absent|--sensor-disabled|--sensor-unhealthy LIST] [--attitude R,P] [--gnss-fix N]\n"
         "    [--compasses 1..3] [--cali-fail acc|mag1|mag2|mag3[,...]]   calibration knobs\n"
-        "    [--logs ID:SIZE,...]   its logs; the serial number is one-time programmable: a second write is refused",
+        "    [--logs ID:SIZE,...]   its logs; the serial number is one-time programmable: a second write is refused\n"
+        "    [--log-overstated BYTES]   the log list states each log BYTES longer than the data it holds",
         &runIns);
 } // namespace

@@ -29,6 +29,7 @@ private slots:
     void badArguments();
     void logsUnwritable_data();
     void logsUnwritable();
+    void logShorterThanListed();
 };
 
 void TestIns::init()
@@ -198,6 +199,25 @@ void TestIns::logsUnwritable()
     QVERIFY(!QFileInfo::exists(first));
     QVERIFY(!QFileInfo(path).isSymLink());
     QFile::remove("log");
+}
+
+void TestIns::logShorterThanListed()
+{
+    // The list says 1500 bytes, the unit holds 1000: asked at 1000 it answers with no bytes. The
+    // download gives up after a few such answers and the CLI exits 1, instead of asking without end.
+    QVERIFY(startSim({"--logs", "1:1000", "--log-overstated", "500"}, true));
+    QElapsedTimer clock;
+    clock.start();
+    const CliResult r = cli({"logs", "download", "1"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(r.errors.contains("log 1 gave up"), qPrintable(r.errors));
+    QVERIFY(r.lines.isEmpty());
+    // What arrived stays under the part name only.
+    const QString final = LogFileName::path(1, QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch(),
+                                            [](const QString &) { return false; });
+    QVERIFY(!QFileInfo::exists(final));
+    QCOMPARE(QFileInfo(final + ".part").size(), qint64(1000));
 }
 
 QTEST_MAIN(TestIns)
