@@ -984,13 +984,13 @@ void FlyLink::handleLogData(const FlyFrame &frame)
         qDebug() << "logcnt_err" << block.count();
         break;
     case FlyLogDownload::Check::Accept: {
-        const qint64 count = block.count();
+        const quint8 count = m_download.usableBytes(block);
         if (!m_file || m_file->write(reinterpret_cast<const char *>(block.data()), count) != count) {
             // Not taken: the resend of the tick asks for the block again.
             qDebug() << "打开文件错误";
             break;
         }
-        const FlyLogDownload::AcceptResult accepted = m_download.accept(block.count(), now());
+        const FlyLogDownload::AcceptResult accepted = m_download.accept(count, now());
         if (accepted.gaveUp) {
             qDebug() << "log" << block.id() << "no more data at" << block.offset();
             abandonLogFile();
