@@ -40,6 +40,12 @@ struct Run
     explicit Run(const FuzzReader &input) : in(input) {}
 
     FuzzReader in;
+    // Two bytes, most significant first (read in turn: the operands of | are not sequenced).
+    quint16 u16()
+    {
+        const quint16 high = in.byte();
+        return quint16(high << 8 | in.byte());
+    }
     bool honest = false;
     QList<UnitLog> logs; // the unit's logs, ids in a row
     quint32 clockBase = 0;
@@ -349,7 +355,7 @@ struct Run
             break;
         case 2: { // an entry out of turn: one of the unit's, or any (from a hostile unit)
             if (!honest && (op & 0x80)) {
-                const quint16 e = quint16(in.byte() << 8 | in.byte());
+                const quint16 e = u16();
                 const quint32 s = in.u32() % 5000;
                 const quint16 n = quint16(in.byte() % 4);
                 const quint16 last = quint16(e + in.byte() % 8 - 2);
@@ -374,8 +380,8 @@ struct Run
                 }
             } else {
                 const QList<FlyLogInfo> &entries = listing.entries();
-                const quint16 logId = (entries.isEmpty() || (op & 0x40)) ? quint16(in.byte() << 8 | in.byte())
-                                                                         : entries[in.byte() % entries.size()].id();
+                const quint16 logId =
+                    (entries.isEmpty() || (op & 0x40)) ? u16() : entries[in.byte() % entries.size()].id();
                 download.enqueue(logId);
                 queue.append(logId);
             }
@@ -383,7 +389,7 @@ struct Run
             break;
         case 6: // start a listed log at once, or any id and size (a new start replaces the log)
             if (op & 0x80) {
-                const quint16 logId = quint16(in.byte() << 8 | in.byte());
+                const quint16 logId = u16();
                 startLog(logId, honest && unitLog(logId) ? unitLog(logId)->size : in.u32() % 4000);
             } else if (!listing.entries().isEmpty()) {
                 startListed(listing.entries()[in.byte() % listing.entries().size()].id());
@@ -439,7 +445,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         first = highest;
         break;
     default:
-        first = qMin<quint16>(quint16(run.in.byte() << 8 | run.in.byte()), highest);
+        first = qMin<quint16>(run.u16(), highest);
         break;
     }
     for (int i = 0; i < count; ++i) {

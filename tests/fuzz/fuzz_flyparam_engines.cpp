@@ -42,6 +42,12 @@ struct Run
     explicit Run(const FuzzReader &input) : in(input) {}
 
     FuzzReader in;
+    // Two bytes, most significant first (read in turn: the operands of | are not sequenced).
+    quint16 u16()
+    {
+        const quint16 high = in.byte();
+        return quint16(high << 8 | in.byte());
+    }
     bool honest = false;
     qint16 unitCount = 0;
     quint32 clockBase = 0;
@@ -261,13 +267,16 @@ struct Run
             break;
         }
         case 3: // the unit answers a read by name with its index and count
-            if (unitCount > 0)
-                valueRecord(qint16(in.byte() % unitCount), unitCount, pickName(), float(in.byte()) / 4);
+            if (unitCount > 0) {
+                const qint16 index = qint16(in.byte() % unitCount);
+                const QString name = pickName();
+                valueRecord(index, unitCount, name, float(in.byte()) / 4);
+            }
             break;
         case 4: // a hostile unit: any index, any count, any name and value
             if (!honest) {
-                const qint16 index = qint16(in.byte() << 8 | in.byte());
-                const qint16 count = qint16(in.byte() << 8 | in.byte());
+                const qint16 index = qint16(u16());
+                const qint16 count = qint16(u16());
                 quint32 bits = in.u32();
                 float value;
                 std::memcpy(&value, &bits, sizeof value);
@@ -314,7 +323,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     run.honest = (mode & 1) != 0;
     run.clockBase = (mode & 2) ? 0xFFFFFFFFu - quint32(run.in.byte()) * 50 : run.in.u32();
     // A unit without parameters, with a few, or with many.
-    run.unitCount = (mode & 4) ? qint16(run.in.byte() << 8 | run.in.byte()) & 0x7FFF : qint16(run.in.byte() % 12);
+    run.unitCount = (mode & 4) ? qint16(run.u16() & 0x7FFF) : qint16(run.in.byte() % 12);
     run.names.insert(QLatin1String(FlyCommonParams::SystemIdName), Known());
     run.checkCommon();
     int steps = 0;
