@@ -14,15 +14,8 @@
 #include <QList>
 
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
-inline void expect(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
 // The byte at offset of log id, as an honest unit stores it.
 uchar logByte(quint16 id, quint32 offset)
 {
@@ -40,12 +33,6 @@ struct Run
     explicit Run(const FuzzReader &input) : in(input) {}
 
     FuzzReader in;
-    // Two bytes, most significant first (read in turn: the operands of | are not sequenced).
-    quint16 u16()
-    {
-        const quint16 high = in.byte();
-        return quint16(high << 8 | in.byte());
-    }
     bool honest = false;
     QList<UnitLog> logs; // the unit's logs, ids in a row
     quint32 clockBase = 0;
@@ -92,17 +79,17 @@ struct Run
     void checkListing() const
     {
         const QList<FlyLogInfo> &entries = listing.entries();
-        expect(entries.size() == firstArrival.size());
+        fuzzExpect(entries.size() == firstArrival.size());
         for (int i = 0; i < entries.size(); ++i) {
-            expect(entries[i].id() == firstArrival[i]);
-            expect(listing.entry(entries[i].id()) == &entries[i]);
+            fuzzExpect(entries[i].id() == firstArrival[i]);
+            fuzzExpect(listing.entry(entries[i].id()) == &entries[i]);
         }
     }
 
     void listStartOp()
     {
-        expect(listing.start(now()) == 0);
-        expect(listing.isListing() && listing.entries().isEmpty() && listing.nextId() == 0);
+        fuzzExpect(listing.start(now()) == 0);
+        fuzzExpect(listing.isListing() && listing.entries().isEmpty() && listing.nextId() == 0);
         listStart = listLastResend = t;
         firstArrival.clear();
         lastListRequest = 0;
@@ -115,36 +102,36 @@ struct Run
         const quint16 awaitedBefore = listing.nextId();
         const FlyLogListing::FeedResult r = listing.feed(info);
         if (info.numLogs() == 0) {
-            expect(r.noLogs && !r.stored && !r.request && !r.complete);
-            expect(!listing.isListing() && listing.entries().isEmpty());
+            fuzzExpect(r.noLogs && !r.stored && !r.request && !r.complete);
+            fuzzExpect(!listing.isListing() && listing.entries().isEmpty());
             firstArrival.clear();
         } else {
-            expect(r.stored && !r.noLogs);
+            fuzzExpect(r.stored && !r.noLogs);
             if (!firstArrival.contains(info.id()))
                 firstArrival.append(info.id());
             const FlyLogInfo *stored = listing.entry(info.id());
-            expect(stored && stored->toPayload() == info.toPayload());
-            expect(listing.logCount() == info.numLogs() && listing.lastLogId() == info.lastLogId());
+            fuzzExpect(stored && stored->toPayload() == info.toPayload());
+            fuzzExpect(listing.logCount() == info.numLogs() && listing.lastLogId() == info.lastLogId());
         }
-        expect(!(r.request && r.complete));
+        fuzzExpect(!(r.request && r.complete));
         if (r.request) {
-            expect(r.requestId == listing.nextId());
+            fuzzExpect(r.requestId == listing.nextId());
             lastListRequest = r.requestId;
             listRequested = true;
         }
         if (wasListing && awaitedBefore == 0 && r.stored)
             listFirst = info.id();
         if (r.complete) {
-            expect(info.id() == info.lastLogId() && !listing.isListing());
+            fuzzExpect(info.id() == info.lastLogId() && !listing.isListing());
             // An honest unit's list is whole, from the first answer on, when the listing says so. (An
             // entry outside a listing may complete the list kept from before: that is no new list.)
             if (honest && wasListing) {
                 for (const UnitLog &l : logs)
-                    expect(l.id < listFirst || listing.entry(l.id) != nullptr);
+                    fuzzExpect(l.id < listFirst || listing.entry(l.id) != nullptr);
             }
         }
         if (!wasListing)
-            expect(!listing.isListing());
+            fuzzExpect(!listing.isListing());
         checkListing();
     }
 
@@ -154,16 +141,16 @@ struct Run
         const quint16 awaited = listing.nextId();
         const FlyLogListing::TickResult r = listing.tick(now());
         if (!wasListing) {
-            expect(!r.request && !r.gaveUp && !listing.isListing());
+            fuzzExpect(!r.request && !r.gaveUp && !listing.isListing());
             return;
         }
         const quint64 elapsed = t - listStart;
-        expect(r.gaveUp == (elapsed >= FlyLogListing::BudgetMs));
-        expect(listing.isListing() == !r.gaveUp);
+        fuzzExpect(r.gaveUp == (elapsed >= FlyLogListing::BudgetMs));
+        fuzzExpect(listing.isListing() == !r.gaveUp);
         // The resend rhythm: never sooner than ResendMs after the last one, never missed.
-        expect(r.request == (!r.gaveUp && t - listLastResend >= FlyLogListing::ResendMs));
+        fuzzExpect(r.request == (!r.gaveUp && t - listLastResend >= FlyLogListing::ResendMs));
         if (r.request) {
-            expect(r.requestId == awaited && r.requestId == listing.nextId());
+            fuzzExpect(r.requestId == awaited && r.requestId == listing.nextId());
             listLastResend = t;
             lastListRequest = r.requestId;
             listRequested = true;
@@ -188,24 +175,24 @@ struct Run
 
     void checkDownload() const
     {
-        expect(download.isActive() == active);
-        expect(download.queue() == queue);
-        expect(download.offset() <= download.size());
+        fuzzExpect(download.isActive() == active);
+        fuzzExpect(download.queue() == queue);
+        fuzzExpect(download.offset() <= download.size());
         if (!active) {
-            expect(download.currentId() == FlyLogDownload::NoLog && download.offset() == 0);
+            fuzzExpect(download.currentId() == FlyLogDownload::NoLog && download.offset() == 0);
             return;
         }
-        expect(download.currentId() == id && download.size() == size && download.offset() == offset);
-        expect(quint32(file.size()) == offset);
+        fuzzExpect(download.currentId() == id && download.size() == size && download.offset() == offset);
+        fuzzExpect(quint32(file.size()) == offset);
         const FlyLogDownload::Request r = download.currentRequest();
-        expect(r.id == id && r.offset == offset && r.count <= FlyLogDownload::BlockBytes);
-        expect(quint64(r.offset) + r.count <= size);
-        expect(r.count > 0 || size == 0);
+        fuzzExpect(r.id == id && r.offset == offset && r.count <= FlyLogDownload::BlockBytes);
+        fuzzExpect(quint64(r.offset) + r.count <= size);
+        fuzzExpect(r.count > 0 || size == 0);
     }
 
     void noteSent(const FlyLogDownload::Request &r)
     {
-        expect(r == download.currentRequest());
+        fuzzExpect(r == download.currentRequest());
         sent = r;
         lastSend = t;
     }
@@ -243,34 +230,34 @@ struct Run
         const FlyLogDownload::Check c = download.check(block);
         const bool acceptable =
             active && block.id() == id && block.offset() == offset && block.count() <= FlyLogDownload::BlockBytes;
-        expect((c == FlyLogDownload::Check::Accept) == acceptable);
+        fuzzExpect((c == FlyLogDownload::Check::Accept) == acceptable);
         if (!acceptable) {
             checkDownload();
             return;
         }
         // As the link does: only the bytes that belong to the log are written and accepted.
         const quint8 n = quint8(qMin<quint32>(block.count(), size - offset));
-        expect(download.usableBytes(block) == n);
+        fuzzExpect(download.usableBytes(block) == n);
         file += bytes.left(n);
         const FlyLogDownload::AcceptResult r = download.accept(n, now());
         offset += n;
         lastProgress = t;
         const bool empty = n == 0 && offset < size;
         emptyInARow = empty ? emptyInARow + 1 : 0;
-        expect(!(r.finished && r.gaveUp));
+        fuzzExpect(!(r.finished && r.gaveUp));
         if (r.gaveUp) {
             // Only MaxEmptyAnswers empty answers in a row give up.
-            expect(emptyInARow == FlyLogDownload::MaxEmptyAnswers);
+            fuzzExpect(emptyInARow == FlyLogDownload::MaxEmptyAnswers);
             endLog();
         } else if (r.finished) {
-            expect(offset >= size && quint32(file.size()) == size);
+            fuzzExpect(offset >= size && quint32(file.size()) == size);
             if (honest) {
                 for (quint32 i = 0; i < size; ++i)
-                    expect(uchar(file[int(i)]) == logByte(id, i));
+                    fuzzExpect(uchar(file[int(i)]) == logByte(id, i));
             }
             endLog();
         } else {
-            expect(emptyInARow < FlyLogDownload::MaxEmptyAnswers && offset < size);
+            fuzzExpect(emptyInARow < FlyLogDownload::MaxEmptyAnswers && offset < size);
             noteSent(r.next);
         }
         checkDownload();
@@ -323,17 +310,17 @@ struct Run
     {
         const FlyLogDownload::TickResult r = download.tick(now());
         if (!active) {
-            expect(!r.resend && !r.gaveUp);
+            fuzzExpect(!r.resend && !r.gaveUp);
             checkDownload();
             return;
         }
         // Without progress the log gives up after GiveUpMs; before that it asks again every ResendMs.
-        expect(r.gaveUp == (t - lastProgress >= FlyLogDownload::GiveUpMs));
-        expect(r.resend == (!r.gaveUp && t - lastSend >= FlyLogDownload::ResendMs));
+        fuzzExpect(r.gaveUp == (t - lastProgress >= FlyLogDownload::GiveUpMs));
+        fuzzExpect(r.resend == (!r.gaveUp && t - lastSend >= FlyLogDownload::ResendMs));
         if (r.gaveUp)
             endLog();
         if (r.resend) {
-            expect(r.request == sent);
+            fuzzExpect(r.request == sent);
             noteSent(r.request);
         }
         checkDownload();
@@ -355,7 +342,7 @@ struct Run
             break;
         case 2: { // an entry out of turn: one of the unit's, or any (from a hostile unit)
             if (!honest && (op & 0x80)) {
-                const quint16 e = u16();
+                const quint16 e = in.u16();
                 const quint32 s = in.u32() % 5000;
                 const quint16 n = quint16(in.byte() % 4);
                 const quint16 last = quint16(e + in.byte() % 8 - 2);
@@ -373,15 +360,15 @@ struct Run
             if (op & 0x80) {
                 quint16 logId;
                 const bool took = download.takeQueued(&logId);
-                expect(took == !queue.isEmpty());
+                fuzzExpect(took == !queue.isEmpty());
                 if (took) {
-                    expect(logId == queue.takeFirst());
+                    fuzzExpect(logId == queue.takeFirst());
                     startListed(logId);
                 }
             } else {
                 const QList<FlyLogInfo> &entries = listing.entries();
                 const quint16 logId =
-                    (entries.isEmpty() || (op & 0x40)) ? u16() : entries[in.byte() % entries.size()].id();
+                    (entries.isEmpty() || (op & 0x40)) ? in.u16() : entries[in.byte() % entries.size()].id();
                 download.enqueue(logId);
                 queue.append(logId);
             }
@@ -389,7 +376,7 @@ struct Run
             break;
         case 6: // start a listed log at once, or any id and size (a new start replaces the log)
             if (op & 0x80) {
-                const quint16 logId = u16();
+                const quint16 logId = in.u16();
                 startLog(logId, honest && unitLog(logId) ? unitLog(logId)->size : in.u32() % 4000);
             } else if (!listing.entries().isEmpty()) {
                 startListed(listing.entries()[in.byte() % listing.entries().size()].id());
@@ -413,12 +400,12 @@ struct Run
     {
         t += FlyLogListing::BudgetMs;
         listTick();
-        expect(!listing.isListing());
+        fuzzExpect(!listing.isListing());
         for (int i = 0; i <= int(FlyLogDownload::GiveUpMs / FlyLogDownload::ResendMs) + 1 && active; ++i) {
             t += FlyLogDownload::ResendMs;
             downloadTick();
         }
-        expect(!active);
+        fuzzExpect(!active);
     }
 };
 } // namespace
@@ -428,8 +415,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Run run(FuzzReader{data, size});
     const uint8_t mode = run.in.byte();
     run.honest = (mode & 1) != 0;
-    // The clock starts anywhere, often just before the wrap.
-    run.clockBase = (mode & 2) ? 0xFFFFFFFFu - quint32(run.in.byte()) * 50 : run.in.u32();
+    run.clockBase = run.in.clockStart((mode & 2) != 0);
     // Up to seven logs with ids in a row, the first anywhere (also 0, the last also 0xFFFF).
     const int count = (mode >> 2) & 7;
     const quint16 highest = quint16(0x10000 - qMax(count, 1));
@@ -445,7 +431,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         first = highest;
         break;
     default:
-        first = qMin<quint16>(run.u16(), highest);
+        first = qMin<quint16>(run.in.u16(), highest);
         break;
     }
     for (int i = 0; i < count; ++i) {

@@ -14,16 +14,9 @@
 #include <QString>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
-inline void expect(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
 bool sameValue(float a, float b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;
@@ -42,12 +35,6 @@ struct Run
     explicit Run(const FuzzReader &input) : in(input) {}
 
     FuzzReader in;
-    // Two bytes, most significant first (read in turn: the operands of | are not sequenced).
-    quint16 u16()
-    {
-        const quint16 high = in.byte();
-        return quint16(high << 8 | in.byte());
-    }
     bool honest = false;
     qint16 unitCount = 0;
     quint32 clockBase = 0;
@@ -68,9 +55,10 @@ struct Run
 
     void checkFetch() const
     {
-        expect(fetch.isFetching() == fetching);
+        fuzzExpect(fetch.isFetching() == fetching);
         if (fetching)
-            expect(fetch.index() >= 0 && (fetch.index() < fetch.count() || (fetch.index() == 0 && fetch.count() == 0)));
+            fuzzExpect(fetch.index() >= 0 &&
+                       (fetch.index() < fetch.count() || (fetch.index() == 0 && fetch.count() == 0)));
     }
 
     void startFetch()
@@ -79,7 +67,7 @@ struct Run
         fetching = true;
         askedOnce = false;
         lastIndex = 0;
-        expect(fetch.index() == 0 && fetch.count() == 0);
+        fuzzExpect(fetch.index() == 0 && fetch.count() == 0);
         checkFetch();
     }
 
@@ -90,27 +78,27 @@ struct Run
         const FlyParamFetch::FeedResult r = fetch.feed(index, count, now());
         if (!fetching) {
             // Nothing happens outside a fetch.
-            expect(!r.request && !r.done && fetch.index() == indexBefore && fetch.count() == countBefore);
+            fuzzExpect(!r.request && !r.done && fetch.index() == indexBefore && fetch.count() == countBefore);
             return;
         }
         // The index only moves on by the value of the index asked for, by one.
-        expect(fetch.index() == (index == indexBefore ? indexBefore + 1 : indexBefore));
-        expect(fetch.count() == count);
+        fuzzExpect(fetch.index() == (index == indexBefore ? indexBefore + 1 : indexBefore));
+        fuzzExpect(fetch.count() == count);
         if (r.request) {
-            expect(!r.done && r.index == fetch.index() && r.index < fetch.count());
+            fuzzExpect(!r.done && r.index == fetch.index() && r.index < fetch.count());
             askedOnce = true;
             lastAsk = t;
         }
         if (r.done) {
-            expect(!fetch.isFetching() && fetch.index() >= fetch.count());
+            fuzzExpect(!fetch.isFetching() && fetch.index() >= fetch.count());
             // An honest unit's fetch ends with every index in.
             if (honest)
-                expect(fetch.index() == unitCount);
+                fuzzExpect(fetch.index() == unitCount);
             fetching = false;
         } else {
-            expect(fetch.index() < fetch.count());
+            fuzzExpect(fetch.index() < fetch.count());
         }
-        expect(fetch.index() >= lastIndex);
+        fuzzExpect(fetch.index() >= lastIndex);
         lastIndex = fetch.index();
         checkFetch();
     }
@@ -119,11 +107,11 @@ struct Run
     {
         const bool ask = fetch.tick(now());
         if (!fetching) {
-            expect(!ask);
+            fuzzExpect(!ask);
             return;
         }
         // The first tick asks at once; later ones when RetryMs passed since the last request.
-        expect(ask == (!askedOnce || t - lastAsk > FlyParamFetch::RetryMs));
+        fuzzExpect(ask == (!askedOnce || t - lastAsk > FlyParamFetch::RetryMs));
         if (ask) {
             askedOnce = true;
             lastAsk = t;
@@ -141,19 +129,19 @@ struct Run
     void checkCommon() const
     {
         const QMap<QString, FlyCommonParams::State> &table = common.table();
-        expect(table.size() == names.size());
+        fuzzExpect(table.size() == names.size());
         bool open = false;
         for (auto it = names.cbegin(); it != names.cend(); ++it) {
             const auto s = table.find(it.key());
-            expect(s != table.end() && s->received == it->received);
+            fuzzExpect(s != table.end() && s->received == it->received);
             if (it->received)
-                expect(sameValue(s->value, it->value) && s->kind == FlyCommonParams::ReceivedKind);
+                fuzzExpect(sameValue(s->value, it->value) && s->kind == FlyCommonParams::ReceivedKind);
             if (!it->received && (neverGivenUp(it.key()) || it->reads < FlyCommonParams::MaxReads))
                 open = true;
         }
         // Complete means every name was received or given up.
         if (common.allReceived())
-            expect(!open);
+            fuzzExpect(!open);
     }
 
     QString pickName()
@@ -187,17 +175,17 @@ struct Run
         const Known before = names.value(name);
         const quint8 r = common.get(name, &value, reread);
         if (!known) {
-            expect(r == 0 && !common.allReceived());
+            fuzzExpect(r == 0 && !common.allReceived());
             names.insert(name, Known());
         } else if (reread) {
-            expect(r == 0 && !common.allReceived());
+            fuzzExpect(r == 0 && !common.allReceived());
             names[name].received = false;
             names[name].reads = 0;
         } else {
             // get() agrees with what was received.
-            expect(r == (before.received ? 1 : 0));
+            fuzzExpect(r == (before.received ? 1 : 0));
             if (r)
-                expect(sameValue(value, before.value));
+                fuzzExpect(sameValue(value, before.value));
         }
         checkCommon();
     }
@@ -205,9 +193,9 @@ struct Run
     void markForReread(const QString &name)
     {
         const bool known = names.contains(name);
-        expect(common.markForReread(name) == known);
+        fuzzExpect(common.markForReread(name) == known);
         if (known) {
-            expect(!common.allReceived());
+            fuzzExpect(!common.allReceived());
             names[name].received = false;
             names[name].reads = 0;
         }
@@ -218,12 +206,12 @@ struct Run
     {
         const QString name = common.step();
         if (name.isEmpty()) {
-            expect(common.allReceived() || names.isEmpty());
+            fuzzExpect(common.allReceived() || names.isEmpty());
         } else {
             // Only a name still wanted is read, and no name but the unit's id more than MaxReads times.
-            expect(names.contains(name) && !names[name].received && !common.allReceived());
+            fuzzExpect(names.contains(name) && !names[name].received && !common.allReceived());
             Known &k = names[name];
-            expect(neverGivenUp(name) || k.reads < FlyCommonParams::MaxReads);
+            fuzzExpect(neverGivenUp(name) || k.reads < FlyCommonParams::MaxReads);
             ++k.reads;
         }
         checkCommon();
@@ -275,8 +263,8 @@ struct Run
             break;
         case 4: // a hostile unit: any index, any count, any name and value
             if (!honest) {
-                const qint16 index = qint16(u16());
-                const qint16 count = qint16(u16());
+                const qint16 index = qint16(in.u16());
+                const qint16 count = qint16(in.u16());
                 quint32 bits = in.u32();
                 float value;
                 std::memcpy(&value, &bits, sizeof value);
@@ -302,7 +290,7 @@ struct Run
         if (honest && fetching && unitCount > 0) {
             for (int i = 0; i <= unitCount && fetching; ++i)
                 feedFetch(qint16(fetch.index()), unitCount);
-            expect(!fetching);
+            fuzzExpect(!fetching);
         }
         receive(QLatin1String(FlyCommonParams::SystemIdName), 1);
         for (auto it = names.begin(); it != names.end(); ++it) {
@@ -311,7 +299,7 @@ struct Run
         }
         for (int i = 0; i <= names.size() * FlyCommonParams::MaxReads && !common.allReceived(); ++i)
             stepCommon();
-        expect(common.allReceived());
+        fuzzExpect(common.allReceived());
     }
 };
 } // namespace
@@ -321,9 +309,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Run run(FuzzReader{data, size});
     const uint8_t mode = run.in.byte();
     run.honest = (mode & 1) != 0;
-    run.clockBase = (mode & 2) ? 0xFFFFFFFFu - quint32(run.in.byte()) * 50 : run.in.u32();
+    run.clockBase = run.in.clockStart((mode & 2) != 0);
     // A unit without parameters, with a few, or with many.
-    run.unitCount = (mode & 4) ? qint16(run.u16() & 0x7FFF) : qint16(run.in.byte() % 12);
+    run.unitCount = (mode & 4) ? qint16(run.in.u16() & 0x7FFF) : qint16(run.in.byte() % 12);
     run.names.insert(QLatin1String(FlyCommonParams::SystemIdName), Known());
     run.checkCommon();
     int steps = 0;
