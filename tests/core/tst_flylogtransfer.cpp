@@ -55,7 +55,8 @@ QString req(const FlyLogDownload::Request &r)
 // Runs a download script. Steps: "start ID SIZE", "b ID OFFSET COUNT" (a block, accepted when the
 // engine's check says so), "t MS" (clock and tick), "q ID" (queue), "next SIZE" (start the first
 // queued id with that size), "cancel". Answers: "req OFFSET COUNT ID", "other log", "other offset",
-// "bad count", "finished", "gave up", "start ID", "queue empty".
+// "bad count", "cut N" (only N bytes of the block are the log's), "finished", "gave up", "start ID",
+// "queue empty".
 QStringList runDownload(FlyLogDownload &d, const QStringList &script)
 {
     QStringList out;
@@ -78,7 +79,11 @@ QStringList runDownload(FlyLogDownload &d, const QStringList &script)
                 out << QStringLiteral("bad count");
                 break;
             case FlyLogDownload::Check::Accept: {
-                const FlyLogDownload::AcceptResult r = d.accept(block.count(), now);
+                // As the link does: only the bytes that belong to the log are written and accepted.
+                const quint8 usable = d.usableBytes(block);
+                if (usable != block.count())
+                    out << QStringLiteral("cut %1").arg(usable);
+                const FlyLogDownload::AcceptResult r = d.accept(usable, now);
                 out << (r.finished ? QStringLiteral("finished") : r.gaveUp ? QStringLiteral("gave up") : req(r.next));
                 break;
             }
@@ -232,6 +237,16 @@ void TestFlyLogTransfer::download_data()
     QTest::newRow("cancel stops the log and empties the queue")
         << QStringList{"q 1", "q 2", "next 1000", "cancel", "t 600", "b 1 0 240", "next 10"}
         << QStringList{"start 1", "req 0 240 1", "other log", "queue empty"};
+    QTest::newRow("bytes past the end of the log are left out")
+        << QStringList{"start 1 300", "b 1 0 240", "b 1 240 200"}
+        << QStringList{"req 0 240 1", "req 240 60 1", "cut 60", "finished"};
+    QTest::newRow("size 0: a block with bytes writes none")
+        << QStringList{"start 2 0", "b 2 0 240"} << QStringList{"req 0 0 2", "cut 0", "finished"};
+    QTest::newRow("a log numbered 65535 downloads like any other")
+        << QStringList{"start 65535 300", "b 65535 0 240", "t 600", "b 65535 240 60"}
+        << QStringList{"req 0 240 65535", "req 240 60 65535", "req 240 60 65535", "finished"};
+    QTest::newRow("log 65535 without answers gives up") << QStringList{"start 65535 300", "t 3100", "b 65535 0 240"}
+                                                        << QStringList{"req 0 240 65535", "gave up", "other log"};
     QTest::newRow("a new start replaces the log") << QStringList{"start 1 1000", "start 2 10", "b 1 0 240", "b 2 0 10"}
                                                   << QStringList{"req 0 240 1", "req 0 10 2", "other log", "finished"};
 }

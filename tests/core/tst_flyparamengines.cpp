@@ -93,6 +93,11 @@ void TestFlyParamEngines::fetch_data()
         << QStringList{"ask 0", "ask 1", "ask 1", "ask 2", "done"};
     QTest::newRow("values outside a fetch change nothing") << QStringList{"v 0 3", "t 0", "t 5000"} << QStringList{};
     QTest::newRow("a unit without parameters ends the fetch") << QStringList{"start", "v 5 0"} << QStringList{"done"};
+    QTest::newRow("a count that falls below the index ends the fetch")
+        << QStringList{"start", "t 0", "v 0 5", "v 1 5", "v 2 5", "v 7 2", "t 1001", "t 3000"}
+        << QStringList{"ask 0", "ask 1", "ask 2", "ask 3", "done"};
+    QTest::newRow("a negative count ends the fetch")
+        << QStringList{"start", "t 0", "v 0 -1", "t 1001"} << QStringList{"ask 0", "done"};
     QTest::newRow("stop ends the asking")
         << QStringList{"start", "t 0", "stop", "t 2000", "v 0 3"} << QStringList{"ask 0"};
     QTest::newRow("restart asks from 0 again")

@@ -19,6 +19,7 @@ FlyLogDownload::Request FlyLogDownload::currentRequest() const
 
 FlyLogDownload::Request FlyLogDownload::start(quint16 id, quint32 size, quint32 nowMs)
 {
+    m_active = true;
     m_id = id;
     m_offset = 0;
     m_size = size;
@@ -29,7 +30,7 @@ FlyLogDownload::Request FlyLogDownload::start(quint16 id, quint32 size, quint32 
 
 FlyLogDownload::Check FlyLogDownload::check(const FlyLogData &block) const
 {
-    if (m_id == NoLog || block.id() != m_id)
+    if (!m_active || block.id() != m_id)
         return Check::OtherLog;
     if (block.offset() != m_offset)
         return Check::OtherOffset;
@@ -38,9 +39,15 @@ FlyLogDownload::Check FlyLogDownload::check(const FlyLogData &block) const
     return Check::Accept;
 }
 
+quint8 FlyLogDownload::usableBytes(const FlyLogData &block) const
+{
+    return quint8(qMin<quint32>(block.count(), m_size - m_offset));
+}
+
 FlyLogDownload::AcceptResult FlyLogDownload::accept(quint8 count, quint32 nowMs)
 {
     AcceptResult result;
+    count = quint8(qMin<quint32>(count, m_size - m_offset));
     m_offset += count;
     m_lastProgressMs = m_lastRequestMs = nowMs;
     if (count == 0 && m_offset < m_size) {
@@ -79,6 +86,7 @@ FlyLogDownload::TickResult FlyLogDownload::tick(quint32 nowMs)
 
 void FlyLogDownload::stop()
 {
+    m_active = false;
     m_id = NoLog;
     m_offset = 0;
     m_size = 0;

@@ -7,16 +7,17 @@
 
 // The log downloads of a FlyLink unit, without I/O: a queue of log ids and the one log being
 // downloaded. The caller sends the data requests (message 38) it returns, checks every data block
-// (message 40) with check(), writes an accepted block's bytes to the log's file and reports them with
-// accept(), and ticks it with the time while a log is downloading.
+// (message 40) with check(), writes an accepted block's usable bytes to the log's file and reports them
+// with accept(), and ticks it with the time while a log is downloading.
 //
 // A log moves in blocks of up to BlockBytes, one request per block, strictly in order: a block of
-// another log, at another offset or with a count above BlockBytes is dropped. Without an accepted block
-// the current request is sent again every ResendMs, and after GiveUpMs the download gives up (the
-// queue is not advanced by a give-up). A unit that answers the current offset with no bytes before
-// the end (count 0) has nothing more to give: it is asked again at once, and after MaxEmptyAnswers
-// such answers in a row the download gives up as well, instead of asking without end. When a log is
-// whole the next queued id may be started.
+// another log, at another offset or with a count above BlockBytes is dropped. Bytes a block carries
+// past the log's size are not the log's: they are left out, so the file holds the log's size exactly.
+// Without an accepted block the current request is sent again every ResendMs, and after GiveUpMs the
+// download gives up (the queue is not advanced by a give-up). A unit that answers the current offset
+// with no bytes before the end (count 0) has nothing more to give: it is asked again at once, and after
+// MaxEmptyAnswers such answers in a row the download gives up as well, instead of asking without end.
+// When a log is whole the next queued id may be started.
 class FlyLogDownload
 {
 public:
@@ -38,7 +39,7 @@ public:
         OtherLog,    // not the log being downloaded (or none is)
         OtherOffset, // not the offset asked for
         BadCount,    // count above BlockBytes
-        Accept       // write the block's count bytes, then accept()
+        Accept       // write the block's usableBytes(), then accept() them
     };
 
     struct AcceptResult
@@ -65,15 +66,18 @@ public:
     // Starts the log id of size bytes at nowMs; returns the first request, to be sent now.
     Request start(quint16 id, quint32 size, quint32 nowMs);
     Check check(const FlyLogData &block) const;
-    // count bytes of the checked block were written.
+    // The bytes of an accepted block that belong to the log: its count, cut at the log's size.
+    quint8 usableBytes(const FlyLogData &block) const;
+    // count bytes of the checked block were written (cut at the log's size, like usableBytes()).
     AcceptResult accept(quint8 count, quint32 nowMs);
     // While downloading: the resend rhythm and the give-up. Does nothing when idle.
     TickResult tick(quint32 nowMs);
     // Stops the current log and empties the queue.
     void cancel();
 
-    bool isActive() const { return m_id != NoLog; }
-    // The log being downloaded (NoLog when idle), the bytes written and its size.
+    bool isActive() const { return m_active; }
+    // The log being downloaded (NoLog when idle: isActive() tells a log numbered NoLog apart), the
+    // bytes written and its size.
     quint16 currentId() const { return m_id; }
     quint32 offset() const { return m_offset; }
     quint32 size() const { return m_size; }
@@ -83,6 +87,8 @@ private:
     void stop();
 
     QList<quint16> m_queue;
+    // Apart from the id: a unit may have a log numbered NoLog, and it downloads like any other.
+    bool m_active = false;
     quint16 m_id = NoLog;
     quint32 m_offset = 0;
     quint32 m_size = 0;

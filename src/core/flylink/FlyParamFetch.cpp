@@ -24,7 +24,9 @@ FlyParamFetch::FeedResult FlyParamFetch::feed(qint16 index, qint16 count, quint3
             result.index = qint16(m_next);
         }
     }
-    if (m_next == m_count) {
+    // The count may fall below the index asked for (a unit that now holds fewer parameters, or a
+    // wrong count): nothing is left to ask, so the fetch ends instead of asking without end.
+    if (m_next >= m_count) {
         m_fetching = false;
         result.done = true;
     }

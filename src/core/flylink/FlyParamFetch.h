@@ -7,9 +7,10 @@
 // the fetch runs, and ticks it with the time while the link is up.
 //
 // Index 0 is asked first; the value of the index asked for advances the fetch to the next one, and the
-// fetch is done when the next index reaches the count the unit reports. A value of another index
-// changes nothing but the count. The index asked for is asked again when RetryMs passed since the last
-// request (the first tick after start() asks at once).
+// fetch is done when the next index reaches the count the unit reports (or the count, which every value
+// sets, falls to or below it). A value of another index changes nothing but the count. The index asked
+// for is asked again when RetryMs passed since the last request (the first tick after start() asks at
+// once).
 class FlyParamFetch
 {
 public:

@@ -993,12 +993,13 @@ void FlyLink::handleLogData(const FlyFrame &frame)
         break;
     case FlyLogDownload::Check::Accept: {
         // A disk that is full or gone ends the download at once, with its reason.
-        if (!m_file || !m_file->append(QByteArray(reinterpret_cast<const char *>(block.data()), block.count()))) {
+        const quint8 count = m_download.usableBytes(block);
+        if (!m_file || !m_file->append(QByteArray(reinterpret_cast<const char *>(block.data()), count))) {
             qDebug() << "打开文件错误";
             failLogFile(block.id());
             break;
         }
-        const FlyLogDownload::AcceptResult accepted = m_download.accept(block.count(), now());
+        const FlyLogDownload::AcceptResult accepted = m_download.accept(count, now());
         if (accepted.gaveUp) {
             qDebug() << "log" << block.id() << "no more data at" << block.offset();
             abandonLogFile();
