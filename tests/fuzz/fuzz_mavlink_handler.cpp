@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t mode = in.byte();
     const quint16 id = quint16(1 + in.byte());
     // Up to about 200 kB: several windows, and a log that is not a whole number of chunks.
-    const quint32 total = ((quint32(in.byte()) << 16) | (quint32(in.byte()) << 8) | in.byte()) % 200000;
+    const quint32 totalHigh = in.byte();
+    const quint32 total = ((totalHigh << 16) | in.u16()) % 200000;
     Receiver rx;
     rx.honest = (mode & 1) != 0;
     rx.download = std::make_unique<LogDownload>(id, total, rx.now);
@@ -105,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case 3: { // PARAM_VALUE of any index, count and name
             mavlink_param_value_t p;
             p.param_value = float(in.byte()) - 100.0f;
-            p.param_count = quint16((in.byte() << 8) | in.byte());
-            p.param_index = quint16((in.byte() << 8) | in.byte());
+            p.param_count = in.u16();
+            p.param_index = in.u16();
             for (char &c : p.param_id)
                 c = char(in.byte());
             p.param_type = in.byte();
