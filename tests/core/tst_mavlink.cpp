@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <limits>
 
 namespace {
 QByteArray hex(const char *text)
@@ -395,6 +396,9 @@ void TestMavlink::formatFloat_data()
     QTest::newRow("large") << 16777216.0f << "16777216";
     QTest::newRow("small") << 1e-7f << "1e-07";
     QTest::newRow("seven digits") << 0.1234567f << "0.1234567";
+    // Its shortest text lies above the largest float, which is still that text's nearest float.
+    QTest::newRow("largest float") << std::numeric_limits<float>::max() << "3.4028235e+38";
+    QTest::newRow("lowest float") << std::numeric_limits<float>::lowest() << "-3.4028235e+38";
 }
 
 void TestMavlink::formatFloat()

@@ -2,6 +2,29 @@
 
 #include <cmath>
 
+bool ParamText::nearestFloat(double d, float &value)
+{
+    // Beyond the largest float by half a step or more (2^128 - 2^103) the nearest is infinity; below
+    // that the conversion rounds, the largest float included.
+    if (!std::isfinite(d) || std::fabs(d) >= 340282356779733661637539395458142568448.0)
+        return false;
+    value = float(d);
+    return true;
+}
+
+namespace {
+// The text as the nearest 32-bit float. Read through a double: QString::toFloat refuses a text above
+// the float's largest value even when that value is its nearest float ("3.4028235e+38").
+float readNearestFloat(const QString &text, bool *ok)
+{
+    float f = 0;
+    const double d = text.trimmed().toDouble(ok);
+    if (*ok)
+        *ok = ParamText::nearestFloat(d, f);
+    return f;
+}
+} // namespace
+
 QString ParamText::formatFloat(float value)
 {
     if (!std::isfinite(value))
@@ -11,7 +34,8 @@ QString ParamText::formatFloat(float value)
         return QString::number(qint64(value));
     for (int precision = 1; precision <= 9; ++precision) {
         const QString text = QString::number(double(value), 'g', precision);
-        if (text.toFloat() == value)
+        bool ok = false;
+        if (readNearestFloat(text, &ok) == value && ok)
             return text;
     }
     return QString::number(double(value), 'g', 9);
@@ -20,8 +44,8 @@ QString ParamText::formatFloat(float value)
 bool ParamText::parseFloat(const QString &text, float &value)
 {
     bool ok = false;
-    const float parsed = text.trimmed().toFloat(&ok);
-    if (!ok || !std::isfinite(parsed))
+    const float parsed = readNearestFloat(text, &ok);
+    if (!ok)
         return false;
     value = parsed;
     return true;

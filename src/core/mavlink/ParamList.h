@@ -8,8 +8,11 @@
 namespace ParamText {
 // The shortest decimal text that reads back (as a 32-bit float) to exactly value: 0.1f gives "0.1".
 QString formatFloat(float value);
-// Parses a decimal text as a 32-bit float; false when it is not a finite number.
+// Parses a decimal text as the nearest 32-bit float; false when it is not a finite number or its
+// nearest float is infinite.
 bool parseFloat(const QString &text, float &value);
+// The nearest 32-bit float of d; false when that is infinite (or d is not finite).
+bool nearestFloat(double d, float &value);
 } // namespace ParamText
 
 // Collects one parameter list transfer: which indexes arrived (each once) and the reported count.

@@ -136,8 +136,8 @@ ParamValueCheck::Result ParamValueCheck::check(const QString &textIn, int type)
         r.reason = tr("%1 is not a number").arg(text);
         return r;
     }
-    const float f = float(d);
-    if (!std::isfinite(f)) {
+    float f = 0;
+    if (!ParamText::nearestFloat(d, f)) {
         r.reason = tr("%1 is outside the range of a 32-bit float").arg(text);
         return r;
     }
