@@ -1,5 +1,6 @@
 #include "link/TApp.h"
 
+#include "core/util/IniText.h"
 #include "link/MavlinkHandler.h"
 
 #include <QDebug>
@@ -57,6 +58,7 @@ TMsgManager *TApp::messages()
 QMap<QString, QString> TApp::loadParams(const QString &path)
 {
     QMap<QString, QString> result;
+    IniText::sanitizeFile(path);
     QSettings ini(path, QSettings::IniFormat);
     const QStringList keys = ini.allKeys();
     for (const QString &key : keys)

@@ -1,5 +1,7 @@
 #include "link/UploaderConfig.h"
 
+#include "core/util/IniText.h"
+
 #include <QSettings>
 
 namespace {
@@ -25,6 +27,7 @@ QStringList groupValues(QSettings &s, const char *group, const QStringList &defa
 
 QSettings *settings()
 {
+    IniText::sanitizeFile(UploaderConfig::path());
     auto *s = new QSettings(UploaderConfig::path(), QSettings::IniFormat);
     s->setIniCodec("UTF-8");
     return s;

@@ -60,14 +60,12 @@ void TestParamValueCheck::values_data()
     // Real types: the nearest float travels; a note when it is not the typed number.
     QTest::newRow("float tenth") << "0.1" << 9 << true << double(0.1f) << "";
     QTest::newRow("float 2.5") << "2.5" << 9 << true << 2.5 << "";
-    QTest::newRow("float many digits") << "0.123456791" << 9 << true << double(0.123456791f)
-                                       << "travels as 0.12345679";
+    QTest::newRow("float many digits") << "0.123456791" << 9 << true << double(0.123456791f) << "travels as 0.12345679";
     QTest::newRow("float 2^24+1") << "16777217" << 9 << true << 16777216.0 << "travels as 16777216";
     QTest::newRow("float too large") << "1e39" << 9 << false << 0.0 << "outside the range of a 32-bit float";
-    QTest::newRow("largest float") << "3.4028235e+38" << 9 << true << double(std::numeric_limits<float>::max())
-                                   << "";
-    QTest::newRow("half a step above the largest") << "3.4028235677973366e+38" << 9 << false << 0.0
-                                                   << "outside the range of a 32-bit float";
+    QTest::newRow("largest float") << "3.4028235e+38" << 9 << true << double(std::numeric_limits<float>::max()) << "";
+    QTest::newRow("half a step above the largest")
+        << "3.4028235677973366e+38" << 9 << false << 0.0 << "outside the range of a 32-bit float";
     QTest::newRow("float nan") << "nan" << 9 << false << 0.0 << "not a number";
     QTest::newRow("double tenth") << "0.1" << 10 << true << double(0.1f) << "";
     QTest::newRow("unknown type") << "2.5" << 0 << true << 2.5 << "";

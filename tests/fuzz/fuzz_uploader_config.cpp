@@ -1,5 +1,8 @@
-// The firmware tab's ./cfg/uploader.ini on any bytes: every reader gives a value, and writing the
-// default keyword groups into a damaged file leaves a file the readers still take.
+// The firmware tab's ./cfg/uploader.ini on any bytes: every reader gives a value (serialized values,
+// which QSettings would decode with its binary stream reader, are taken out first, and taking them out
+// twice changes nothing), and writing the default keyword groups into a damaged file leaves a file the
+// readers still take.
+#include "core/util/IniText.h"
 #include "link/UploaderConfig.h"
 
 #include <QDir>
@@ -29,6 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         ini.write(reinterpret_cast<const char *>(data), qint64(size));
     }
+    const QByteArray clean =
+        IniText::withoutSerializedValues(QByteArray::fromRawData(reinterpret_cast<const char *>(data), int(size)));
+    if (IniText::withoutSerializedValues(clean) != clean)
+        std::abort();
     (void)UploaderConfig::connectType();
     (void)UploaderConfig::lastFilePath();
     (void)UploaderConfig::keywords(false);

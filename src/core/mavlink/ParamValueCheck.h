@@ -16,10 +16,10 @@ public:
     struct Result
     {
         bool ok = false;
-        float value = 0; // what travels (ok only)
-        QString reason;  // why the text is refused (not ok)
+        float value = 0;         // what travels (ok only)
+        QString reason;          // why the text is refused (not ok)
         bool notANumber = false; // refused as no finite number at all
-        QString note;    // ok, but the value travelling differs from the typed text
+        QString note;            // ok, but the value travelling differs from the typed text
     };
 
     static constexpr int MaxNameLength = 16;

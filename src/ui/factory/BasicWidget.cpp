@@ -1,5 +1,6 @@
 #include "ui/factory/BasicWidget.h"
 
+#include "core/util/IniText.h"
 #include "ui/factory/G_CFG_AccCali.h"
 #include "ui/factory/G_CFG_CommonParam.h"
 #include "ui/factory/G_CFG_IMUTemp_Cali.h"
@@ -306,6 +307,7 @@ void BasicWidget::initUi()
         for (int c = 0; c < 4; ++c)
             toolsLayout->addWidget(grid[r][c], r, c);
     }
+    IniText::sanitizeFile(settingsPath());
     QSettings settings(settingsPath(), QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     setSnButton->setVisible(settings.value(QStringLiteral("ORVE/SN")).toString() == QLatin1String("EnableWriteSN"));
@@ -462,6 +464,7 @@ void BasicWidget::setComLinkState(bool state)
     if (!state)
         return;
     autoConButton->setEnabled(false);
+    IniText::sanitizeFile(settingsPath());
     QSettings settings(settingsPath(), QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     const QString group = QStringLiteral("FlyLink") + QString::number(m_linkId);
@@ -471,6 +474,7 @@ void BasicWidget::setComLinkState(bool state)
 
 void BasicWidget::loadSetting()
 {
+    IniText::sanitizeFile(settingsPath());
     QSettings settings(settingsPath(), QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     const QString group = QStringLiteral("FlyLink") + QString::number(m_linkId);

@@ -2,6 +2,7 @@
 
 #include "core/formats/ParamDescriptions.h"
 #include "core/formats/XlsxWorkbook.h"
+#include "core/util/IniText.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
 #include "link/TApp.h"
@@ -143,6 +144,7 @@ void G_CFG_CommonParam::initUi()
     if (!m_pickerParams.isEmpty())
         m_nameEdit->setText(m_pickerParams.first());
 
+    IniText::sanitizeFile(QLatin1String(kSettingsPath));
     m_debugMode = QSettings(QLatin1String(kSettingsPath), QSettings::IniFormat).value(QStringLiteral("ORVE/Mode")).toString() ==
                   QLatin1String("DebugMode");
     m_view->setVisible(m_debugMode);
@@ -395,6 +397,7 @@ QMap<QString, float> G_CFG_CommonParam::unitValues() const
 void G_CFG_CommonParam::slotLoadFileToMap()
 {
     m_model->clearSearch();
+    IniText::sanitizeFile(QLatin1String(kSettingsPath));
     QSettings settings(QLatin1String(kSettingsPath), QSettings::IniFormat);
     QString start = settings.value(QStringLiteral("general/paramPath")).toString();
     if (start.isEmpty())

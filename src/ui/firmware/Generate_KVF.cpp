@@ -1,8 +1,9 @@
 #include "ui/firmware/Generate_KVF.h"
 
-#include "ui/widgets/TimedPopup.h"
 #include "core/kvf/Kavo_BoardID.h"
 #include "core/kvf/KvfContainer.h"
+#include "core/util/IniText.h"
+#include "ui/widgets/TimedPopup.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -26,6 +27,7 @@ const char *const SettingsPath = "./cfg/generate.ini";
 QSettings &settings()
 {
     static QSettings *s = [] {
+        IniText::sanitizeFile(QString::fromLatin1(SettingsPath));
         auto *created = new QSettings(QString::fromLatin1(SettingsPath), QSettings::IniFormat);
         created->setIniCodec("UTF-8");
         return created;

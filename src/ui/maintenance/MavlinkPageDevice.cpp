@@ -1,5 +1,6 @@
 #include "ui/maintenance/MavlinkPageDevice.h"
 
+#include "core/util/IniText.h"
 #include "link/MavlinkHandler.h"
 
 #include <QDebug>
@@ -17,6 +18,7 @@ void applyMavlinkOwnIds(MavlinkHandler *link, const QString &settingsPath)
 {
     if (!link)
         return;
+    IniText::sanitizeFile(settingsPath);
     QSettings settings(settingsPath, QSettings::IniFormat);
     settings.setIniCodec("UTF-8");
     const auto id = [&settings](const QString &key) {

@@ -1,5 +1,7 @@
 #include "ui/widgets/UiTheme.h"
 
+#include "core/util/IniText.h"
+
 #include <QFile>
 #include <QPalette>
 #include <QSettings>
@@ -21,6 +23,7 @@ void UiTheme::setStyle(unsigned style)
 
 unsigned UiTheme::applyTo(QWidget *window, const QString &iniPath, const QString &styleSheetResource)
 {
+    IniText::sanitizeFile(iniPath);
     QSettings ini(iniPath, QSettings::IniFormat);
     unsigned value = DarkStyle;
     const QVariant stored = ini.value(QStringLiteral("ui/style"));
