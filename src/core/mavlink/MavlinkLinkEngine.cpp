@@ -1,5 +1,7 @@
 #include "core/mavlink/MavlinkLinkEngine.h"
 
+#include "core/mavlink/ParamValueCheck.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -20,31 +22,17 @@ float floatOf(quint32 bits)
     return f;
 }
 
-// The integer value of an integer type, rounded and clamped; false for non-integer types.
+// The range of an integer type a parameter's float field carries bytewise (up to 32 bits); false for
+// the other types.
 bool integerRange(quint8 type, double &lo, double &hi)
 {
-    switch (type) {
-    case U8:
-        lo = 0, hi = 255;
-        return true;
-    case I8:
-        lo = -128, hi = 127;
-        return true;
-    case U16:
-        lo = 0, hi = 65535;
-        return true;
-    case I16:
-        lo = -32768, hi = 32767;
-        return true;
-    case U32:
-        lo = 0, hi = 4294967295.0;
-        return true;
-    case I32:
-        lo = -2147483648.0, hi = 2147483647.0;
-        return true;
-    default:
+    qint64 low = 0;
+    quint64 high = 0;
+    if (type > I32 || !ParamValueCheck::integerBounds(type, low, high))
         return false;
-    }
+    lo = double(low);
+    hi = double(high);
+    return true;
 }
 } // namespace
 

@@ -97,6 +97,15 @@ QString ParamValueCheck::typeName(int type)
     return type == 10 ? QStringLiteral("double") : QStringLiteral("float");
 }
 
+bool ParamValueCheck::integerBounds(int type, qint64 &lo, quint64 &hi)
+{
+    if (type < 1 || type > 8)
+        return false;
+    lo = kIntegerTypes[type - 1].lo;
+    hi = kIntegerTypes[type - 1].hi;
+    return true;
+}
+
 ParamValueCheck::Result ParamValueCheck::check(const QString &textIn, int type)
 {
     Result r;

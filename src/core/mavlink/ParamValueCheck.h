@@ -29,4 +29,6 @@ public:
     static QString nameProblem(const QString &name);
     // "uint8" .. "double" for MAV_PARAM_TYPE 1..10, else "float".
     static QString typeName(int type);
+    // The range of an integer MAV_PARAM_TYPE (1..8); false for the other types.
+    static bool integerBounds(int type, qint64 &lo, quint64 &hi);
 };
