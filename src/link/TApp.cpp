@@ -1,6 +1,6 @@
 #include "link/TApp.h"
 
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 #include "link/MavlinkHandler.h"
 
 #include <QDebug>
@@ -58,8 +58,7 @@ TMsgManager *TApp::messages()
 QMap<QString, QString> TApp::loadParams(const QString &path)
 {
     QMap<QString, QString> result;
-    IniText::sanitizeFile(path);
-    QSettings ini(path, QSettings::IniFormat);
+    IniSettings ini(path);
     const QStringList keys = ini.allKeys();
     for (const QString &key : keys)
         result.insert(key, ini.value(key).toString());

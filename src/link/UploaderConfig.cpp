@@ -1,6 +1,6 @@
 #include "link/UploaderConfig.h"
 
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 
 #include <QSettings>
 
@@ -27,8 +27,7 @@ QStringList groupValues(QSettings &s, const char *group, const QStringList &defa
 
 QSettings *settings()
 {
-    IniText::sanitizeFile(UploaderConfig::path());
-    auto *s = new QSettings(UploaderConfig::path(), QSettings::IniFormat);
+    auto *s = new IniSettings(UploaderConfig::path());
     s->setIniCodec("UTF-8");
     return s;
 }

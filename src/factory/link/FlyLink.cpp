@@ -1,7 +1,7 @@
 #include "factory/link/FlyLink.h"
 
 #include "core/flylink/FlySerialNumber.h"
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 #include "core/util/LogFileName.h"
 #include "core/util/LogFileWriter.h"
 #include "factory/link/DmmmEvent.h"
@@ -437,8 +437,7 @@ void FlyLink::handleHome(const FlyFrame &)
     const qint32 lat = m_record.homeLatE7();
     const qint32 lng = m_record.homeLonE7();
     later([lat, lng] {
-        IniText::sanitizeFile(QStringLiteral("./cfg/Setting.ini"));
-        QSettings settings(QStringLiteral("./cfg/Setting.ini"), QSettings::IniFormat);
+        IniSettings settings(QStringLiteral("./cfg/Setting.ini"));
         settings.setValue(QStringLiteral("home/lat"), lat);
         settings.setValue(QStringLiteral("home/lng"), lng);
     });

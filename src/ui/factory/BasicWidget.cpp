@@ -1,6 +1,6 @@
 #include "ui/factory/BasicWidget.h"
 
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 #include "ui/factory/G_CFG_AccCali.h"
 #include "ui/factory/G_CFG_CommonParam.h"
 #include "ui/factory/G_CFG_IMUTemp_Cali.h"
@@ -307,8 +307,7 @@ void BasicWidget::initUi()
         for (int c = 0; c < 4; ++c)
             toolsLayout->addWidget(grid[r][c], r, c);
     }
-    IniText::sanitizeFile(settingsPath());
-    QSettings settings(settingsPath(), QSettings::IniFormat);
+    IniSettings settings(settingsPath());
     settings.setIniCodec("UTF-8");
     setSnButton->setVisible(settings.value(QStringLiteral("ORVE/SN")).toString() == QLatin1String("EnableWriteSN"));
 
@@ -464,8 +463,7 @@ void BasicWidget::setComLinkState(bool state)
     if (!state)
         return;
     autoConButton->setEnabled(false);
-    IniText::sanitizeFile(settingsPath());
-    QSettings settings(settingsPath(), QSettings::IniFormat);
+    IniSettings settings(settingsPath());
     settings.setIniCodec("UTF-8");
     const QString group = QStringLiteral("FlyLink") + QString::number(m_linkId);
     settings.setValue(group + QStringLiteral("/SerialPort"), portBox->currentText().section(QLatin1Char(':'), 0, 0));
@@ -474,8 +472,7 @@ void BasicWidget::setComLinkState(bool state)
 
 void BasicWidget::loadSetting()
 {
-    IniText::sanitizeFile(settingsPath());
-    QSettings settings(settingsPath(), QSettings::IniFormat);
+    IniSettings settings(settingsPath());
     settings.setIniCodec("UTF-8");
     const QString group = QStringLiteral("FlyLink") + QString::number(m_linkId);
     const QString portKey = group + QStringLiteral("/SerialPort");

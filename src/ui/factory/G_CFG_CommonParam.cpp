@@ -2,7 +2,7 @@
 
 #include "core/formats/ParamDescriptions.h"
 #include "core/formats/XlsxWorkbook.h"
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
 #include "link/TApp.h"
@@ -144,8 +144,7 @@ void G_CFG_CommonParam::initUi()
     if (!m_pickerParams.isEmpty())
         m_nameEdit->setText(m_pickerParams.first());
 
-    IniText::sanitizeFile(QLatin1String(kSettingsPath));
-    m_debugMode = QSettings(QLatin1String(kSettingsPath), QSettings::IniFormat).value(QStringLiteral("ORVE/Mode")).toString() ==
+    m_debugMode = IniSettings(QLatin1String(kSettingsPath)).value(QStringLiteral("ORVE/Mode")).toString() ==
                   QLatin1String("DebugMode");
     m_view->setVisible(m_debugMode);
     m_fileGroup->setVisible(m_debugMode);
@@ -397,8 +396,7 @@ QMap<QString, float> G_CFG_CommonParam::unitValues() const
 void G_CFG_CommonParam::slotLoadFileToMap()
 {
     m_model->clearSearch();
-    IniText::sanitizeFile(QLatin1String(kSettingsPath));
-    QSettings settings(QLatin1String(kSettingsPath), QSettings::IniFormat);
+    IniSettings settings{QLatin1String(kSettingsPath)};
     QString start = settings.value(QStringLiteral("general/paramPath")).toString();
     if (start.isEmpty())
         start = QDir::currentPath();

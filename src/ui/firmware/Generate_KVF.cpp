@@ -2,7 +2,7 @@
 
 #include "core/kvf/Kavo_BoardID.h"
 #include "core/kvf/KvfContainer.h"
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 #include "ui/widgets/TimedPopup.h"
 
 #include <QComboBox>
@@ -27,8 +27,7 @@ const char *const SettingsPath = "./cfg/generate.ini";
 QSettings &settings()
 {
     static QSettings *s = [] {
-        IniText::sanitizeFile(QString::fromLatin1(SettingsPath));
-        auto *created = new QSettings(QString::fromLatin1(SettingsPath), QSettings::IniFormat);
+        auto *created = new IniSettings(QString::fromLatin1(SettingsPath));
         created->setIniCodec("UTF-8");
         return created;
     }();

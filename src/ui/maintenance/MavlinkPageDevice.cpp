@@ -1,6 +1,6 @@
 #include "ui/maintenance/MavlinkPageDevice.h"
 
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 #include "link/MavlinkHandler.h"
 
 #include <QDebug>
@@ -18,8 +18,7 @@ void applyMavlinkOwnIds(MavlinkHandler *link, const QString &settingsPath)
 {
     if (!link)
         return;
-    IniText::sanitizeFile(settingsPath);
-    QSettings settings(settingsPath, QSettings::IniFormat);
+    IniSettings settings(settingsPath);
     settings.setIniCodec("UTF-8");
     const auto id = [&settings](const QString &key) {
         if (!settings.contains(key))

@@ -1,6 +1,6 @@
 #include "ui/widgets/UiTheme.h"
 
-#include "core/util/IniText.h"
+#include "core/util/IniSettings.h"
 
 #include <QFile>
 #include <QPalette>
@@ -23,8 +23,7 @@ void UiTheme::setStyle(unsigned style)
 
 unsigned UiTheme::applyTo(QWidget *window, const QString &iniPath, const QString &styleSheetResource)
 {
-    IniText::sanitizeFile(iniPath);
-    QSettings ini(iniPath, QSettings::IniFormat);
+    IniSettings ini(iniPath);
     unsigned value = DarkStyle;
     const QVariant stored = ini.value(QStringLiteral("ui/style"));
     if (stored.isValid() && !stored.isNull())
