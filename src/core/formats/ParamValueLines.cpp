@@ -1,8 +1,8 @@
 #include "core/formats/ParamValueLines.h"
 
-#include <QStringList>
+#include "core/mavlink/ParamList.h"
 
-#include <cmath>
+#include <QStringList>
 
 bool ParamValueLines::parse(const QString &text, QVector<Line> &out, QString &error, int &errorLine)
 {
@@ -24,12 +24,12 @@ bool ParamValueLines::parse(const QString &text, QVector<Line> &out, QString &er
         const QString name = fields[0].trimmed();
         if (name.isEmpty() || name.size() > 16)
             return bad(QStringLiteral("the name must have 1 to 16 characters"));
-        bool ok = false;
-        const float value = fields[1].trimmed().toFloat(&ok);
-        if (!ok || !std::isfinite(value))
+        float value = 0;
+        if (!ParamText::parseFloat(fields[1], value))
             return bad(QStringLiteral("value \"%1\" is not a number").arg(fields[1].trimmed()));
         int type = 9;
         if (fields.size() == 3) {
+            bool ok = false;
             type = fields[2].trimmed().toInt(&ok);
             if (!ok || type < 1 || type > 10)
                 return bad(QStringLiteral("type \"%1\" is not a MAV_PARAM_TYPE (1..10)").arg(fields[2].trimmed()));
