@@ -7,6 +7,7 @@
 #include "core/util/SerialPermissionHint.h"
 
 #include "core/flylink/FlySerialNumber.h"
+#include "core/mavlink/ParamList.h"
 #include "factory/link/DeviceOpenMap.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
@@ -541,9 +542,8 @@ int runIns(const QStringList &argsIn)
                 return runParamGet(s, name);
             };
         } else if (args.size() == 3 && args[0] == QLatin1String("set")) {
-            bool ok = false;
-            const float value = args[2].toFloat(&ok);
-            if (!ok)
+            float value = 0;
+            if (!ParamText::parseFloat(args[2], value))
                 return usageError(QStringLiteral("param set: not a number: ") + args[2]);
             const QString name = args[1];
             run = [name, value](InsSession &s) {

@@ -109,6 +109,9 @@ void TestParamFile::parse_data()
         << head + "MIS_RESTART,1\nZ,3\n" << QStringList{"MIS_RESTART", "Z"} << QList<int>{} << true;
     QTest::newRow("extra fields and blanks between commas") << head + "A,,1,x\n" << QStringList{"A"} << QList<int>{}
                                                             << true;
+    QTest::newRow("no finite number is a bad line")
+        << head + "A,nan\nB,inf\nC,-inf\nD,1e39\nE,3.4028235e+38\n" << QStringList{"E"} << QList<int>{8, 9, 10, 11}
+        << true;
     QTest::newRow("no separator loads nothing") << QByteArray("A,1\nB,2\n") << QStringList{} << QList<int>{} << false;
 }
 

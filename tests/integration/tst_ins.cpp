@@ -144,6 +144,7 @@ void TestIns::badArguments_data()
     QTest::newRow("unknown command") << QStringList{"cmd", "self-destruct"};
     QTest::newRow("param set without value") << QStringList{"param", "set", "X"};
     QTest::newRow("param value not a number") << QStringList{"param", "set", "X", "abc"};
+    QTest::newRow("param value not finite") << QStringList{"param", "set", "X", "nan"};
     QTest::newRow("name too long") << QStringList{"param", "get", "ABCDEFGHIJKLMNOPQ"};
     QTest::newRow("date before 2201") << QStringList{"write-sn", "2112", "1"};
     QTest::newRow("sequence 0") << QStringList{"write-sn", "2603", "0"};

@@ -219,6 +219,9 @@ void TestCommonParamPage::tableEditAndUpload()
     QVERIFY(!model->setData(model->index(row, 1), "one", Qt::EditRole));
     QCOMPARE(m_messages, QStringList{"Item(INS_USE2): \"one\" is not a number, the value is unchanged."});
     QVERIFY(!model->isEdited("INS_USE2"));
+    QVERIFY(!model->setData(model->index(row, 1), "nan", Qt::EditRole)); // no value for a unit
+    QVERIFY(!model->isEdited("INS_USE2"));
+    m_messages.clear();
     QVERIFY(!model->setData(model->index(row, 1), "1.000000001", Qt::EditRole)); // the same value
     QVERIFY(!model->index(row, 1).data(Qt::BackgroundRole).isValid());
     QVERIFY(model->setData(model->index(row, 1), "0", Qt::EditRole));

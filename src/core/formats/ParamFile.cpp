@@ -1,6 +1,7 @@
 #include "core/formats/ParamFile.h"
 
 #include "core/flylink/TelemetryRecord.h"
+#include "core/mavlink/ParamList.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -94,8 +95,9 @@ Parsed parse(const QByteArray &text)
         if (line.trimmed().isEmpty())
             continue;
         const QStringList parts = line.split(QLatin1Char(','), Qt::SkipEmptyParts);
-        bool ok = false;
-        const float value = parts.size() >= 2 ? parts[1].trimmed().toFloat(&ok) : 0.0f;
+        float value = 0.0f;
+        // Not a finite number ("nan", "inf" included) is a bad line, never a value for the unit.
+        const bool ok = parts.size() >= 2 && ParamText::parseFloat(parts[1], value);
         const QString name = parts.isEmpty() ? QString() : parts[0].trimmed();
         if (!ok || name.isEmpty()) {
             out.bad.append(BadLine{i + 1, line});

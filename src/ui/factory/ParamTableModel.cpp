@@ -1,6 +1,7 @@
 #include "ui/factory/ParamTableModel.h"
 
 #include "core/formats/ParamFile.h"
+#include "core/mavlink/ParamList.h"
 #include "factory/link/Q_DMMM.h"
 
 #include <QColor>
@@ -83,9 +84,8 @@ bool ParamTableModel::setData(const QModelIndex &index, const QVariant &value, i
     if (name.isEmpty() || it == currentParams().end())
         return false;
     if (((role == Qt::DisplayRole || role == Qt::EditRole) && index.column() == 1) || role == ValueRole) {
-        bool ok = false;
-        const float v = value.toString().trimmed().toFloat(&ok);
-        if (!ok) {
+        float v = 0;
+        if (!ParamText::parseFloat(value.toString(), v)) {
             emit valueRefused(name, value.toString());
             return false;
         }
