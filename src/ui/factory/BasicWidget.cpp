@@ -56,30 +56,6 @@ QString number(double v, int precision)
 {
     return QString::number(v, 'f', precision);
 }
-
-bool centreIn(QLayout *layout, QWidget *w)
-{
-    if (layout->setAlignment(w, Qt::AlignCenter))
-        return true;
-    for (int i = 0; i < layout->count(); ++i) {
-        if (QLayout *child = layout->itemAt(i)->layout()) {
-            if (centreIn(child, w))
-                return true;
-        }
-    }
-    return false;
-}
-
-// A label rewritten at 10 Hz gets a fixed size: a fixed-size widget whose text changes does not make
-// its layouts recompute the whole panel, which would cost more than everything else the refresh does.
-void fixLiveLabel(QLabel *label, int width)
-{
-    label->setFixedSize(width, 28);
-    if (QWidget *parent = label->parentWidget()) {
-        if (parent->layout())
-            centreIn(parent->layout(), label);
-    }
-}
 } // namespace
 
 BasicWidget::BasicWidget(int linkid, QWidget *parent, const QString *title) : QWidget(parent), m_linkId(linkid)
