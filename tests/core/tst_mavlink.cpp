@@ -393,6 +393,8 @@ void TestMavlink::formatFloat_data()
     QTest::newRow("large integer") << 1.5e10f << "15000000512";
     QTest::newRow("negative") << -2.5f << "-2.5";
     QTest::newRow("zero") << 0.0f << "0";
+    QTest::newRow("negative zero") << -0.0f << "-0";
+    QTest::newRow("smallest negative") << -std::numeric_limits<float>::denorm_min() << "-1e-45";
     QTest::newRow("large") << 16777216.0f << "16777216";
     QTest::newRow("small") << 1e-7f << "1e-07";
     QTest::newRow("seven digits") << 0.1234567f << "0.1234567";
@@ -407,7 +409,11 @@ void TestMavlink::formatFloat()
     QTEST(ParamText::formatFloat(value), "text");
     float back = 0;
     QVERIFY(ParamText::parseFloat(ParamText::formatFloat(value), back));
-    QCOMPARE(back, value);
+    // The same float, bit for bit (-0 and 0 compare equal).
+    quint32 backBits = 0, valueBits = 0;
+    std::memcpy(&backBits, &back, sizeof back);
+    std::memcpy(&valueBits, &value, sizeof value);
+    QCOMPARE(backBits, valueBits);
 }
 
 void TestMavlink::listCollector()

@@ -168,8 +168,7 @@ void TestParams::setRefused_data()
     QTest::addColumn<QString>("err");
     // An integer parameter given a fraction as a float stores the rounded value: the echo differs,
     // so the write failed.
-    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5"} << 1
-                                       << "SERIAL0_PROTOCOL,3"
+    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5"} << 1 << "SERIAL0_PROTOCOL,3"
                                        << "the unit kept 3, not 2.5";
     // Values the declared type cannot hold, or its float carrier would round, never leave.
     QTest::newRow("int32 fraction") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5", "--type", "6"} << 2 << ""
@@ -227,10 +226,10 @@ void TestParams::personalities()
     // Every integer type at its edges, 16-character names.
     const QByteArray file = "TYPE_U8_MAXIMUM_,255,1\nTYPE_I8_MINIMUM_,-128,2\nTYPE_U16_MAXIMUM,65535,3\n"
                             "TYPE_I16_MINIMUM,-32768,4\nTYPE_U32_LARGE,16777216,5\nTYPE_I32_NEGATIV,-324187616,6\n"
-                            "TYPE_FLOAT_TENTH,0.1,9\nSERIAL0_PROTOCOL,2,6\n";
+                            "TYPE_FLOAT_TENTH,0.1,9\nTYPE_FLOAT_NEG_0,-0,9\nSERIAL0_PROTOCOL,2,6\n";
     const QStringList expected = {"TYPE_U8_MAXIMUM_,255",    "TYPE_I8_MINIMUM_,-128",   "TYPE_U16_MAXIMUM,65535",
                                   "TYPE_I16_MINIMUM,-32768", "TYPE_U32_LARGE,16777216", "TYPE_I32_NEGATIV,-324187616",
-                                  "TYPE_FLOAT_TENTH,0.1",    "SERIAL0_PROTOCOL,2"};
+                                  "TYPE_FLOAT_TENTH,0.1",    "TYPE_FLOAT_NEG_0,-0",     "SERIAL0_PROTOCOL,2"};
     const QString path = m_dir.filePath("types.params");
     QVERIFY(TestFiles::write(path, file));
     SimProcess sim;

@@ -29,7 +29,10 @@ QString ParamText::formatFloat(float value)
 {
     if (!std::isfinite(value))
         return QString::number(double(value));
-    // Whole numbers are written out in full ("120", not "1.2e+02").
+    // Whole numbers are written out in full ("120", not "1.2e+02"); a negative zero keeps its sign,
+    // so that it reads back to the same float.
+    if (value == 0 && std::signbit(value))
+        return QStringLiteral("-0");
     if (std::trunc(value) == value && std::fabs(value) < 1e15f)
         return QString::number(qint64(value));
     for (int precision = 1; precision <= 9; ++precision) {

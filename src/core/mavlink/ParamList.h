@@ -6,7 +6,8 @@
 
 // Helpers of the parameter service shared by the command line and the simulated unit.
 namespace ParamText {
-// The shortest decimal text that reads back (as a 32-bit float) to exactly value: 0.1f gives "0.1".
+// The shortest decimal text that reads back (as a 32-bit float) to exactly value: 0.1f gives "0.1",
+// -0.0f gives "-0".
 QString formatFloat(float value);
 // Parses a decimal text as the nearest 32-bit float; false when it is not a finite number or its
 // nearest float is infinite.
