@@ -85,6 +85,12 @@ BasicWidget::~BasicWidget()
     }
 }
 
+QSize BasicWidget::sizeHint() const
+{
+    // The whole panel: the main window opens at this size when the screen has room for it.
+    return scrollPage ? scrollPage->sizeHint() : QWidget::sizeHint();
+}
+
 bool BasicWidget::autoConnecting() const
 {
     return autoConTimer && autoConTimer->isActive();
@@ -121,6 +127,7 @@ void BasicWidget::initUi()
     outer->addWidget(scroll);
     auto *page = new QWidget(scroll);
     scroll->setWidget(page);
+    scrollPage = page;
     // The page fills itself with the window colour of the theme, so a repainted value paints no more
     // than the page beneath it.
     scroll->viewport()->setAutoFillBackground(false);
@@ -133,6 +140,8 @@ void BasicWidget::initUi()
         page->setPalette(pal);
     }
     mainLayout = new QGridLayout(page);
+    // Narrow margins: on a 1600 x 1000 screen the whole panel fits the main window without scrolling.
+    mainLayout->setContentsMargins(6, 4, 6, 4);
 
     // Serial.
     QGroupBox *serialGroup = makeGroup(tr("Serial"));
