@@ -44,6 +44,15 @@ QString ParamText::formatFloat(float value)
     return QString::number(double(value), 'g', 9);
 }
 
+QString ParamText::formatValue(double value, quint8 type)
+{
+    const bool integer = type >= 1 && type <= 8;
+    if (integer && std::isfinite(value) && std::trunc(value) == value && !(value == 0 && std::signbit(value)) &&
+        std::fabs(value) < 9007199254740992.0) // 2^53: the double holds every such whole number
+        return QString::number(qint64(value));
+    return formatFloat(float(value));
+}
+
 bool ParamText::parseFloat(const QString &text, float &value)
 {
     bool ok = false;
@@ -54,7 +63,7 @@ bool ParamText::parseFloat(const QString &text, float &value)
     return true;
 }
 
-bool ParamListCollector::add(quint16 index, quint16 count, const QString &name, float value, quint8 type)
+bool ParamListCollector::add(quint16 index, quint16 count, const QString &name, double value, quint8 type)
 {
     if (index >= count)
         return false;
