@@ -63,7 +63,7 @@ Figure feed(ParamManagerWidget &page, Mode mode, bool naive)
     timer.start();
     const double cpu0 = threadCpuSeconds();
     const auto deliver = [&page, naive](int i) {
-        page.recParamInfo(float(i) * 0.25f, Rows, ushort(i), nameOf(i), 9);
+        page.recParamInfo(double(i) * 0.25, Rows, ushort(i), nameOf(i), 9);
         if (naive)
             page.findParam(page.searchLine()->text());
     };
@@ -106,7 +106,7 @@ Figure feedFromSim(ParamManagerWidget &page, const QString &paramFile)
     QElapsedTimer timer;
     double cpu0 = 0;
     QObject guard;
-    QObject::connect(link, &MavlinkHandler::recParamInfo, &guard, [&](float, ushort, ushort index) {
+    QObject::connect(link, &MavlinkHandler::recParamInfo, &guard, [&](double, ushort, ushort index) {
         if (index == 0 && !timer.isValid()) {
             timer.start();
             cpu0 = threadCpuSeconds();

@@ -726,6 +726,10 @@
         <translation>继续校准</translation>
     </message>
     <message>
+        <source>Waiting for the unit</source>
+        <translation>等待设备响应</translation>
+    </message>
+    <message>
         <source>StopCali</source>
         <translation>停止校准</translation>
     </message>

@@ -21,6 +21,7 @@ namespace {
 constexpr int ListRetries = 3; // re-requests of an incomplete list
 constexpr int SetAttempts = 3; // one PARAM_SET and two retries
 constexpr int SetEchoWaitMs = 1000;
+constexpr int CapabilitiesWaitMs = 500; // the unit's AUTOPILOT_VERSION, asked for on its heartbeat
 constexpr double DefaultListTimeoutS = 5;
 // A list stream has ended after StreamQuietFactor times its longest gap so far without a new value,
 // within [StreamQuietMinMs, StreamQuietMs] (a scheduling stall must not pass for its end); the
@@ -98,7 +99,7 @@ int runList(MavlinkSession &session, double timeoutS)
         idle.start(replyWaitMs());
     };
     QObject::connect(session.link(), &MavlinkHandler::recParamInfo, &loop,
-                     [&](float value, ushort count, ushort index, QString name, uchar type) {
+                     [&](double value, ushort count, ushort index, QString name, uchar type) {
                          if (!list.add(index, count, name, value, type))
                              return;
                          if (list.isComplete()) {
@@ -153,21 +154,41 @@ int runList(MavlinkSession &session, double timeoutS)
     }
     QTextStream out(stdout);
     for (const ParamListCollector::Entry &e : list.entries())
-        out << e.name << ',' << ParamText::formatFloat(e.value) << '\n';
+        out << e.name << ',' << ParamText::formatValue(e.value, e.type) << '\n';
     out.flush();
     return 0;
 }
 
-int runSet(MavlinkSession &session, const QByteArray &name, float value, int type)
+int runSet(MavlinkSession &session, const QByteArray &name, const QString &text, double value, int type)
 {
+    // Whether the value travels exactly depends on how the unit carries integers, known now that the
+    // link follows it (its AUTOPILOT_VERSION is asked for on its heartbeat: given a moment).
+    if (session.link()->unit().fromHeartbeat && !session.link()->unit().haveCapabilities) {
+        QEventLoop wait;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+            if (session.link()->unit().haveCapabilities)
+                wait.quit();
+        });
+        poll.start(10);
+        QTimer::singleShot(CapabilitiesWaitMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    const bool bytewise = session.link()->paramEncoding() == MavlinkLinkEngine::ParamEncoding::Bytewise;
+    const QString problem = ParamValueCheck::carrierProblem(text, value, type, bytewise);
+    if (!problem.isEmpty())
+        return fail(2, QStringLiteral("set %1: %2").arg(QString::fromLatin1(name), problem));
+
     bool echoed = false;
-    float echo = 0;
+    double echo = 0;
+    quint8 echoType = 0;
     QEventLoop loop;
     QObject::connect(session.link(), &MavlinkHandler::recParamInfo, &loop,
-                     [&](float v, ushort, ushort, QString n, uchar) {
+                     [&](double v, ushort, ushort, QString n, uchar t) {
                          if (n.toLatin1() == name.left(16)) {
                              echoed = true;
                              echo = v;
+                             echoType = t;
                              loop.quit();
                          }
                      });
@@ -185,11 +206,11 @@ int runSet(MavlinkSession &session, const QByteArray &name, float value, int typ
         return fail(1, QStringLiteral("set %1: no PARAM_VALUE echo after %2 attempts")
                            .arg(QString::fromLatin1(name))
                            .arg(SetAttempts));
-    QTextStream(stdout) << name << ',' << ParamText::formatFloat(echo) << Qt::endl;
+    QTextStream(stdout) << name << ',' << ParamText::formatValue(echo, echoType) << Qt::endl;
     if (echo != value)
-        return fail(1,
-                    QStringLiteral("set %1: the unit kept %2, not %3")
-                        .arg(QString::fromLatin1(name), ParamText::formatFloat(echo), ParamText::formatFloat(value)));
+        return fail(1, QStringLiteral("set %1: the unit kept %2, not %3")
+                           .arg(QString::fromLatin1(name), ParamText::formatValue(echo, echoType),
+                                ParamText::formatValue(value, quint8(type))));
     return 0;
 }
 
@@ -231,7 +252,8 @@ int runParams(const QStringList &argsIn)
     }
 
     QByteArray name;
-    float value = 0;
+    QString valueText;
+    double value = 0;
     if (sub == QLatin1String("list")) {
         if (!positional.isEmpty())
             return fail(2, QStringLiteral("list takes no arguments"));
@@ -242,7 +264,9 @@ int runParams(const QStringList &argsIn)
         if (!nameProblem.isEmpty())
             return fail(2, nameProblem);
         name = positional[0].toLatin1();
-        // The value as the declared type holds it, and exactly as it travels; never rounded silently.
+        // The value as the declared type holds it; never rounded silently. Whether the unit's float
+        // field carries it exactly is checked once the unit is known (runSet).
+        valueText = positional[1];
         const ParamValueCheck::Result checked = ParamValueCheck::check(positional[1], type);
         if (!checked.ok)
             return fail(2, QStringLiteral("set %1: %2").arg(positional[0], checked.reason));
@@ -260,7 +284,7 @@ int runParams(const QStringList &argsIn)
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
     session.waitForUnit();
     const MavlinkSession::UnitReportAtEnd reportUnit{session};
-    return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, value, type);
+    return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, valueText, value, type);
 }
 
 CommandTable::Registrar reg(cliCommands(), "params",

@@ -150,9 +150,9 @@ void MavlinkHandler::requestParamList()
     sendFrame(m_engine.paramRequestList());
 }
 
-void MavlinkHandler::setParamValue(QByteArray name, float value, ushort type)
+void MavlinkHandler::setParamValue(QByteArray name, double value, ushort type)
 {
-    qDebug() << "set param value:" << name << value << type;
+    qDebug() << "set param value:" << name << QString::number(value, 'g', 17) << type;
     sendFrame(m_engine.paramSet(name, value, quint8(type)));
 }
 
@@ -297,7 +297,8 @@ void MavlinkHandler::requestDownloads(const QList<ushort> &ids)
 
 void MavlinkHandler::cancelDownloads()
 {
-    QMetaObject::invokeMethod(this, [this] { log_download_cancel_all(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { log_download_cancel_all(); }, Qt::QueuedConnection);
 }
 
 void MavlinkHandler::addDownloadIdToList(ushort id)

@@ -72,6 +72,8 @@ public:
     void cancelDownloads();
     // The unit the link follows (a copy); any thread.
     MavlinkLinkEngine::Unit unit() const;
+    // How that unit carries integer parameters (C cast until it is known); any thread.
+    MavlinkLinkEngine::ParamEncoding paramEncoding() const { return MavlinkLinkEngine::encodingOf(unit()); }
     // Reports about the unit (unitChanged), emitted on the link's thread.
     MavlinkUnitReport *unitReport() { return &m_unitReport; }
     // Sets the program's own system and component id of every frame sent after this call; any thread
@@ -104,9 +106,10 @@ signals:
     // Request: read the whole parameter list.
     void requestParamListSignal();
     // Request: write one parameter; name is the parameter id's bytes (at most 16 are sent).
-    void setParamValueSignal(QByteArray name, float value, ushort type);
-    // A PARAM_VALUE arrived.
-    void recParamInfo(float value, ushort count, ushort index, QString name, uchar type);
+    // The value is the parameter's number: a double, so that every 32-bit integer travels exactly.
+    void setParamValueSignal(QByteArray name, double value, ushort type);
+    // A PARAM_VALUE arrived (value: the number, a bytewise integer exactly).
+    void recParamInfo(double value, ushort count, ushort index, QString name, uchar type);
     // Request: send a prepared (finalised) message.
     void sendMavlinkMsgSignal(mavlink_message_t msg);
 
@@ -135,7 +138,7 @@ public slots:
     // Sends PARAM_REQUEST_LIST.
     void requestParamList();
     // Sends PARAM_SET for name (its bytes, at most 16; the rest of the id zero).
-    void setParamValue(QByteArray name, float value, ushort type);
+    void setParamValue(QByteArray name, double value, ushort type);
     // Serialises msg and sends it on the link's own device.
     void sendMavlinkMsg(mavlink_message_t msg);
 

@@ -41,7 +41,7 @@ QByteArray num(int n)
 }
 } // namespace
 
-float FmuParams::storedValue(float value, quint8 type)
+double FmuParams::storedValue(double value, quint8 type)
 {
     double lo, hi;
     switch (type) {
@@ -64,11 +64,12 @@ float FmuParams::storedValue(float value, quint8 type)
         lo = -2147483648.0, hi = 2147483647.0;
         break;
     default:
-        return value;
+        return double(float(value)); // a real parameter is a float
     }
     if (!std::isfinite(value))
         return 0;
-    return float(std::min(hi, std::max(lo, std::round(double(value)))));
+    // An integer parameter holds its whole number exactly, as the firmware's integer variables do.
+    return std::min(hi, std::max(lo, std::round(value)));
 }
 
 QVector<FmuParam> FmuParams::builtin()

@@ -50,10 +50,10 @@ bool FmuPersonality::accepts(const mavlink_message_t &msg) const
     return msg.payload[info->targetSystemOfs] == SysId;
 }
 
-float FmuPersonality::encodeField(float value, quint8 type) const
+float FmuPersonality::encodeField(double value, quint8 type) const
 {
     if (family != Family::Px4 || !isInteger(type))
-        return value;
+        return float(value); // ArduPilot converts its integers to float on the way
     // The integer's bytes in the field's bytes, little-endian, the unused high bytes zero.
     const qint64 whole = qint64(value);
     quint32 bits = quint32(whole);
@@ -66,24 +66,24 @@ float FmuPersonality::encodeField(float value, quint8 type) const
     return field;
 }
 
-float FmuPersonality::decodeField(float field, quint8 type) const
+double FmuPersonality::decodeField(float field, quint8 type) const
 {
     if (family != Family::Px4 || !isInteger(type))
-        return field;
+        return double(field);
     quint32 bits;
     std::memcpy(&bits, &field, sizeof bits);
     switch (type) {
     case 1:
-        return float(quint8(bits));
+        return double(quint8(bits));
     case 2:
-        return float(qint8(quint8(bits)));
+        return double(qint8(quint8(bits)));
     case 3:
-        return float(quint16(bits));
+        return double(quint16(bits));
     case 4:
-        return float(qint16(quint16(bits)));
+        return double(qint16(quint16(bits)));
     case 5:
-        return float(bits);
+        return double(bits);
     default:
-        return float(qint32(bits));
+        return double(qint32(bits));
     }
 }

@@ -30,6 +30,6 @@ struct FmuPersonality
     // not in a message count as addressed); ArduPilot with enforcement only from the known sender.
     bool accepts(const mavlink_message_t &msg) const;
     // A parameter's value in PARAM_VALUE's float field, and a PARAM_SET's field as the value.
-    float encodeField(float value, quint8 type) const;
-    float decodeField(float field, quint8 type) const;
+    float encodeField(double value, quint8 type) const;
+    double decodeField(float field, quint8 type) const;
 };

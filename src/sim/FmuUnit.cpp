@@ -183,7 +183,7 @@ void FmuUnit::componentsAnswerList(const mavlink_message_t &msg)
         const QVector<FmuParam> &params = m_componentParams[c];
         for (int i = 0; i < params.size(); ++i) {
             mavlink_param_value_t value;
-            value.param_value = params[i].value;
+            value.param_value = float(params[i].value);
             value.param_count = uint16_t(params.size());
             value.param_index = uint16_t(i);
             MavlinkMessages::setParamId(value.param_id, params[i].name);
@@ -268,7 +268,7 @@ void FmuUnit::paramSet(const mavlink_message_t &msg)
     const int index = indexOf(MavlinkMessages::paramName(set.param_id));
     if (index < 0)
         return; // unknown names are ignored, as the firmware does
-    const float value = m_options.personality.decodeField(set.param_value, m_params[index].type);
+    const double value = m_options.personality.decodeField(set.param_value, m_params[index].type);
     if (std::isfinite(value))
         m_params[index].value = FmuParams::storedValue(value, m_params[index].type);
     sendParam(index);

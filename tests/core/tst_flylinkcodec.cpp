@@ -346,6 +346,13 @@ void TestFlyLinkCodec::transportFrames_data()
     QTest::newRow("mavlink") << TransportCommand::build(3, QByteArray(1, 6)) << hex("51 4A 03 01 06 3F 42");
     QTest::newRow("own protocol") << TransportCommand::build(3, QByteArray(1, 7)) << hex("51 4A 03 01 07 FE 82");
     QTest::newRow("empty payload") << TransportCommand::build(3, QByteArray()) << hex("51 4A 03 00 FF FF");
+    QTest::newRow("255-byte payload: length FF")
+        << TransportCommand::build(3, QByteArray(255, '\0')).left(4) << hex("51 4A 03 FF");
+    QTest::newRow("255-byte payload: whole")
+        << QByteArray::number(TransportCommand::build(3, QByteArray(255, 'x')).size()) << QByteArray("261");
+    // The length field cannot say 256: no frame rather than one whose length disagrees with its bytes.
+    QTest::newRow("256-byte payload refused") << TransportCommand::build(3, QByteArray(256, 'x')) << QByteArray();
+    QTest::newRow("1000-byte payload refused") << TransportCommand::build(3, QByteArray(1000, 'x')) << QByteArray();
     QTest::newRow("check value") << QByteArray::number(TransportCommand::crc16Modbus("123456789"), 16)
                                  << QByteArray("4b37");
 }

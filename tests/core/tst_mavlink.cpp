@@ -247,7 +247,7 @@ void TestMavlink::parseFrames()
     if (msgid == 22) {
         const MavlinkLinkEngine::ParamValue pv = MavlinkLinkEngine::decodeParamValue(msg);
         QTEST(pv.name, "name");
-        QTEST(pv.value, "value");
+        QTEST(float(pv.value), "value");
         QTEST(int(pv.count), "count");
         QTEST(int(pv.index), "index");
         QTEST(int(pv.type), "type");
@@ -393,6 +393,8 @@ void TestMavlink::formatFloat_data()
     QTest::newRow("large integer") << 1.5e10f << "15000000512";
     QTest::newRow("negative") << -2.5f << "-2.5";
     QTest::newRow("zero") << 0.0f << "0";
+    QTest::newRow("negative zero") << -0.0f << "-0";
+    QTest::newRow("smallest negative") << -std::numeric_limits<float>::denorm_min() << "-1e-45";
     QTest::newRow("large") << 16777216.0f << "16777216";
     QTest::newRow("small") << 1e-7f << "1e-07";
     QTest::newRow("seven digits") << 0.1234567f << "0.1234567";
@@ -407,7 +409,11 @@ void TestMavlink::formatFloat()
     QTEST(ParamText::formatFloat(value), "text");
     float back = 0;
     QVERIFY(ParamText::parseFloat(ParamText::formatFloat(value), back));
-    QCOMPARE(back, value);
+    // The same float, bit for bit (-0 and 0 compare equal).
+    quint32 backBits = 0, valueBits = 0;
+    std::memcpy(&backBits, &back, sizeof back);
+    std::memcpy(&valueBits, &value, sizeof value);
+    QCOMPARE(backBits, valueBits);
 }
 
 void TestMavlink::listCollector()
@@ -431,24 +437,31 @@ void TestMavlink::listCollector()
 
 void TestMavlink::paramEncoding_data()
 {
-    QTest::addColumn<float>("value");
+    QTest::addColumn<double>("value");
     QTest::addColumn<int>("type");
     QTest::addColumn<bool>("bytewise");
     QTest::addColumn<uint>("field"); // the float field's bits, written by hand
-    QTest::newRow("u8 bytewise") << 255.0f << 1 << true << 0x000000FFu;
-    QTest::newRow("i8 bytewise") << -128.0f << 2 << true << 0x00000080u;
-    QTest::newRow("u16 bytewise") << 65535.0f << 3 << true << 0x0000FFFFu;
-    QTest::newRow("i16 bytewise") << -32768.0f << 4 << true << 0x00008000u;
-    QTest::newRow("u32 bytewise") << 16777216.0f << 5 << true << 0x01000000u;
-    QTest::newRow("i32 bytewise") << -324187616.0f << 6 << true << 0xECAD4A20u;
-    QTest::newRow("float bytewise") << 0.1f << 9 << true << 0x3DCCCCCDu;
-    QTest::newRow("i32 C cast") << -324187616.0f << 6 << false << 0xCD9A95AFu;
-    QTest::newRow("i8 C cast") << -2.0f << 2 << false << 0xC0000000u;
+    QTest::newRow("u8 bytewise") << 255.0 << 1 << true << 0x000000FFu;
+    QTest::newRow("i8 bytewise") << -128.0 << 2 << true << 0x00000080u;
+    QTest::newRow("u16 bytewise") << 65535.0 << 3 << true << 0x0000FFFFu;
+    QTest::newRow("i16 bytewise") << -32768.0 << 4 << true << 0x00008000u;
+    QTest::newRow("u32 bytewise") << 16777216.0 << 5 << true << 0x01000000u;
+    QTest::newRow("i32 bytewise") << -324187616.0 << 6 << true << 0xECAD4A20u;
+    QTest::newRow("float bytewise") << double(0.1f) << 9 << true << 0x3DCCCCCDu;
+    // Bytewise, every 32-bit integer travels exactly: beyond 2^24 and patterns that read as float NaNs.
+    QTest::newRow("i32 bytewise 2^24+1") << 16777217.0 << 6 << true << 0x01000001u;
+    QTest::newRow("i32 bytewise max") << 2147483647.0 << 6 << true << 0x7FFFFFFFu;
+    QTest::newRow("i32 bytewise signalling NaN pattern") << 2139095041.0 << 6 << true << 0x7F800001u;
+    QTest::newRow("i32 bytewise quiet NaN pattern") << 2143289345.0 << 6 << true << 0x7FC00001u;
+    QTest::newRow("i32 bytewise negative NaN pattern") << -4194303.0 << 6 << true << 0xFFC00001u;
+    QTest::newRow("u32 bytewise max") << 4294967295.0 << 5 << true << 0xFFFFFFFFu;
+    QTest::newRow("i32 C cast") << -324187616.0 << 6 << false << 0xCD9A95AFu;
+    QTest::newRow("i8 C cast") << -2.0 << 2 << false << 0xC0000000u;
 }
 
 void TestMavlink::paramEncoding()
 {
-    QFETCH(float, value);
+    QFETCH(double, value);
     QFETCH(int, type);
     QFETCH(bool, bytewise);
     QFETCH(uint, field);

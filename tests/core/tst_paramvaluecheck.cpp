@@ -12,6 +12,8 @@ class TestParamValueCheck : public QObject
 private slots:
     void values_data();
     void values();
+    void carrier_data();
+    void carrier();
     void names_data();
     void names();
 };
@@ -37,13 +39,13 @@ void TestParamValueCheck::values_data()
     QTest::newRow("int32 2.0") << "2.0" << 6 << true << 2.0 << "";
     QTest::newRow("int32 exponent") << "1e3" << 6 << true << 1000.0 << "";
     QTest::newRow("int32 spaces") << " 7 " << 6 << true << 7.0 << "";
-    // The float carrier: every integer up to 2^24, beyond only those it holds exactly.
+    // The type's range alone: whether the unit's float carrier holds the number is carrierProblem's.
     QTest::newRow("int32 2^24") << "16777216" << 6 << true << 16777216.0 << "";
-    QTest::newRow("int32 2^24+1") << "16777217" << 6 << false << 0.0 << "the nearest is 16777216";
-    QTest::newRow("int32 -2^24-1") << "-16777217" << 6 << false << 0.0 << "cannot travel exactly";
-    QTest::newRow("int32 2^24+2") << "16777218" << 6 << true << 16777218.0 << "";
+    QTest::newRow("int32 2^24+1") << "16777217" << 6 << true << 16777217.0 << "";
+    QTest::newRow("int32 -2^24-1") << "-16777217" << 6 << true << -16777217.0 << "";
     QTest::newRow("int32 min") << "-2147483648" << 6 << true << -2147483648.0 << "";
-    QTest::newRow("int32 max") << "2147483647" << 6 << false << 0.0 << "cannot travel exactly";
+    QTest::newRow("int32 max") << "2147483647" << 6 << true << 2147483647.0 << "";
+    QTest::newRow("uint32 max") << "4294967295" << 5 << true << 4294967295.0 << "";
     QTest::newRow("int32 2^31") << "2147483648" << 6 << false << 0.0 << "outside the range of int32";
     QTest::newRow("uint32 2^31") << "2147483648" << 5 << true << 2147483648.0 << "";
     QTest::newRow("uint32 2^32") << "4294967296" << 5 << false << 0.0 << "outside the range of uint32";
@@ -88,6 +90,44 @@ void TestParamValueCheck::values()
         QVERIFY2(r.reason.contains(says), qPrintable(r.reason));
         QCOMPARE(r.notANumber, says.contains("not a number"));
     }
+}
+
+void TestParamValueCheck::carrier_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("bytewise");
+    QTest::addColumn<QString>("says"); // part of the reason ("" when it travels exactly)
+    // Converted to float (ArduPilot): every integer up to 2^24, beyond only those the float holds.
+    QTest::newRow("cast int32 2^24") << "16777216" << 6 << false << "";
+    QTest::newRow("cast int32 2^24+1") << "16777217" << 6 << false << "the nearest is 16777216";
+    QTest::newRow("cast int32 -2^24-1") << "-16777217" << 6 << false << "cannot travel exactly";
+    QTest::newRow("cast int32 2^24+2") << "16777218" << 6 << false << "";
+    QTest::newRow("cast int32 max") << "2147483647" << 6 << false << "cannot travel exactly";
+    QTest::newRow("cast int32 min") << "-2147483648" << 6 << false << "";
+    // Bytewise (PX4): the four bytes carry every integer of the type, a float NaN's pattern included.
+    QTest::newRow("bytewise int32 2^24+1") << "16777217" << 6 << true << "";
+    QTest::newRow("bytewise int32 max") << "2147483647" << 6 << true << "";
+    QTest::newRow("bytewise int32 NaN pattern") << "2139095041" << 6 << true << "";
+    QTest::newRow("bytewise uint32 max") << "4294967295" << 5 << true << "";
+    QTest::newRow("bytewise int16") << "-32768" << 4 << true << "";
+    // 64-bit integers always travel as floats.
+    QTest::newRow("bytewise uint64 2^24+1") << "16777217" << 7 << true << "cannot travel exactly";
+    QTest::newRow("cast int64 2^40") << "1099511627776" << 8 << false << "";
+    // Real types are checked by check() alone.
+    QTest::newRow("float") << "16777217" << 9 << false << "";
+}
+
+void TestParamValueCheck::carrier()
+{
+    QFETCH(QString, text);
+    QFETCH(int, type);
+    QFETCH(bool, bytewise);
+    QFETCH(QString, says);
+    const ParamValueCheck::Result r = ParamValueCheck::check(text, type);
+    QVERIFY(r.ok);
+    const QString problem = ParamValueCheck::carrierProblem(text, r.value, type, bytewise);
+    QVERIFY2(says.isEmpty() ? problem.isEmpty() : problem.contains(says), qPrintable(problem));
 }
 
 void TestParamValueCheck::names_data()

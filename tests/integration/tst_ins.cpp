@@ -57,8 +57,8 @@ void TestIns::session()
 
     CliResult r = cli({"info"});
     QVERIFY2(r.code == 0, qPrintable(r.errors));
-    QCOMPARE(r.lines, (QStringList{"HW: ORVE-Nano-2025-0001", "FW: 1.4.2.3", "PTL: 2.1.0-ORVE",
-                                   "UUID: 0035002B3138510735383733", "SN: 2025-0001"}));
+    QCOMPARE(r.lines, (QStringList{"HW: ORVE-Nano-202501-0001", "FW: 1.4.2.3", "PTL: 2.1.0-ORVE",
+                                   "UUID: 0035002B3138510735383733", "SN: 202501-0001"}));
 
     r = cli({"param", "get", "BRD_HEAT_TARG"});
     QVERIFY2(r.code == 0, qPrintable(r.errors));

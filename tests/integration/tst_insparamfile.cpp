@@ -50,7 +50,7 @@ void TestInsParamFile::saveDiffLoad()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QString text = QString::fromUtf8(f.readAll());
     f.close();
-    QVERIFY(text.startsWith("HWInfo:10031\nSerialNum:2025-0001\nUDID:0035002B3138510735383733\n"
+    QVERIFY(text.startsWith("HWInfo:10031\nSerialNum:202501-0001\nUDID:0035002B3138510735383733\n"
                             "FW_Version:1.4.2.3\nLink_Version:2.1.0-ORVE\n\n>>>>>>>>>>>>>>>>>>>>>>ParamStart"));
     QVERIFY(text.contains("\nBRD_HEAT_TARG,45\n"));
 

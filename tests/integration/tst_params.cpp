@@ -67,6 +67,8 @@ private slots:
     void personalities_data();
     void personalities();
     void enforcedGcsSysid();
+    void largeIntegers_data();
+    void largeIntegers();
 
 private:
     QTemporaryDir m_dir;
@@ -168,8 +170,7 @@ void TestParams::setRefused_data()
     QTest::addColumn<QString>("err");
     // An integer parameter given a fraction as a float stores the rounded value: the echo differs,
     // so the write failed.
-    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5"} << 1
-                                       << "SERIAL0_PROTOCOL,3"
+    QTest::newRow("integer parameter") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5"} << 1 << "SERIAL0_PROTOCOL,3"
                                        << "the unit kept 3, not 2.5";
     // Values the declared type cannot hold, or its float carrier would round, never leave.
     QTest::newRow("int32 fraction") << QStringList{"set", "SERIAL0_PROTOCOL", "2.5", "--type", "6"} << 2 << ""
@@ -227,10 +228,10 @@ void TestParams::personalities()
     // Every integer type at its edges, 16-character names.
     const QByteArray file = "TYPE_U8_MAXIMUM_,255,1\nTYPE_I8_MINIMUM_,-128,2\nTYPE_U16_MAXIMUM,65535,3\n"
                             "TYPE_I16_MINIMUM,-32768,4\nTYPE_U32_LARGE,16777216,5\nTYPE_I32_NEGATIV,-324187616,6\n"
-                            "TYPE_FLOAT_TENTH,0.1,9\nSERIAL0_PROTOCOL,2,6\n";
+                            "TYPE_FLOAT_TENTH,0.1,9\nTYPE_FLOAT_NEG_0,-0,9\nSERIAL0_PROTOCOL,2,6\n";
     const QStringList expected = {"TYPE_U8_MAXIMUM_,255",    "TYPE_I8_MINIMUM_,-128",   "TYPE_U16_MAXIMUM,65535",
                                   "TYPE_I16_MINIMUM,-32768", "TYPE_U32_LARGE,16777216", "TYPE_I32_NEGATIV,-324187616",
-                                  "TYPE_FLOAT_TENTH,0.1",    "SERIAL0_PROTOCOL,2"};
+                                  "TYPE_FLOAT_TENTH,0.1",    "TYPE_FLOAT_NEG_0,-0",     "SERIAL0_PROTOCOL,2"};
     const QString path = m_dir.filePath("types.params");
     QVERIFY(TestFiles::write(path, file));
     SimProcess sim;
@@ -269,6 +270,57 @@ void TestParams::enforcedGcsSysid()
     const CliRun bad =
         TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list", "--sysid", "256"});
     QCOMPARE(bad.exitCode, 2);
+}
+
+void TestParams::largeIntegers_data()
+{
+    QTest::addColumn<QString>("autopilot");
+    QTest::addColumn<QStringList>("endpoint");
+    QTest::addColumn<QString>("value"); // written to an int32 parameter
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err"); // part of stderr
+    const QStringList udp = {"--udp", "0"};
+    const QStringList pty = {"--pty"};
+    // PX4 copies integers bytewise into the float field: every int32 travels exactly, also those whose
+    // bit pattern reads as a float NaN (0x7F800001, 0x7FC00001, 0xFFC00001).
+    QTest::newRow("px4 2^24+1") << "px4" << udp << "16777217" << 0 << "";
+    QTest::newRow("px4 int32 max") << "px4" << pty << "2147483647" << 0 << "";
+    QTest::newRow("px4 signalling NaN pattern") << "px4" << udp << "2139095041" << 0 << "";
+    QTest::newRow("px4 quiet NaN pattern") << "px4" << pty << "2143289345" << 0 << "";
+    QTest::newRow("px4 negative NaN pattern") << "px4" << udp << "-4194303" << 0 << "";
+    // ArduPilot converts them to float: what the float cannot hold is refused, never rounded.
+    QTest::newRow("ardupilot 2^24+1") << "ardupilot" << udp << "16777217" << 2 << "the nearest is 16777216";
+    QTest::newRow("ardupilot 2^24+2") << "ardupilot" << udp << "16777218" << 0 << "";
+    // The type's range is checked before the link is opened.
+    QTest::newRow("px4 2^31") << "px4" << udp << "2147483648" << 2 << "outside the range of int32";
+}
+
+void TestParams::largeIntegers()
+{
+    QFETCH(QString, autopilot);
+    QFETCH(QStringList, endpoint);
+    QFETCH(QString, value);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    const QString path = m_dir.filePath("large.params");
+    QVERIFY(TestFiles::write(path, "TYPE_I32_NAN_PAT,2139095041,6\nSYS_AUTOSTART,4001,6\n"));
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH,
+                      QStringList{"fmu"} + endpoint + QStringList{"--params", path, "--autopilot", autopilot}));
+    const QStringList link = linkArgs(sim.firstLine());
+    const CliRun set = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link +
+                                                       QStringList{"set", "SYS_AUTOSTART", value, "--type", "6"});
+    QVERIFY2(set.exitCode == exitCode, qPrintable(set.err));
+    QVERIFY2(set.err.contains(err), qPrintable(set.err));
+    if (exitCode != 0)
+        return;
+    QCOMPARE(lines(set.out), QStringList{"SYS_AUTOSTART," + value});
+    const CliRun list = TestFiles::run(ZT_CLI_PATH, QStringList{"params"} + link + QStringList{"list"});
+    QVERIFY2(list.exitCode == 0, qPrintable(list.err));
+    // The file's NaN-pattern integer as the unit sends it: exactly bytewise, as its float otherwise.
+    QCOMPARE(lines(list.out),
+             (QStringList{autopilot == "px4" ? "TYPE_I32_NAN_PAT,2139095041" : "TYPE_I32_NAN_PAT,2139095040",
+                          "SYS_AUTOSTART," + value}));
 }
 
 QTEST_GUILESS_MAIN(TestParams)

@@ -107,8 +107,9 @@ void TestAccCali::stateTexts()
     QCOMPARE(G_CFG_AccCali::caliStateText(quint8(state)), text);
 }
 
-// Steps: "sN" the unit reports state N; "start" / "stop" the operator presses the button; "mark" puts a
-// marker into the status line, to see whether the next report touches it.
+// Steps: "sN" the unit reports state N; "start" / "stop" the operator presses the button; "press" runs
+// the start button's slot directly (as a press the button let through would); "mark" puts a marker
+// into the status line, to see whether the next report touches it.
 void TestAccCali::stateSequences_data()
 {
     QTest::addColumn<QStringList>("steps");
@@ -133,7 +134,22 @@ void TestAccCali::stateSequences_data()
                                                               << "ContinueCali" << QList<QByteArray>{};
     QTest::newRow("repeat after a press is shown again")
         << QStringList{"s2", "start", "mark", "s2", "start"} << "Place left side down"
-        << "ContinueCali" << QList<QByteArray>{next, next};
+        << "Waiting for the unit" << QList<QByteArray>{next, next};
+    // After "ContinueCali" the button waits for the unit's next placement: a second press (a
+    // double click, or the slot itself) neither restarts the calibration nor sends a second command.
+    QTest::newRow("second continue before the next report is ignored")
+        << QStringList{"s2", "start", "press", "start"} << "Place left side down"
+        << "Waiting for the unit" << QList<QByteArray>{next};
+    QTest::newRow("the next report ends the wait")
+        << QStringList{"s2", "start", "press", "s3", "start"} << "Place right side down"
+        << "Waiting for the unit" << QList<QByteArray>{next, next};
+    QTest::newRow("a repeated placement ends the wait too")
+        << QStringList{"s2", "start", "s2"} << "Place left side down"
+        << "ContinueCali" << QList<QByteArray>{next};
+    QTest::newRow("wait start state reported") << QStringList{"s2", "start", "s0", "start"} << "Wait to start"
+                                               << "3D Cali" << QList<QByteArray>{next, start};
+    QTest::newRow("stop while waiting") << QStringList{"s4", "start", "stop", "start"} << "Wait to start"
+                                        << "3D Cali" << QList<QByteArray>{next, stop, start};
     QTest::newRow("stop right after start") << QStringList{"start", "stop"} << "WaitingForStart"
                                             << "3D Cali" << QList<QByteArray>{start, stop};
     QTest::newRow("stop during a placement") << QStringList{"s3", "stop"} << "Wait to start"
@@ -153,6 +169,8 @@ void TestAccCali::stateSequences()
     for (const QString &step : steps) {
         if (step == QLatin1String("start"))
             QTest::mouseClick(page.startButton(), Qt::LeftButton);
+        else if (step == QLatin1String("press"))
+            page.start_or_continue_acc_cali();
         else if (step == QLatin1String("stop"))
             QTest::mouseClick(page.stopButton(), Qt::LeftButton);
         else if (step == QLatin1String("mark"))
@@ -162,7 +180,10 @@ void TestAccCali::stateSequences()
     }
     QCOMPARE(page.statusText(), status);
     QCOMPARE(page.startButtonText(), button);
+    QCOMPARE(page.startButton()->isEnabled(), button != QLatin1String("Waiting for the unit"));
     QTRY_COMPARE_WITH_TIMEOUT(m_unit->calibrationCommands().size(), commands.size(), 10000);
+    // A command too many would arrive a moment later.
+    QTest::qWait(150);
     QCOMPARE(m_unit->calibrationCommands(), commands);
 }
 
@@ -210,6 +231,12 @@ void TestAccCali::silenceMidCalibration()
 
 void TestAccCali::noLinkDoesNothing()
 {
+    // Two units on links 3 and 4 and the page on link 9, which has none: a page that fell back to
+    // another link (the current one, or the first) would reach one of the two units.
+    if (!m_bus->linkById(OtherLink))
+        QVERIFY(openLink(*m_other, OtherLink));
+    m_unit->clear();
+    m_other->clear();
     G_CFG_AccCali page(9);
     QTest::mouseClick(page.startButton(), Qt::LeftButton);
     QTest::mouseClick(page.stopButton(), Qt::LeftButton);
@@ -221,6 +248,7 @@ void TestAccCali::noLinkDoesNothing()
     QCOMPARE(page.windowTitle(), QStringLiteral("AccCali"));
     QTest::qWait(100);
     QVERIFY(m_unit->calibrationCommands().isEmpty());
+    QVERIFY(m_other->calibrationCommands().isEmpty());
 }
 
 QTEST_MAIN(TestAccCali)

@@ -70,11 +70,11 @@ void TestBasicWidget::liveUnitShown()
     QVERIFY(!panel.autoConButton->isEnabled());
 
     // Identity in the display formats.
-    QCOMPARE(panel.hwValue->text(), QString("ORVE-Nano-2025-0001"));
+    QCOMPARE(panel.hwValue->text(), QString("ORVE-Nano-202501-0001"));
     QCOMPARE(panel.fwValue->text(), QString("1.4.2.3"));
     QCOMPARE(panel.ptlValue->text(), QString("2.1.0-ORVE"));
     QCOMPARE(panel.uuidValue->text(), QString("0035002B3138510735383733"));
-    QCOMPARE(panel.snValue->text(), QString("2025-0001"));
+    QCOMPARE(panel.snValue->text(), QString("202501-0001"));
 
     // Live values from the 10 Hz refresh.
     QTRY_COMPARE_WITH_TIMEOUT(panel.rollValue->text(), QString("12.5"), LinkTimeoutMs);

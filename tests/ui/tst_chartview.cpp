@@ -17,6 +17,8 @@ private slots:
     void memoryBoundOverLongRun();
     void wheelStopsScalingUntilIdle();
     void ctrlSwitchesRectangleZoom();
+    void onlyCtrlRestartsIdleTime_data();
+    void onlyCtrlRestartsIdleTime();
     void dragDirectionFollowsSelectedAxis_data();
     void dragDirectionFollowsSelectedAxis();
     void menuEntries();
@@ -184,6 +186,35 @@ void TestChartView::ctrlSwitchesRectangleZoom()
     QCOMPARE(v.plot()->selectionRectMode(), QCP::srmZoom);
     QTest::keyRelease(&v, Qt::Key_Control);
     QCOMPARE(v.plot()->selectionRectMode(), QCP::srmNone);
+}
+
+void TestChartView::onlyCtrlRestartsIdleTime_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("resumedAfterFiveMinutes"); // counted from the menu touch
+    QTest::newRow("Ctrl: an interaction") << int(Qt::Key_Control) << false;
+    QTest::newRow("a letter: none") << int(Qt::Key_A) << true;
+    QTest::newRow("an arrow: none") << int(Qt::Key_Left) << true;
+}
+
+void TestChartView::onlyCtrlRestartsIdleTime()
+{
+    QFETCH(int, key);
+    QFETCH(bool, resumedAfterFiveMinutes);
+    qint64 now = 1000000;
+    uChartView v(nullptr, QString());
+    v.setClock([&now] { return now; });
+    v.addSeries(0, QStringLiteral("a"), true, false);
+    v.autoScaleAction()->trigger();
+    QVERIFY(!v.autoScaleY());
+    const qint64 touched = now;
+
+    now = touched + uChartView::ResumeAfterMs - 1000;
+    QTest::keyPress(&v, Qt::Key(key));
+    QTest::keyRelease(&v, Qt::Key(key));
+    now = touched + uChartView::ResumeAfterMs + 1;
+    v.refresh();
+    QCOMPARE(v.autoScaleY(), resumedAfterFiveMinutes);
 }
 
 void TestChartView::dragDirectionFollowsSelectedAxis_data()

@@ -81,6 +81,7 @@ private slots:
     void cleanupTestCase();
     void init() { m_messages.clear(); }
     void workbookEvenRows();
+    void beforeDownload();
     void download();
     void quickEditor_data();
     void quickEditor();
@@ -111,6 +112,7 @@ void TestCommonParamPage::initTestCase()
         QSettings presets("./cfg/param.ini", QSettings::IniFormat);
         presets.setValue("HeaterTarget", "BRD_HEAT_TARG");
         presets.setValue("NotOnUnit", "NO_SUCH_PARAM");
+        presets.setValue("BodyFix", "INS_ACC_BODYFIX");
     }
     TimedPopup::setInterceptor([this](const TimedPopup::Shown &s) { m_messages << s.text; });
     m_bus = new Q_DMMM(-1);
@@ -131,8 +133,9 @@ constexpr int SimParamCount = 34;
 bool TestCommonParamPage::downloaded(TestablePage &page)
 {
     page.press("Download");
-    return QTest::qWaitFor([&] { return page.model()->rowCount() == SimParamCount && page.findChild<QProgressBar *>()->value() == 100; },
-                           30000);
+    return QTest::qWaitFor(
+        [&] { return page.model()->rowCount() == SimParamCount && page.findChild<QProgressBar *>()->value() == 100; },
+        30000);
 }
 
 void TestCommonParamPage::workbookEvenRows()
@@ -155,6 +158,37 @@ void TestCommonParamPage::workbookEvenRows()
     QCOMPARE(page.model()->index(0, 4).data().toString(), QStringLiteral("Use the first IMU"));
 }
 
+void TestCommonParamPage::beforeDownload()
+{
+    // Before any Download the link has read nothing but what another window asked for.
+    QVERIFY(!m_bus->linkById(1)->commonParams().contains("INS_ACC_BODYFIX"));
+    m_unit.clearSent();
+    QTRY_VERIFY_WITH_TIMEOUT(m_bus->linkById(1)->isConnected(), 10000);
+    float v = 0;
+    m_bus->linkById(1)->getCommonParam("INS_USE2", &v, false); // as the temperature window does
+    QTRY_VERIFY_WITH_TIMEOUT(m_bus->linkById(1)->getCommonParam("INS_USE2", &v, false) == 1, 10000);
+
+    TestablePage page(1);
+    page.show();
+    // What the link read before the window existed is in the window.
+    QVERIFY(page.rowOf("INS_USE2") >= 0);
+    QCOMPARE(page.model()->index(page.rowOf("INS_USE2"), 1).data().toString(), QString::number(double(v), 'g', 6));
+
+    // The quick editor reads the picked parameter from the unit, shows its value, and writes it
+    // although no Download came before (the write waits for the unit's answer to the read).
+    QComboBox *picker = page.findChild<QComboBox *>();
+    picker->setCurrentIndex(-1);
+    picker->setCurrentText("BodyFix");
+    QCOMPARE(page.edit(1)->text(), QStringLiteral("INS_ACC_BODYFIX"));
+    page.edit(3)->setText("2");
+    page.press("SetValue");
+    QTRY_COMPARE_WITH_TIMEOUT(page.edit(2)->text(), QStringLiteral("2"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_messages, QStringList{"Item(INS_ACC_BODYFIX) data upload completed, \r\n please update the data to view!"},
+        10000);
+    QCOMPARE(setsSent(m_unit, "INS_ACC_BODYFIX"), 1);
+}
+
 void TestCommonParamPage::download()
 {
     TestablePage page(1);
@@ -174,13 +208,18 @@ void TestCommonParamPage::quickEditor_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("sets");
-    QTest::newRow("not a number") << "HeaterTarget" << "4x5"
+    QTest::newRow("not a number") << "HeaterTarget"
+                                  << "4x5"
                                   << "Item(BRD_HEAT_TARG): \"4x5\" is not a number, nothing was written." << 0;
-    QTest::newRow("empty") << "HeaterTarget" << ""
+    QTest::newRow("empty") << "HeaterTarget"
+                           << ""
                            << "Item(BRD_HEAT_TARG): \"\" is not a number, nothing was written." << 0;
     QTest::newRow("outside the common table")
-        << "NotOnUnit" << "1" << "Item(NO_SUCH_PARAM) is not a common parameter of the unit: not uploaded." << 0;
-    QTest::newRow("written") << "HeaterTarget" << "50"
+        << "NotOnUnit"
+        << "1"
+        << "Item(NO_SUCH_PARAM) is not a common parameter of the unit: not uploaded." << 0;
+    QTest::newRow("written") << "HeaterTarget"
+                             << "50"
                              << "Item(BRD_HEAT_TARG) data upload completed, \r\n please update the data to view!" << 1;
 }
 
@@ -203,7 +242,8 @@ void TestCommonParamPage::quickEditor()
     page.edit(3)->setText(value);
     m_unit.clearSent();
     page.press("SetValue");
-    QCOMPARE(m_messages, QStringList{message});
+    // A name the link has not read is asked of the unit first: its refusal comes when it never answers.
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages, QStringList{message}, 10000);
     QTest::qWait(200);
     QCOMPARE(setsSent(m_unit, name), sets);
     if (sets)
@@ -295,9 +335,10 @@ void TestCommonParamPage::unwritableSaves_data()
 {
     QTest::addColumn<QString>("blocker"); // made a plain file or a directory to block the save
     QTest::addColumn<QString>("message");
-    QTest::newRow("ParamLog is a file") << "file:ParamLog" << "Saving failed: ";
-    QTest::newRow("hwInfo.csv is a directory")
-        << "dir:ParamLog/hwInfo.csv" << "The parameters were saved, but the board log could not be written: ";
+    QTest::newRow("ParamLog is a file") << "file:ParamLog"
+                                        << "Saving failed: ";
+    QTest::newRow("hwInfo.csv is a directory") << "dir:ParamLog/hwInfo.csv"
+                                               << "The parameters were saved, but the board log could not be written: ";
 }
 
 void TestCommonParamPage::unwritableSaves()

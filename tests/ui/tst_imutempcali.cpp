@@ -29,7 +29,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void readAndWrittenBackExactly();
-    void setBeforeAnyValueSendsTheMarkedCombos();
+    void setBeforeTheUnitsValuesSendsNothing();
+    void accPanelIsAChildOfTheWindow();
     void oneTimeConfiguration();
     void valueWithoutEntryLeavesComboBlank();
     void temperaturesToLabelsAndChart();
@@ -94,7 +95,7 @@ void TestImuTempCali::readAndWrittenBackExactly()
 
     G_CFG_IMUTemp_Cali page(linkid);
     page.show();
-    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL3_ENABLE")->isChanged(), false, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL2_ENABLE")->currentIndex(), 2, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(spin(page, "INS_ACC1_CALTEMP")->value(), 41.25, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(spin(page, "INS_GYR3_CALTEMP")->value(), -17.5, 15000);
     QTRY_COMPARE_WITH_TIMEOUT(spin(page, "INS_TCAL2_TMAX")->value(), 62.5, 15000);
@@ -125,20 +126,55 @@ void TestImuTempCali::readAndWrittenBackExactly()
     QCOMPARE(unit.params["LOG_DISARMED"], 3.0f);
 }
 
-void TestImuTempCali::setBeforeAnyValueSendsTheMarkedCombos()
+void TestImuTempCali::setBeforeTheUnitsValuesSendsNothing()
 {
-    FakeFlyUnit unit; // answers no parameter
+    // Until the window holds the unit's values, "Set" is disabled and writes nothing: the entries the
+    // combo boxes show after filling are no settings of the unit.
+    FakeFlyUnit unit; // answers no parameter yet
     const int linkid = openLink(unit);
     QVERIFY(linkid > 0);
     G_CFG_IMUTemp_Cali page(linkid);
     page.show();
+    QVERIFY(!page.setButton()->isEnabled());
+    for (const QString &name : G_CFG_IMUTemp_Cali::parameterNames())
+        QVERIFY2(!page.control(name)->property("changed").toBool(), qPrintable(name));
+    page.upload_param();
+    QTest::qWait(300);
+    QCOMPARE(unit.paramWrites(), Writes{});
+
+    // The unit answers a Query: "Set" is enabled and sends only what the user then changes.
+    for (const QString &name : G_CFG_IMUTemp_Cali::parameterNames())
+        unit.params.insert(name, 1);
+    QTest::mouseClick(page.queryButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(page.setButton()->isEnabled(), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL3_ENABLE")->currentIndex(), 1, 15000);
+    unit.clear();
     QTest::mouseClick(page.setButton(), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(unit.paramWrites().size(), 5, 10000);
-    QCOMPARE(unit.paramWrites(), (Writes{{"LOG_DISARMED", 0},
-                                         {"INS_TCAL_OPTIONS", 0},
-                                         {"INS_TCAL1_ENABLE", 0},
-                                         {"INS_TCAL2_ENABLE", 0},
-                                         {"INS_TCAL3_ENABLE", 0}}));
+    QTest::qWait(300);
+    QCOMPARE(unit.paramWrites(), Writes{});
+    combo(page, "INS_TCAL_OPTIONS")->setCurrentIndex(2);
+    QTest::mouseClick(page.setButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(unit.paramWrites().size(), 1, 10000);
+    QCOMPARE(unit.paramWrites(), (Writes{{"INS_TCAL_OPTIONS", 2}}));
+}
+
+void TestImuTempCali::accPanelIsAChildOfTheWindow()
+{
+    // The accelerometer panel sits in the window (row 2, above the IMU groups), not in a hidden
+    // window of its own.
+    G_CFG_IMUTemp_Cali page(98);
+    page.resize(1200, 900);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    G_CFG_AccCali *acc = page.accPanel();
+    QVERIFY(!acc->isWindow());
+    QCOMPARE(acc->window(), &page);
+    QVERIFY(acc->isVisible());
+    QVERIFY(acc->startButton()->isVisible());
+    QVERIFY(acc->basicButton()->isVisible());
+    QVERIFY(page.rect().contains(QRect(acc->mapTo(&page, QPoint(0, 0)), acc->size())));
+    QVERIFY(acc->mapTo(&page, QPoint(0, acc->height())).y() <=
+            page.control("INS_ACC1_CALTEMP")->mapTo(&page, QPoint(0, 0)).y());
 }
 
 void TestImuTempCali::oneTimeConfiguration()
@@ -173,10 +209,11 @@ void TestImuTempCali::valueWithoutEntryLeavesComboBlank()
     G_CFG_IMUTemp_Cali page(linkid);
     page.show();
     QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL3_ENABLE")->currentIndex(), 1, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "LOG_DISARMED")->isChanged(), false, 15000);
-    QCOMPARE(combo(page, "LOG_DISARMED")->currentIndex(), -1);
-    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL1_ENABLE")->isChanged(), false, 15000);
-    QCOMPARE(combo(page, "INS_TCAL1_ENABLE")->currentIndex(), -1);
+    // The combo boxes start on their first entry, unmarked: the value arrived when they turn blank.
+    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "LOG_DISARMED")->currentIndex(), -1, 15000);
+    QVERIFY(!combo(page, "LOG_DISARMED")->isChanged());
+    QTRY_COMPARE_WITH_TIMEOUT(combo(page, "INS_TCAL1_ENABLE")->currentIndex(), -1, 15000);
+    QVERIFY(!combo(page, "INS_TCAL1_ENABLE")->isChanged());
 }
 
 void TestImuTempCali::temperaturesToLabelsAndChart()
@@ -200,6 +237,7 @@ void TestImuTempCali::temperaturesToLabelsAndChart()
     QTest::qWait(300);
     QCOMPARE(page.chart()->pointCount(0), 0);
 
+    const qint64 shownAt = QDateTime::currentSecsSinceEpoch();
     page.show();
     QTRY_VERIFY_WITH_TIMEOUT(page.chart()->pointCount(2) >= 3, 10000);
     QCOMPARE(page.temperatureLabel(0)->text(), QStringLiteral("-12.3℃"));
@@ -207,7 +245,10 @@ void TestImuTempCali::temperaturesToLabelsAndChart()
     QCOMPARE(page.temperatureLabel(2)->text(), QStringLiteral("40.0℃"));
     const QCPGraphDataContainer &d = *page.chart()->graph(1)->data();
     QCOMPARE(d.constBegin()->value, double(41.5f));
-    QVERIFY(d.constBegin()->key >= 0 && d.constBegin()->key < 60);
+    // The key is the sample's time of day (seconds since the epoch), which the time axis shows.
+    const double key = d.constBegin()->key;
+    QVERIFY2(key >= double(shownAt) - 1 && key <= double(QDateTime::currentSecsSinceEpoch()) + 1,
+             qPrintable(QString::number(key, 'f', 3)));
 
     // Unchecking the second series drops it and its history; checking it again starts it empty.
     page.seriesBox(1)->setChecked(false);

@@ -31,6 +31,8 @@ private slots:
     void progressToDials_data();
     void progressToDials();
     void compassCountResets();
+    void windowMadeAfterTheReports_data();
+    void windowMadeAfterTheReports();
     void commandsGoToOwnUnit();
     void silenceMidCalibration();
 
@@ -167,6 +169,42 @@ void TestMagCali::compassCountResets()
     // Another link's events leave the page alone.
     page.handle_DMMM_event(DMMM_GCSEvent_MagCali_progress, linkid + 100);
     QCOMPARE(page.compassStatusText(0), QStringLiteral("Compass1:NotStarted"));
+}
+
+void TestMagCali::windowMadeAfterTheReports_data()
+{
+    QTest::addColumn<int>("compasses");
+    QTest::addColumn<bool>("withProgress"); // a progress report of compass 1 came too
+    QTest::newRow("one compass") << 1 << false;
+    QTest::newRow("two compasses") << 2 << false;
+    QTest::newRow("two compasses, calibrating") << 2 << true;
+}
+
+void TestMagCali::windowMadeAfterTheReports()
+{
+    // The panel makes the window on first use: the unit's compass reports came before it existed.
+    QFETCH(int, compasses);
+    QFETCH(bool, withProgress);
+    FakeFlyUnit unit;
+    const int linkid = openLink(unit);
+    QVERIFY(linkid > 0);
+    QByteArray mag(FlyMsg::CompassLen, '\0');
+    for (int i = 0; i < compasses; ++i) {
+        mag[0] = char(i);
+        sendAndWait(unit, linkid, FlyMsg::Compass, mag, DMMM_GCSEvent_Compass_count);
+    }
+    if (withProgress) {
+        for (int i = 0; i < compasses; ++i)
+            sendAndWait(unit, linkid, FlyMsg::MagCaliProgress, progress(i, 3, 40 + i), DMMM_GCSEvent_MagCali_progress);
+    }
+    G_CFG_MagCali page(linkid);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(page.compassShown(i), i < compasses);
+    QCOMPARE(page.dialPercent(0), withProgress ? 40 : 0);
+    QCOMPARE(page.compassStatusText(0),
+             withProgress ? QStringLiteral("Compass1:calibration...") : QStringLiteral("Compass1:NotStarted"));
 }
 
 void TestMagCali::commandsGoToOwnUnit()

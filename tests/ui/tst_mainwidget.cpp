@@ -6,12 +6,15 @@
 #include "ui/app/MainWidget.h"
 #include "ui/widgets/TimedPopup.h"
 #include "ui/widgets/UiTheme.h"
+#include "ui/app/WindowPlacement.h"
 #include "ui/app/WindowTitle.h"
 #include "ui/factory/BasicWidget.h"
 #include "ui/firmware/Uploader.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QLabel>
 #include <QSettings>
 #include <QTabBar>
@@ -34,6 +37,11 @@ private slots:
     void orvePanelCreatedOnce();
     void noticeEventShowsTimedBox();
     void fitsLaptopScreen();
+    void openingGeometry_data();
+    void openingGeometry();
+    void opensShowingTheOrvePanel_data();
+    void opensShowingTheOrvePanel();
+    void keepsSizeAndPlace();
 
 private:
     static QStringList tabTitles(const MainWidget &w);
@@ -233,6 +241,93 @@ void TestMainWidget::fitsLaptopScreen()
     }
     QVERIFY2(cutOff.isEmpty(), qPrintable(QStringLiteral("window %1 x %2: ").arg(w.width()).arg(w.height()) +
                                           cutOff.join(QStringLiteral("; "))));
+}
+
+void TestMainWidget::openingGeometry_data()
+{
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("stored");
+    QTest::addColumn<QRect>("expected");
+    // The window's minimum is 900 x 600, its frame adds 30 above it.
+    const QRect big(0, 0, 1600, 1000);
+    QTest::newRow("room: the wanted size, centred") << QSize(1400, 900) << big << QRect() << QRect(100, 35, 1400, 900);
+    QTest::newRow("no room: the available area less the frame")
+        << QSize(1400, 900) << QRect(0, 0, 1366, 740) << QRect() << QRect(0, 0, 1366, 710);
+    QTest::newRow("never below the minimum")
+        << QSize(1400, 900) << QRect(0, 0, 800, 600) << QRect() << QRect(0, 0, 900, 600);
+    QTest::newRow("a second screen's area")
+        << QSize(1000, 700) << QRect(1600, 0, 1920, 1050) << QRect() << QRect(2060, 160, 1000, 700);
+    QTest::newRow("stored on the screen: kept")
+        << QSize(1400, 900) << big << QRect(40, 30, 1000, 650) << QRect(40, 30, 1000, 650);
+    QTest::newRow("stored larger than the screen now: bounded")
+        << QSize(1400, 900) << QRect(0, 0, 1366, 740) << QRect(10, 10, 1500, 900) << QRect(10, 10, 1366, 710);
+    QTest::newRow("stored off the screen: placed anew")
+        << QSize(1400, 900) << big << QRect(3000, 2000, 1000, 650) << QRect(100, 35, 1400, 900);
+    QTest::newRow("stored barely on the screen: placed anew")
+        << QSize(1400, 900) << big << QRect(1500, 20, 1000, 650) << QRect(100, 35, 1400, 900);
+}
+
+void TestMainWidget::openingGeometry()
+{
+    QFETCH(QSize, wanted);
+    QFETCH(QRect, available);
+    QFETCH(QRect, stored);
+    QTEST(WindowPlacement::openingGeometry(wanted, QSize(900, 600), available, stored, 30), "expected");
+}
+
+void TestMainWidget::opensShowingTheOrvePanel_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<bool>("whole"); // the screen has room for the whole panel
+    QTest::newRow("1600 x 1000") << QRect(0, 0, 1600, 1000) << true;
+    QTest::newRow("1920 x 1050") << QRect(0, 0, 1920, 1050) << true;
+    QTest::newRow("1366 x 740") << QRect(0, 0, 1366, 740) << false;
+}
+
+void TestMainWidget::opensShowingTheOrvePanel()
+{
+    // A 1600 x 1000 screen showed the ORVE panel with its Param, Log, SetSN and AccCali buttons and
+    // the Msg box below the window's edge (it opened at 1280 x 735).
+    QFETCH(QRect, screen);
+    QFETCH(bool, whole);
+    MainWidget w;
+    w.applyOpeningGeometry(screen);
+    QVERIFY2(screen.contains(w.geometry()), qPrintable(QStringLiteral("%1 x %2").arg(w.width()).arg(w.height())));
+    w.tabWidget()->setCurrentIndex(MainWidget::OrveTab);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
+    auto *scroll = w.orvePanel()->findChild<QScrollArea *>();
+    QVERIFY(scroll);
+    qInfo() << "opens at" << w.size() << "panel" << w.orvePanel()->sizeHint();
+    if (whole) {
+        QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+    }
+}
+
+void TestMainWidget::keepsSizeAndPlace()
+{
+    const QRect screen(0, 0, 1600, 1000);
+    {
+        MainWidget w;
+        w.applyOpeningGeometry(screen);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.resize(1300, 800);
+        w.move(50, 60);
+        QTRY_COMPARE(w.size(), QSize(1300, 800));
+        w.close();
+    }
+    QSettings ini(QStringLiteral("./cfg/ui.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value("window/width").toInt(), 1300);
+    QCOMPARE(ini.value("window/height").toInt(), 800);
+    MainWidget again;
+    again.applyOpeningGeometry(screen);
+    QCOMPARE(again.size(), QSize(1300, 800));
+    QCOMPARE(again.pos(), QPoint(ini.value("window/x").toInt(), ini.value("window/y").toInt()));
+    QCOMPARE(again.pos(), QPoint(50, 60));
 }
 
 QTEST_MAIN(TestMainWidget)

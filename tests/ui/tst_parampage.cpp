@@ -57,7 +57,6 @@ struct Param
     int type;
 };
 
-
 IOHandler::DeviceInfo record(int id, const QString &name = QString())
 {
     IOHandler::DeviceInfo d;
@@ -250,9 +249,10 @@ void TestParamPage::listTransfer()
 void TestParamPage::descriptions()
 {
     const QString path = m_dir.filePath("paracfg.xlsx");
-    QVERIFY(TestFiles::writeWorkbook(path, {{"ACRO_RP_RATE", "x", "deg/s", "10 500", "Roll and pitch rate in Acro mode"},
-                                 {},
-                                 {"SERIAL0_PROTOCOL", "", "", "1:MAVlink1 2:MAVLink2", "Protocol of serial 0"}}));
+    QVERIFY(TestFiles::writeWorkbook(path,
+                                     {{"ACRO_RP_RATE", "x", "deg/s", "10 500", "Roll and pitch rate in Acro mode"},
+                                      {},
+                                      {"SERIAL0_PROTOCOL", "", "", "1:MAVlink1 2:MAVLink2", "Protocol of serial 0"}}));
     Page page;
     page.loadParamInfo(path);
     feed(page, {{"ACRO_RP_RATE", 360, 9}, {"SERIAL0_PROTOCOL", 2, 2}, {"acro_rp_rate", 1, 9}});
@@ -424,17 +424,26 @@ void TestParamPage::setParamTypeRules_data()
     QTest::addColumn<bool>("sent");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("popup"); // "" for none
-    QTest::newRow("uint8 in range") << "A" << 1 << "255" << true << 255.0 << "";
-    QTest::newRow("uint8 300") << "A" << 1 << "300" << false << 0.0 << "300 is outside the range of uint8 (0..255)";
+    QTest::addColumn<bool>("bytewise"); // the unit copies integers bytewise (a PX4 heartbeat came)
+    QTest::newRow("uint8 in range") << "A" << 1 << "255" << true << 255.0 << "" << false;
+    QTest::newRow("uint8 300") << "A" << 1 << "300" << false << 0.0 << "300 is outside the range of uint8 (0..255)"
+                               << false;
     QTest::newRow("int32 fraction") << "A" << 6 << "2.5" << false << 0.0
-                                    << "2.5 is not a whole number, as int32 requires";
+                                    << "2.5 is not a whole number, as int32 requires" << false;
     QTest::newRow("int32 2^24+1") << "A" << 6 << "16777217" << false << 0.0
                                   << "16777217 cannot travel exactly in a parameter's 32-bit float (the nearest is "
-                                     "16777216)";
+                                     "16777216)"
+                                  << false;
     QTest::newRow("float rounded") << "A" << 9 << "0.123456791" << true << double(0.123456791f)
-                                   << "0.123456791 travels as 0.12345679, the nearest 32-bit float";
+                                   << "0.123456791 travels as 0.12345679, the nearest 32-bit float" << false;
     QTest::newRow("non-ASCII name") << QString::fromUtf8("GAIN_\xC3\x89") << 9 << "2" << false << 0.0
-                                    << "the name must have 1 to 16 ASCII characters";
+                                    << "the name must have 1 to 16 ASCII characters" << false;
+    // A unit that copies integers bytewise (PX4) carries every int32 exactly, NaN bit patterns too.
+    QTest::newRow("int32 2^24+1 bytewise") << "A" << 6 << "16777217" << true << 16777217.0 << "" << true;
+    QTest::newRow("int32 NaN pattern bytewise") << "A" << 6 << "2139095041" << true << 2139095041.0 << "" << true;
+    QTest::newRow("int32 2^31 bytewise") << "A" << 6 << "2147483648" << false << 0.0
+                                         << "2147483648 is outside the range of int32 (-2147483648..2147483647)"
+                                         << true;
 }
 
 void TestParamPage::setParamTypeRules()
@@ -445,6 +454,19 @@ void TestParamPage::setParamTypeRules()
     QFETCH(bool, sent);
     QFETCH(double, value);
     QFETCH(QString, popup);
+    QFETCH(bool, bytewise);
+    // The shared link forgets its unit (as on every opening), then follows a PX4 unit when asked.
+    emit sharedLink()->openDeviceSignal(record(6), false);
+    if (bytewise) {
+        mavlink_heartbeat_t hb;
+        hb.autopilot = MavlinkLinkEngine::AutopilotPx4;
+        MavlinkTxChannel tx;
+        QMetaObject::invokeMethod(sharedLink(), "decodeMavlinkData", Qt::QueuedConnection,
+                                  Q_ARG(QByteArray, MavlinkMessages::frame(hb, tx, 1, 1)));
+        QTRY_COMPARE(int(sharedLink()->paramEncoding()), int(MavlinkLinkEngine::ParamEncoding::Bytewise));
+    } else {
+        QTRY_COMPARE(int(sharedLink()->paramEncoding()), int(MavlinkLinkEngine::ParamEncoding::CCast));
+    }
     Page page;
     emit TApp::instance()->TAppEvent(1, 6, QVariant::fromValue(record(6)));
     const QByteArray utf8 = name.toUtf8();
@@ -455,12 +477,13 @@ void TestParamPage::setParamTypeRules()
     QCOMPARE(sets.size(), sent ? 1 : 0);
     if (sent) {
         QCOMPARE(sets.first().at(0).toByteArray(), name.toLatin1());
-        QCOMPARE(double(sets.first().at(1).toFloat()), value);
+        QCOMPARE(sets.first().at(1).toDouble(), value);
         QCOMPARE(int(sets.first().at(2).value<ushort>()), type);
     }
     QCOMPARE(m_popups.size(), popup.isEmpty() ? 0 : 1);
     if (!popup.isEmpty())
         QCOMPARE(m_popups[0].text, popup);
+    emit sharedLink()->openDeviceSignal(record(6), false);
 }
 
 void TestParamPage::lostValuesAskedForByIndex()

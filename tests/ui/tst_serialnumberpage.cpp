@@ -45,6 +45,27 @@ protected:
     }
 };
 
+// A style sheet as its rules in order: selector -> declarations (property -> value), blanks between
+// declarations dropped.
+using Rules = QList<QPair<QString, QMap<QString, QString>>>;
+Rules rulesOf(const QString &sheet)
+{
+    Rules out;
+    for (const QString &rule : sheet.split(QLatin1Char('}'), Qt::SkipEmptyParts)) {
+        const int open = rule.indexOf(QLatin1Char('{'));
+        if (open < 0)
+            continue;
+        QMap<QString, QString> declarations;
+        for (const QString &d : rule.mid(open + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const int colon = d.indexOf(QLatin1Char(':'));
+            if (colon >= 0)
+                declarations.insert(d.left(colon).trimmed(), d.mid(colon + 1).trimmed());
+        }
+        out.append(qMakePair(rule.left(open).trimmed(), declarations));
+    }
+    return out;
+}
+
 QList<quint32> writtenNumbers(SimInsLink &unit)
 {
     QList<quint32> out;
@@ -65,6 +86,7 @@ private slots:
     void writesSpinBoxValues_data();
     void writesSpinBoxValues();
     void noAndMissingLinkSendNothing();
+    void confirmationStyle();
     void unitAnswerAndOtpRefusal();
 
 private:
@@ -112,8 +134,34 @@ void TestSerialNumberPage::writesSpinBoxValues()
     QCOMPARE(page.informative,
              QStringLiteral("The flight control is written to the OTP area and once written can never be modified."));
     QCOMPARE(page.defaultButton, QMessageBox::Yes);
-    QCOMPARE(page.styleSheet, G_CFG_SerialNumber::confirmationStyleSheet());
     QCOMPARE(writtenNumbers(m_unit), QList<quint32>{sn});
+}
+
+void TestSerialNumberPage::confirmationStyle()
+{
+    // The five rules of the confirmation box, written out here rather than taken from the page.
+    using D = QMap<QString, QString>;
+    const Rules expected = {
+        {"QMessageBox", D{{"color", "#FFFFFF"},
+                          {"font", "400 11pt \"Microsoft YaHei\""},
+                          {"background-color", "rgba(6,7,19,255)"},
+                          {"border", "0px solid gray"}}},
+        {"QMessageBox QLabel", D{{"color", "#FFFFFF"}, {"font", "400 9.5pt \"Microsoft YaHei\""}}},
+        {"QMessageBox QPushButton", D{{"color", "#FFFFFF"},
+                                      {"font", "400 9pt \"Microsoft YaHei\""},
+                                      {"background-color", "rgba(22, 119, 255,255)"}}},
+        {"QMessageBox QPushButton:hover", D{{"color", "#FFFFFF"},
+                                            {"font", "400 9pt \"Microsoft YaHei\""},
+                                            {"background-color", "rgba(239, 87, 103,255)"}}},
+        {"QMessageBox QPushButton:pressed", D{{"color", "#FFFFFF"},
+                                              {"font", "400 9.5pt \"Microsoft YaHei\""},
+                                              {"background-color", "rgba(239, 87, 103,200)"}}},
+    };
+    TestablePage page(1);
+    page.answer = QMessageBox::No;
+    page.write(2401, 1);
+    QCOMPARE(page.boxes, 1);
+    QCOMPARE(rulesOf(page.styleSheet), expected);
 }
 
 void TestSerialNumberPage::noAndMissingLinkSendNothing()

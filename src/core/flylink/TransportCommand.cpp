@@ -14,13 +14,16 @@ quint16 crc16Modbus(const QByteArray &data)
 
 QByteArray build(quint8 type, const QByteArray &payload)
 {
+    // The length field is one byte: a longer payload has no frame.
+    if (payload.size() > MaxPayload)
+        return QByteArray();
     QByteArray out;
     out.append(char(Header0));
     out.append(char(Header1));
     out.append(char(type));
     out.append(char(quint8(payload.size())));
-    out.append(payload.left(255));
-    const quint16 crc = crc16Modbus(payload.left(255));
+    out.append(payload);
+    const quint16 crc = crc16Modbus(payload);
     out.append(char(crc & 0xFF));
     out.append(char(crc >> 8));
     return out;

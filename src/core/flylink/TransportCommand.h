@@ -18,6 +18,8 @@ constexpr int RebootAfterSwitchMs = 200;
 
 // CRC-16/MODBUS: initial 0xFFFF, reflected polynomial 0xA001, no final XOR.
 quint16 crc16Modbus(const QByteArray &data);
+constexpr int MaxPayload = 255;
+// The frame of type with payload; empty for a payload over MaxPayload bytes.
 QByteArray build(quint8 type, const QByteArray &payload);
 // The type 3 frame with the one-byte payload what (SwitchToMavlink, SwitchToFlyLink or Reboot).
 QByteArray control(quint8 what);

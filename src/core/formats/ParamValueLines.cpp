@@ -24,8 +24,8 @@ bool ParamValueLines::parse(const QString &text, QVector<Line> &out, QString &er
         const QString name = fields[0].trimmed();
         if (name.isEmpty() || name.size() > 16)
             return bad(QStringLiteral("the name must have 1 to 16 characters"));
-        float value = 0;
-        if (!ParamText::parseFloat(fields[1], value))
+        float nearest = 0;
+        if (!ParamText::parseFloat(fields[1], nearest))
             return bad(QStringLiteral("value \"%1\" is not a number").arg(fields[1].trimmed()));
         int type = 9;
         if (fields.size() == 3) {
@@ -34,6 +34,10 @@ bool ParamValueLines::parse(const QString &text, QVector<Line> &out, QString &er
             if (!ok || type < 1 || type > 10)
                 return bad(QStringLiteral("type \"%1\" is not a MAV_PARAM_TYPE (1..10)").arg(fields[2].trimmed()));
         }
+        // An integer keeps every digit (a 32-bit integer beyond 2^24 too); a real value is a float.
+        double value = double(nearest);
+        if (type >= 1 && type <= 8)
+            value = fields[1].trimmed().toDouble();
         lines.append(Line{name.toLatin1(), value, quint8(type)});
     }
     if (lines.isEmpty()) {

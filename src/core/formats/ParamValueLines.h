@@ -9,8 +9,8 @@
 namespace ParamValueLines {
 struct Line
 {
-    QByteArray name; // 1 to 16 Latin-1 bytes
-    float value = 0; // finite
+    QByteArray name;  // 1 to 16 Latin-1 bytes
+    double value = 0; // finite: an integer type's number as written, else the nearest float's value
     quint8 type = 9;
 };
 // Parses text; false on a bad line (error "LINE: reason", errorLine its number), on no line at all or

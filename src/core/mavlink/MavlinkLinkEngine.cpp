@@ -71,43 +71,45 @@ bool MavlinkLinkEngine::isFromUnit(const mavlink_message_t &msg) const
     return !m_unit.known || (msg.sysid == m_unit.sysid && msg.compid == m_unit.compid);
 }
 
-MavlinkLinkEngine::ParamEncoding MavlinkLinkEngine::paramEncoding() const
+MavlinkLinkEngine::ParamEncoding MavlinkLinkEngine::encodingOf(const Unit &unit)
 {
-    if (m_unit.haveCapabilities)
-        return (m_unit.capabilities & mavlink_autopilot_version_t::CAP_PARAM_ENCODE_BYTEWISE) ? ParamEncoding::Bytewise
-                                                                                              : ParamEncoding::CCast;
-    return m_unit.autopilot == AutopilotPx4 ? ParamEncoding::Bytewise : ParamEncoding::CCast;
+    if (unit.haveCapabilities)
+        return (unit.capabilities & mavlink_autopilot_version_t::CAP_PARAM_ENCODE_BYTEWISE) ? ParamEncoding::Bytewise
+                                                                                            : ParamEncoding::CCast;
+    return unit.autopilot == AutopilotPx4 ? ParamEncoding::Bytewise : ParamEncoding::CCast;
 }
 
-float MavlinkLinkEngine::decodeParamField(float field, quint8 type, ParamEncoding encoding)
+double MavlinkLinkEngine::decodeParamField(float field, quint8 type, ParamEncoding encoding)
 {
     if (encoding != ParamEncoding::Bytewise)
-        return field;
+        return double(field);
+    // The bits are taken before the field is used as a number: a pattern that reads as a float NaN
+    // is an integer like any other.
     const quint32 bits = bitsOf(field);
     switch (type) {
     case U8:
-        return float(bits & 0xFFu);
+        return double(bits & 0xFFu);
     case I8:
-        return float(qint8(quint8(bits & 0xFFu)));
+        return double(qint8(quint8(bits & 0xFFu)));
     case U16:
-        return float(bits & 0xFFFFu);
+        return double(bits & 0xFFFFu);
     case I16:
-        return float(qint16(quint16(bits & 0xFFFFu)));
+        return double(qint16(quint16(bits & 0xFFFFu)));
     case U32:
-        return float(bits);
+        return double(bits);
     case I32:
-        return float(qint32(bits));
+        return double(qint32(bits));
     default:
-        return field;
+        return double(field);
     }
 }
 
-float MavlinkLinkEngine::encodeParamField(float value, quint8 type, ParamEncoding encoding)
+float MavlinkLinkEngine::encodeParamField(double value, quint8 type, ParamEncoding encoding)
 {
     double lo = 0, hi = 0;
     if (encoding != ParamEncoding::Bytewise || !integerRange(type, lo, hi))
-        return value;
-    const double v = std::isfinite(value) ? std::min(hi, std::max(lo, std::round(double(value)))) : 0.0;
+        return float(value);
+    const double v = std::isfinite(value) ? std::min(hi, std::max(lo, std::round(value))) : 0.0;
     quint32 bits = 0;
     switch (type) {
     case U8:
@@ -147,7 +149,7 @@ QByteArray MavlinkLinkEngine::paramRequestRead(quint16 index)
     return frame(request);
 }
 
-QByteArray MavlinkLinkEngine::paramSet(const QByteArray &name, float value, quint8 type)
+QByteArray MavlinkLinkEngine::paramSet(const QByteArray &name, double value, quint8 type)
 {
     mavlink_param_set_t set;
     address(set);

@@ -31,10 +31,11 @@ public:
     static constexpr quint8 AutopilotInvalid = 8; // MAV_AUTOPILOT_INVALID: not a flight controller
     static constexpr quint8 AutopilotPx4 = 12;
 
-    // A received PARAM_VALUE as the pages see it (value decoded by the unit's encoding).
+    // A received PARAM_VALUE as the pages see it (value decoded by the unit's encoding: a bytewise
+    // integer exactly, whatever its size; otherwise the float's value).
     struct ParamValue
     {
-        float value = 0;
+        double value = 0;
         quint16 count = 0;
         quint16 index = 0;
         QString name;
@@ -70,7 +71,9 @@ public:
     const Unit &unit() const { return m_unit; }
     // Forgets the unit (a new connection).
     void resetUnit() { m_unit = Unit(); }
-    ParamEncoding paramEncoding() const;
+    ParamEncoding paramEncoding() const { return encodingOf(m_unit); }
+    // The integer encoding of a unit: its capability bits, else bytewise for a PX4 heartbeat.
+    static ParamEncoding encodingOf(const Unit &unit);
 
     // The program's own system and component id of every sent frame.
     void setOwnIds(quint8 sysid, quint8 compid)
@@ -85,7 +88,7 @@ public:
     QByteArray paramRequestRead(quint16 index);
     // name: the parameter id's bytes, at most 16 used; type: the MAV_PARAM_TYPE code. The value is
     // encoded as the unit expects.
-    QByteArray paramSet(const QByteArray &name, float value, quint8 type);
+    QByteArray paramSet(const QByteArray &name, double value, quint8 type);
     QByteArray logRequestList(quint16 start = 0, quint16 end = 0xFFFF);
     QByteArray logRequestData(quint32 ofs, quint32 count, quint16 id);
     QByteArray logRequestEnd();
@@ -110,10 +113,10 @@ public:
         return decodeParamValue(msg, paramEncoding());
     }
     // The number a parameter's float field carries, and the reverse, for a MAV_PARAM_TYPE and an
-    // encoding. Bytewise integers sit in the field's low bytes; values are rounded and clamped to the
-    // type's range.
-    static float decodeParamField(float field, quint8 type, ParamEncoding encoding);
-    static float encodeParamField(float value, quint8 type, ParamEncoding encoding);
+    // encoding. Bytewise integers sit in the field's low bytes, bit for bit (a pattern that reads as a
+    // float NaN included); values are rounded and clamped to the type's range.
+    static double decodeParamField(float field, quint8 type, ParamEncoding encoding);
+    static float encodeParamField(double value, quint8 type, ParamEncoding encoding);
 
     MavlinkTxChannel &txChannel(Channel channel) { return m_tx[channel]; }
     const MavlinkLinkCounters &counters() const { return m_parser.counters(); }

@@ -29,7 +29,10 @@ QString ParamText::formatFloat(float value)
 {
     if (!std::isfinite(value))
         return QString::number(double(value));
-    // Whole numbers are written out in full ("120", not "1.2e+02").
+    // Whole numbers are written out in full ("120", not "1.2e+02"); a negative zero keeps its sign,
+    // so that it reads back to the same float.
+    if (value == 0 && std::signbit(value))
+        return QStringLiteral("-0");
     if (std::trunc(value) == value && std::fabs(value) < 1e15f)
         return QString::number(qint64(value));
     for (int precision = 1; precision <= 9; ++precision) {
@@ -39,6 +42,15 @@ QString ParamText::formatFloat(float value)
             return text;
     }
     return QString::number(double(value), 'g', 9);
+}
+
+QString ParamText::formatValue(double value, quint8 type)
+{
+    const bool integer = type >= 1 && type <= 8;
+    if (integer && std::isfinite(value) && std::trunc(value) == value && !(value == 0 && std::signbit(value)) &&
+        std::fabs(value) < 9007199254740992.0) // 2^53: the double holds every such whole number
+        return QString::number(qint64(value));
+    return formatFloat(float(value));
 }
 
 bool ParamText::parseFloat(const QString &text, float &value)
@@ -51,7 +63,7 @@ bool ParamText::parseFloat(const QString &text, float &value)
     return true;
 }
 
-bool ParamListCollector::add(quint16 index, quint16 count, const QString &name, float value, quint8 type)
+bool ParamListCollector::add(quint16 index, quint16 count, const QString &name, double value, quint8 type)
 {
     if (index >= count)
         return false;

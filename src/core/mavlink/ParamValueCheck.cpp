@@ -128,14 +128,16 @@ ParamValueCheck::Result ParamValueCheck::check(const QString &textIn, int type)
                            .arg(text, typeName(type), QString::number(t.lo), QString::number(t.hi));
             return r;
         }
-        if (w.rounded || !floatHolds(w.magnitude)) {
+        if (w.rounded) {
+            // Read through a double that may have rounded it: not the typed number for certain.
             const double exact = w.negative ? -double(w.magnitude) : double(w.magnitude);
             r.reason = tr("%1 cannot travel exactly in a parameter's 32-bit float (the nearest is %2)")
                            .arg(text, QString::number(double(float(exact)), 'f', 0));
             return r;
         }
         r.ok = true;
-        r.value = w.negative ? -float(w.magnitude) : float(w.magnitude);
+        // Exact: 64-bit magnitudes beyond 2^53 only arrive here when the double holds them.
+        r.value = w.negative ? -double(w.magnitude) : double(w.magnitude);
         return r;
     }
     bool ok = false;
@@ -157,6 +159,20 @@ ParamValueCheck::Result ParamValueCheck::check(const QString &textIn, int type)
     if (travels.toDouble() != d)
         r.note = tr("%1 travels as %2, the nearest 32-bit float").arg(text, travels);
     return r;
+}
+
+QString ParamValueCheck::carrierProblem(const QString &textIn, double value, int type, bool bytewise)
+{
+    if (type < 1 || type > 8)
+        return QString();
+    // Bytewise, the field's four bytes carry every integer of up to 32 bits.
+    if (bytewise && type <= 6)
+        return QString();
+    const quint64 magnitude = quint64(std::fabs(value));
+    if (floatHolds(magnitude))
+        return QString();
+    return tr("%1 cannot travel exactly in a parameter's 32-bit float (the nearest is %2)")
+        .arg(textIn.trimmed(), QString::number(double(float(value)), 'f', 0));
 }
 
 QString ParamValueCheck::nameProblem(const QString &name)

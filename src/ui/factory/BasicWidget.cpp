@@ -56,30 +56,6 @@ QString number(double v, int precision)
 {
     return QString::number(v, 'f', precision);
 }
-
-bool centreIn(QLayout *layout, QWidget *w)
-{
-    if (layout->setAlignment(w, Qt::AlignCenter))
-        return true;
-    for (int i = 0; i < layout->count(); ++i) {
-        if (QLayout *child = layout->itemAt(i)->layout()) {
-            if (centreIn(child, w))
-                return true;
-        }
-    }
-    return false;
-}
-
-// A label rewritten at 10 Hz gets a fixed size: a fixed-size widget whose text changes does not make
-// its layouts recompute the whole panel, which would cost more than everything else the refresh does.
-void fixLiveLabel(QLabel *label, int width)
-{
-    label->setFixedSize(width, 28);
-    if (QWidget *parent = label->parentWidget()) {
-        if (parent->layout())
-            centreIn(parent->layout(), label);
-    }
-}
 } // namespace
 
 BasicWidget::BasicWidget(int linkid, QWidget *parent, const QString *title) : QWidget(parent), m_linkId(linkid)
@@ -107,6 +83,12 @@ BasicWidget::~BasicWidget()
         m_ownBus->releaseLinks();
         delete m_ownBus;
     }
+}
+
+QSize BasicWidget::sizeHint() const
+{
+    // The whole panel: the main window opens at this size when the screen has room for it.
+    return scrollPage ? scrollPage->sizeHint() : QWidget::sizeHint();
 }
 
 bool BasicWidget::autoConnecting() const
@@ -145,6 +127,7 @@ void BasicWidget::initUi()
     outer->addWidget(scroll);
     auto *page = new QWidget(scroll);
     scroll->setWidget(page);
+    scrollPage = page;
     // The page fills itself with the window colour of the theme, so a repainted value paints no more
     // than the page beneath it.
     scroll->viewport()->setAutoFillBackground(false);
@@ -157,6 +140,8 @@ void BasicWidget::initUi()
         page->setPalette(pal);
     }
     mainLayout = new QGridLayout(page);
+    // Narrow margins: on a 1600 x 1000 screen the whole panel fits the main window without scrolling.
+    mainLayout->setContentsMargins(6, 4, 6, 4);
 
     // Serial.
     QGroupBox *serialGroup = makeGroup(tr("Serial"));

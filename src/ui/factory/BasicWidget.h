@@ -55,6 +55,8 @@ public:
 
     // The text the Msg box holds (tests, bench).
     QString messageText() const;
+    // The size of the whole panel, without scrolling (the scroll area's own hint is much smaller).
+    QSize sizeHint() const override;
 
 protected:
     // The "confirm?" question of the tool buttons; true unless the answer is No (tests replace it).
@@ -162,6 +164,7 @@ private:
 
     // Msg and HUD.
     QTextEdit *msgEdit = nullptr;
+    QWidget *scrollPage = nullptr; // the groups, inside the scroll area
     QGroupBox *hudGroup = nullptr;
     WidgetADI *adi = nullptr;
     WidgetHSI *hsi = nullptr;

@@ -111,8 +111,9 @@ void G_CFG_AccCali::handle_DMMM_event(int ev, int linkid)
         return;
     if (ev == DMMM_GCSEvent_AccCali_state) {
         refreshCaliState();
-    } else if (ev == DMMM_GCSEvent_Protocol_Lost && m_startButton->text() == tr("ContinueCali")) {
+    } else if (ev == DMMM_GCSEvent_Protocol_Lost && (m_waiting || m_startButton->text() == tr("ContinueCali"))) {
         // The unit went silent in the middle of a calibration: say so, and let the operator start over.
+        setWaiting(false);
         m_lastFaceState = 0;
         m_startButton->setText(tr("3D Cali"));
         m_statusLabel->setText(tr("Communication disconnected"));
@@ -130,7 +131,11 @@ void G_CFG_AccCali::refreshCaliState()
 
 void G_CFG_AccCali::showCaliState(quint8 state, bool force)
 {
-    if (state == m_lastFaceState && !force)
+    // A report while the button waits is the unit's answer: the button takes presses again, and the
+    // state is shown even when it is the one shown before.
+    const bool answered = m_waiting;
+    setWaiting(false);
+    if (state == m_lastFaceState && !force && !answered)
         return;
     if (state >= FirstFace && state <= LastFace) {
         m_lastFaceState = state;
@@ -145,14 +150,30 @@ void G_CFG_AccCali::showCaliState(quint8 state, bool force)
 void G_CFG_AccCali::start_or_continue_acc_cali()
 {
     FlyLink *link = Q_DMMM::instance() ? Q_DMMM::instance()->linkById(m_linkId) : nullptr;
-    if (!link)
+    // Until the unit reports the next placement a further press is ignored: with the last placement
+    // cleared it would send the start command and restart the calibration.
+    if (!link || m_waiting)
         return;
-    if (m_lastFaceState != 0)
+    const bool nextFace = m_lastFaceState != 0;
+    if (nextFace)
         link->StartAcc3DCaliNextFace();
     else
         link->StartAcc3DCali();
-    // The texts stay until the unit reports again; a repeated report of the same placement is shown.
+    // The status text stays until the unit reports again; a repeated report of the same placement is
+    // shown.
     m_lastFaceState = 0;
+    if (nextFace)
+        setWaiting(true);
+}
+
+void G_CFG_AccCali::setWaiting(bool waiting)
+{
+    if (m_waiting == waiting)
+        return;
+    m_waiting = waiting;
+    m_startButton->setEnabled(!waiting);
+    if (waiting)
+        m_startButton->setText(tr("Waiting for the unit"));
 }
 
 void G_CFG_AccCali::cancel_acc_cali()
@@ -161,7 +182,10 @@ void G_CFG_AccCali::cancel_acc_cali()
     if (!link)
         return;
     link->StopAcc3DCali();
-    showCaliState(0, false);
+    // Stopped while the button waited: the window shows the stop like any other (start again).
+    const bool wasWaiting = m_waiting;
+    setWaiting(false);
+    showCaliState(0, wasWaiting);
 }
 
 void G_CFG_AccCali::startBasicCali()

@@ -10,8 +10,9 @@ class QPushButton;
 
 // The accelerometer calibration window of one factory link: the six-placement calibration, driven by
 // the unit's state reports (event 24 of this link: 1..6 the placement it asks for, 7 success,
-// 8 failure), and the one-step basic calibration. Every command and every state it shows belongs to
-// its own link id; a link id without an open link makes the buttons do nothing.
+// 8 failure), and the one-step basic calibration. After "ContinueCali" the start button waits (disabled)
+// until the unit reports its next placement, so a second press cannot restart the calibration. Every command and every
+// state it shows belongs to its own link id; a link id without an open link makes the buttons do nothing.
 class G_CFG_AccCali : public QWidget
 {
     Q_OBJECT
@@ -26,6 +27,8 @@ public:
     QString statusText() const;
     QString startButtonText() const;
     quint8 lastFaceState() const { return m_lastFaceState; }
+    // The next-face command went out and the unit has not reported the next placement yet.
+    bool waitingForUnit() const { return m_waiting; }
     QPushButton *startButton() const { return m_startButton; }
     QPushButton *stopButton() const { return m_stopButton; }
     QPushButton *basicButton() const { return m_basicButton; }
@@ -41,6 +44,7 @@ private:
     void refreshCaliState();
     void showCaliState(quint8 state, bool force);
     void startBasicCali();
+    void setWaiting(bool waiting);
 
     QLabel *m_titleLabel = nullptr;
     QGridLayout *m_mainGrid = nullptr;
@@ -55,5 +59,6 @@ private:
     QPushButton *m_basicButton = nullptr;
     QPushButton *m_stopButton = nullptr;
     quint8 m_lastFaceState = 0;
+    bool m_waiting = false;
     int m_linkId = -1;
 };

@@ -31,6 +31,8 @@ const char *kSettingsPath = "./cfg/Setting.ini";
 constexpr int LongMessageMs = 3000;
 constexpr int ShortMessageMs = 500;
 constexpr int WorkbookLastRow = 1998;
+// 10 Hz ticks a quick write waits for a late answer after the link's last read of the name.
+constexpr int PendingAnswerTicks = 10;
 
 FlyLink *linkOf(int linkid)
 {
@@ -138,7 +140,8 @@ void G_CFG_CommonParam::initUi()
     m_grid->setContentsMargins(10, 20, 10, 20);
 
     // The picker: labels of ./cfg/param.ini in key order.
-    m_pickerParams = TApp::instance() ? TApp::instance()->params() : TApp::loadParams(QStringLiteral("./cfg/param.ini"));
+    m_pickerParams =
+        TApp::instance() ? TApp::instance()->params() : TApp::loadParams(QStringLiteral("./cfg/param.ini"));
     m_picker->addItems(m_pickerParams.keys());
     m_picker->setCurrentText(QStringLiteral("None"));
     if (!m_pickerParams.isEmpty())
@@ -191,7 +194,23 @@ void G_CFG_CommonParam::loadParamWorkbook(const QString &path)
 void G_CFG_CommonParam::showEvent(QShowEvent *event)
 {
     m_model->clearSearch();
+    addValuesOfLink();
     QWidget::showEvent(event);
+}
+
+void G_CFG_CommonParam::addValuesOfLink()
+{
+    // The window is made on first use: values the link read before it existed (another window's
+    // parameters, an earlier download) are shown too. Rows the window holds already stay as they are.
+    FlyLink *link = linkOf(m_linkId);
+    if (!link)
+        return;
+    const auto params = link->commonParams();
+    for (auto it = params.constBegin(); it != params.constEnd(); ++it) {
+        float v = 0;
+        if (it->received && !m_model->getValue(it.key(), v))
+            m_model->addParam(it.key(), it->value, false);
+    }
 }
 
 QString G_CFG_CommonParam::chooseParamFile(const QString &startPlace)
@@ -230,6 +249,13 @@ void G_CFG_CommonParam::onParamValue(const QVariant &var)
         m_currentValueEdit->setText(QString::number(double(value), 'g', 6));
         m_model->addSearchRow(name, value, false);
     }
+    if (name == m_nameEdit->text())
+        m_currentValueEdit->setText(QString::number(double(value), 'g', 6));
+    if (m_pendingSet.active && name == m_pendingSet.name) {
+        // The unit has the parameter: now it can be written.
+        m_pendingSet.active = false;
+        writeQuickValue(m_pendingSet.name, m_pendingSet.value);
+    }
 }
 
 void G_CFG_CommonParam::rebuildFromLink()
@@ -252,6 +278,7 @@ void G_CFG_CommonParam::updateDownloadState()
     FlyLink *link = linkOf(m_linkId);
     if (!link)
         return;
+    checkPendingSet(link);
     const int count = link->allParamCount();
     if (link->isConnected() && count != 0) {
         m_progress->setValue(int(float(link->allParamIndex()) * 100.0f / float(count)));
@@ -321,13 +348,47 @@ void G_CFG_CommonParam::slotSetValue()
                 LongMessageMs);
         return;
     }
-    const bool sent = link->setCommonParam(name, float(value));
+    float known = 0;
+    if (link->getCommonParam(name, &known, false) != 1) {
+        // Not read from the unit yet (no Download before): the link reads it by name first (which adds
+        // it to its common table); the value is written once the unit has answered (onParamValue),
+        // and reported as not a parameter of the unit when it never does (checkPendingSet).
+        link->getCommonParam(name, nullptr, true);
+        m_pendingSet = PendingSet{name, float(value), 0, true};
+        qDebug() << "slotSetValue: reading" << name << "first";
+        return;
+    }
+    writeQuickValue(name, float(value));
+}
+
+void G_CFG_CommonParam::writeQuickValue(const QString &name, float value)
+{
+    FlyLink *link = linkOf(m_linkId);
+    if (!link || !link->isConnected()) {
+        message(tr("Upload failed, the communication is abnormal"), LongMessageMs);
+        return;
+    }
+    const bool sent = link->setCommonParam(name, value);
     qDebug() << "slotSetValue" << name << value;
     if (!sent) {
         message(tr("Item(%1) is not a common parameter of the unit: not uploaded.").arg(name), LongMessageMs);
         return;
     }
     message(tr("Item(%1) data upload completed, \r\n please update the data to view!").arg(name), LongMessageMs);
+}
+
+void G_CFG_CommonParam::checkPendingSet(FlyLink *link)
+{
+    if (!m_pendingSet.active)
+        return;
+    const FlyLink::CommonParamState state = link->commonParams().value(m_pendingSet.name);
+    if (state.received || state.retries < FlyCommonParams::MaxReads)
+        return;
+    // The link has asked for it as often as it does; a late answer still gets a moment.
+    if (++m_pendingSet.ticksAfterLastRead < PendingAnswerTicks)
+        return;
+    m_pendingSet.active = false;
+    message(tr("Item(%1) is not a common parameter of the unit: not uploaded.").arg(m_pendingSet.name), LongMessageMs);
 }
 
 void G_CFG_CommonParam::onValueRefused(const QString &name, const QString &text)
@@ -342,7 +403,14 @@ void G_CFG_CommonParam::onPickerChanged(const QString &text)
     m_newValueEdit->setText(QStringLiteral("0"));
     m_searchEdit->setText(m_nameEdit->text());
     slotSerachParam();
-    if (m_model->rowCount() >= 1)
+    // The picked parameter's own value: the window's, else the link's, else it is read by name from
+    // the unit and shown when it arrives (onParamValue).
+    m_currentValueEdit->clear();
+    float v = 0;
+    FlyLink *link = linkOf(m_linkId);
+    if (m_model->getValue(name, v) || (link && !name.isEmpty() && link->getCommonParam(name, &v, false) == 1))
+        m_currentValueEdit->setText(QString::number(double(v), 'g', 6));
+    else if (m_model->rowCount() >= 1)
         m_currentValueEdit->setText(m_model->index(0, 0).data(ParamTableModel::ValueRole).toString());
 }
 
@@ -430,6 +498,7 @@ void G_CFG_CommonParam::slotLoadFileToMap()
         m_model->addParam(it.key(), it->first, it->second);
     QString text = QString::number(loaded.size()) + tr("Item parameters were successfully loaded!");
     if (!parsed.bad.isEmpty())
-        text += QStringLiteral("\r\n") + tr("Lines not loaded (no NAME,VALUE): %1").arg(ParamFile::badLinesText(parsed.bad));
+        text += QStringLiteral("\r\n") +
+                tr("Lines not loaded (no NAME,VALUE): %1").arg(ParamFile::badLinesText(parsed.bad));
     message(text, parsed.bad.isEmpty() ? ShortMessageMs : LongMessageMs);
 }

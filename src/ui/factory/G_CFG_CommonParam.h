@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <QWidget>
 
+class FlyLink;
 class ParamCompareDialog;
 class ParamTableModel;
 class QComboBox;
@@ -22,7 +23,9 @@ class QTableView;
 // of every changed value, search, and ".param" files in ./ParamLog (save with a hwInfo.csv line; load
 // after a view of the values that differ from the unit's). Reading and writing go through the link's
 // common-parameter operations; units, ranges and descriptions come from the bus's parameter
-// configuration, to which the window adds the rows of paracfg.xlsx.
+// configuration, to which the window adds the rows of paracfg.xlsx. A parameter the link has not read
+// yet is read by name before the quick editor writes it; values the link read before the window
+// existed are shown when it opens.
 class G_CFG_CommonParam : public QWidget
 {
     Q_OBJECT
@@ -63,6 +66,9 @@ private:
     void rebuildFromLink();
     void updateDownloadState();
     void message(const QString &text, int ms);
+    void addValuesOfLink();
+    void writeQuickValue(const QString &name, float value);
+    void checkPendingSet(FlyLink *link);
     QMap<QString, float> unitValues() const;
 
     QLabel *m_title = nullptr;
@@ -91,4 +97,13 @@ private:
     bool m_fetching = false;
     bool m_debugMode = false;
     QMap<QString, QString> m_pickerParams; // label -> parameter name
+    // A quick write of a parameter the link had not read yet: sent once the unit answered its read.
+    struct PendingSet
+    {
+        QString name;
+        float value = 0;
+        int ticksAfterLastRead = 0;
+        bool active = false;
+    };
+    PendingSet m_pendingSet;
 };

@@ -24,12 +24,6 @@ FlyLink *linkOf(int linkid)
     return Q_DMMM::instance() ? Q_DMMM::instance()->linkById(linkid) : nullptr;
 }
 
-// Low 32 bits of the milliseconds since the epoch.
-quint32 nowMs32()
-{
-    return quint32(QDateTime::currentMSecsSinceEpoch());
-}
-
 // The entry of box whose item data equals value exactly; -1 (blank) when none does.
 int entryOf(const UComboBox *box, float value)
 {
@@ -46,7 +40,6 @@ G_CFG_IMUTemp_Cali::G_CFG_IMUTemp_Cali(int linkid, QWidget *parent) : QWidget(pa
     initUi();
     initSlots();
     FactoryPageWindow::setUp(this, tr("IMU TempCali"));
-    m_startMs = qint32(nowMs32());
 }
 
 QStringList G_CFG_IMUTemp_Cali::parameterNames()
@@ -90,6 +83,9 @@ UComboBox *G_CFG_IMUTemp_Cali::newComboBox(const QStringList &entries)
     box->setEditable(false);
     for (int i = 0; i < entries.size(); ++i)
         box->addItem(entries[i], i);
+    // Filling the box is no choice of the user: like the spin boxes it starts unmarked, so that "Set"
+    // never writes an entry the window neither read from the unit nor was given by the user.
+    box->setChanged(false);
     return box;
 }
 
@@ -128,6 +124,8 @@ void G_CFG_IMUTemp_Cali::initUi()
 
     m_queryButton = new QPushButton(tr("Query"), this);
     m_setButton = new QPushButton(tr("Set"), this);
+    // Enabled once the window holds values read from the unit (showValue).
+    m_setButton->setEnabled(false);
     m_oneTimeButton = new QPushButton(tr("TempCaliConfigOneTime"), this);
     for (QPushButton *b : {m_queryButton, m_setButton, m_oneTimeButton}) {
         b->setObjectName(QStringLiteral("WidgetCMD_Action"));
@@ -153,6 +151,9 @@ void G_CFG_IMUTemp_Cali::initUi()
     m_buttonRow->addStretch(5);
 
     m_accPanel = new G_CFG_AccCali(m_linkId, this);
+    // The accelerometer window makes itself a window of its own; here it is a panel of this window.
+    // Being placed in the grid does not undo that, so it is made a child widget again.
+    m_accPanel->setWindowFlags(Qt::Widget);
     m_chart = new uChartView(this, QString());
     m_chart->setMinimumHeight(260);
     for (int i = 0; i < Imus; ++i) {
@@ -230,6 +231,9 @@ void G_CFG_IMUTemp_Cali::update_Parameters(bool getfromflight)
 void G_CFG_IMUTemp_Cali::showValue(const QString &name, float value)
 {
     QWidget *c = control(name);
+    if (!c)
+        return;
+    m_setButton->setEnabled(true);
     if (auto *spin = qobject_cast<UDoubleSpinBox *>(c))
         spin->setValueUnchanged(double(value));
     else if (auto *combo = qobject_cast<UComboBox *>(c))
@@ -246,7 +250,8 @@ void G_CFG_IMUTemp_Cali::showArrivedValue(const QVariant &var)
 void G_CFG_IMUTemp_Cali::upload_param()
 {
     FlyLink *link = linkOf(m_linkId);
-    if (!link)
+    // Before the unit's values are known nothing is written: a default on the screen is no setting.
+    if (!link || !m_setButton->isEnabled())
         return;
     for (const QString &name : parameterNames()) {
         QWidget *c = control(name);
@@ -279,7 +284,8 @@ void G_CFG_IMUTemp_Cali::update_val()
     if (!isVisible() || !link)
         return;
     const TelemetryRecord r = link->record();
-    const double x = double(quint32(nowMs32() - quint32(m_startMs))) * 0.001;
+    // The chart's time axis reads seconds since the epoch: the sample's wall-clock time.
+    const double x = double(QDateTime::currentMSecsSinceEpoch()) * 0.001;
     for (int i = 0; i < Imus; ++i) {
         const float t = float(r.imu(i).temperatureCenti()) * 0.01f;
         m_currTemp[i]->setText(QString::number(double(t), 'f', 1) + QStringLiteral("℃"));

@@ -19,8 +19,9 @@ class uChartView;
 // The IMU temperature calibration window of one factory link: the temperature-calibration parameters
 // of up to three IMUs and three related settings (shown from the link's parameter table, written back
 // only where the user changed them), a one-press configuration of a calibration run, the current IMU
-// temperatures as text and as a live chart (ten times a second while shown), and the accelerometer
-// calibration panel for the same link.
+// temperatures as text and as a live chart against the time of day (ten times a second while shown),
+// and the accelerometer calibration panel for the same link, embedded as a child panel. "Set" is
+// enabled once the window holds values read from the unit.
 class G_CFG_IMUTemp_Cali : public QWidget
 {
     Q_OBJECT
@@ -83,7 +84,6 @@ private:
     QPushButton *m_oneTimeButton = nullptr;
     QCheckBox *m_seriesBoxes[Imus] = {};
     int m_linkId = -1;
-    qint32 m_startMs = 0;
     // Names asked of the unit whose values have not arrived yet: shown as they come in.
     QSet<QString> m_awaiting;
 };

@@ -172,6 +172,20 @@ void G_CFG_MagCali::initSlots()
     });
 }
 
+void G_CFG_MagCali::showEvent(QShowEvent *event)
+{
+    // The window may be made after the unit reported its compasses (it is created on first use):
+    // what the link's record holds by now is shown, progress first, else the compass count.
+    if (FlyLink *link = linkOf(m_linkId)) {
+        const TelemetryRecord r = link->record();
+        if (r.magProgressCount() > 0)
+            showProgress();
+        else if (r.compassCount() > 0)
+            resetCompasses();
+    }
+    QWidget::showEvent(event);
+}
+
 void G_CFG_MagCali::handle_DMMM_event(int ev, int linkid)
 {
     if (linkid != m_linkId)

@@ -12,7 +12,8 @@ class QSpinBox;
 // The compass calibration window of one factory link: the standard calibration with a percentage dial
 // and a status line per compass (up to three; as many shown as the unit reports), the in-flight
 // calibration (start and cancel) and the simple calibration against a typed true heading. Commands go
-// to the window's own link; what it shows comes from that link's record on events 25 and 26.
+// to the window's own link; what it shows comes from that link's record on events 25 and 26, and on
+// every opening of the window (a window made after those events still shows the unit's compasses).
 class G_CFG_MagCali : public QWidget
 {
     Q_OBJECT
@@ -38,6 +39,10 @@ public:
 
 public slots:
     void handle_DMMM_event(int ev, int linkid = 0);
+
+protected:
+    // Shows what the link's record already holds (compass count, progress) when the window opens.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void initUi();

@@ -286,16 +286,19 @@ void uChartView::handlePlotWheel(QWheelEvent *)
 
 void uChartView::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Control)
+    // Only the Ctrl key is an interaction with the chart; other keys leave the idle time running.
+    if (event->key() == Qt::Key_Control) {
         m_plot->setSelectionRectMode(QCP::srmZoom);
-    m_lastInteractionMs = now();
+        m_lastInteractionMs = now();
+    }
     QWidget::keyPressEvent(event);
 }
 
 void uChartView::keyReleaseEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Control)
+    if (event->key() == Qt::Key_Control) {
         m_plot->setSelectionRectMode(QCP::srmNone);
-    m_lastInteractionMs = now();
+        m_lastInteractionMs = now();
+    }
     QWidget::keyReleaseEvent(event);
 }

@@ -3,6 +3,7 @@
 #include "ui/maintenance/MavlinkPageDevice.h"
 #include "ui/maintenance/MavlinkUnitLabel.h"
 
+#include "core/mavlink/ParamList.h"
 #include "core/mavlink/ParamValueCheck.h"
 #include "link/IOHandler.h"
 #include "link/MavlinkHandler.h"
@@ -174,7 +175,8 @@ void ParamManagerWidget::loadParamInfo(const QString &path)
     QString refusal;
     descriptions = ParamDescriptions::load(path, 1, 1000, &refusal);
     descriptionNoteLabel->setText(
-        refusal.isEmpty() ? QString() : tr("paracfg.xlsx refused (%1); parameters are listed without descriptions").arg(refusal));
+        refusal.isEmpty() ? QString()
+                          : tr("paracfg.xlsx refused (%1); parameters are listed without descriptions").arg(refusal));
     descriptionNoteLabel->setVisible(!refusal.isEmpty());
 }
 
@@ -247,7 +249,7 @@ void ParamManagerWidget::fillMissing()
     fillTimer->start();
 }
 
-void ParamManagerWidget::recParamInfo(float value, ushort count, ushort index, const QString &name, uchar type)
+void ParamManagerWidget::recParamInfo(double value, ushort count, ushort index, const QString &name, uchar type)
 {
     // While a list streams in, the page is painted at most every RepaintIntervalMs: rows and progress
     // change at once, only their drawing is gathered (painting a row at a time costs more than the rows).
@@ -280,7 +282,10 @@ void ParamManagerWidget::recParamInfo(float value, ushort count, ushort index, c
     const int row = table->rowCount();
     table->insertRow(row);
     addTableItem(name, row, ColName);
-    addTableItem(QString::number(double(value), 'g', 6), row, ColValue);
+    // An integer parameter shows every digit (a bytewise 32-bit integer is exact), so that editing the
+    // cell starts from the unit's number; other values with 6 significant digits.
+    const bool integer = type >= 1 && type <= 8 && std::trunc(value) == value;
+    addTableItem(integer ? ParamText::formatValue(value, type) : QString::number(value, 'g', 6), row, ColValue);
     addTableItem(QString::number(type), row, ColType);
     if (name.contains(QLatin1String("LOG_BACKEND_TYPE")) || name.contains(QLatin1String("SERIAL0_PROTOCOL")))
         qDebug() << "param:" << name;
@@ -383,7 +388,8 @@ void ParamManagerWidget::setParamSlot()
     if (!link)
         return;
     // A value that is not a number is refused rather than written to the unit as 0; one the
-    // parameter's type cannot hold, or that its 32-bit float would round, is refused with the reason.
+    // parameter's type cannot hold, or that the unit's float field would round (integers converted
+    // to float; a unit that copies them bytewise carries every 32-bit one), is refused with the reason.
     const ushort type = ushort(typeItem ? typeItem->text().toInt() : 0);
     const QString nameProblem = ParamValueCheck::nameProblem(nameText);
     if (!nameProblem.isEmpty()) {
@@ -396,6 +402,12 @@ void ParamManagerWidget::setParamSlot()
             onShowDialogMsg(tr("%1 is not a number").arg(valueText), 1000);
         else
             onShowDialogMsg(checked.reason, RefusalMs);
+        return;
+    }
+    const bool bytewise = link->paramEncoding() == MavlinkLinkEngine::ParamEncoding::Bytewise;
+    const QString carrier = ParamValueCheck::carrierProblem(valueText, checked.value, type, bytewise);
+    if (!carrier.isEmpty()) {
+        onShowDialogMsg(carrier, RefusalMs);
         return;
     }
     emit link->setParamValueSignal(nameText.toUtf8(), checked.value, type);

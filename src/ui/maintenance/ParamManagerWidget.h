@@ -84,7 +84,7 @@ public:
     void updateSerialUi(bool conState);
     void handleTAppEvent(int event, int id, QVariant var);
     // One received PARAM_VALUE: appends a row and advances the progress.
-    void recParamInfo(float value, ushort count, ushort index, const QString &name, uchar type);
+    void recParamInfo(double value, ushort count, ushort index, const QString &name, uchar type);
     void addTableItem(const QString &text, int row, int column);
     // Shows the rows holding text in any column (case-insensitive); every row for an empty text.
     void findParam(const QString &text);
