@@ -11,6 +11,8 @@ namespace BP = BootloaderProtocol;
 
 namespace {
 constexpr quint8 CmdDebug = 0x31; // answered at once, without an end-of-command byte
+constexpr quint32 ChipId = 0x10016451;
+const char ChipDescription[] = "STM32F76x,rev Z";
 } // namespace
 
 StockBootloaderUnit::StockBootloaderUnit(BootloaderLine &line, const BootloaderOptions &options, QObject *parent)
@@ -98,8 +100,7 @@ bool StockBootloaderUnit::handleOne()
             const quint32 crc = flashCrc() ^ (m_options.badCrc ? 0xFFFFFFFFu : 0u);
             replyData(BP::u32Reply(crc).left(4));
         } else {
-            if ((m_state & (GotSync | GotDevice | Programmed | GotCrc)) !=
-                (GotSync | GotDevice | Programmed | GotCrc)) {
+            if ((m_state & (GotSync | GotDevice | GotCrc)) != (GotSync | GotDevice | GotCrc)) {
                 refuse(0);
                 return true;
             }
@@ -121,6 +122,33 @@ bool StockBootloaderUnit::handleOne()
                 refuse(0);
         }
         return true;
+    case BP::CmdGetSn:
+    case BP::CmdGetChip:
+    case BP::CmdGetChipDes: {
+        if (m_options.blRevision < BP::FirstIdentityRevision) {
+            m_input.remove(0, 1); // not a command of this revision
+            return true;
+        }
+        const int length = code == BP::CmdGetSn ? 6 : 2;
+        if (have < length)
+            return false;
+        if (!eocAt(length - 1)) {
+            refuse(length);
+            return true;
+        }
+        const quint32 offset = code == BP::CmdGetSn ? BP::readU32LE(m_input.constData() + 1) : 0;
+        m_input.remove(0, length);
+        if (code == BP::CmdGetSn) {
+            if (!serialWord(offset))
+                refuse(0);
+        } else if (code == BP::CmdGetChip) {
+            replyData(BP::u32Reply(ChipId).left(4));
+        } else {
+            const QByteArray text(ChipDescription);
+            replyData(BP::u32Reply(quint32(text.size())).left(4) + text);
+        }
+        return true;
+    }
     case BP::CmdProgMulti: {
         if (have < 2)
             return false;
@@ -173,6 +201,15 @@ bool StockBootloaderUnit::deviceInfo(quint8 param)
         return false;
     }
     m_state |= GotDevice;
+    return true;
+}
+
+bool StockBootloaderUnit::serialWord(quint32 offset)
+{
+    if (offset % 4 != 0 || offset / 4 >= quint32(BP::SerialWords))
+        return false;
+    const quint32 word = m_options.uid.mid(int(offset / 4) * 8, 8).toUInt(nullptr, 16);
+    replyData(BP::u32Reply(word).left(4));
     return true;
 }
 
