@@ -192,6 +192,10 @@ private:
 
     void boot()
     {
+        if (m_options.refuseBoot) {
+            reply(BP::replyEnd(BP::StatusInvalid));
+            return;
+        }
         QTextStream err(stderr);
         QTextStream(stdout) << "bootloader: boot" << Qt::endl;
         err << "bootloader: boot after " << m_programmed << " programmed bytes\n";
@@ -247,6 +251,10 @@ int runBootloader(const QStringList &arguments)
         const QString a = args[i];
         if (a == QLatin1String("--bad-crc")) {
             o.badCrc = true;
+            continue;
+        }
+        if (a == QLatin1String("--refuse-boot")) {
+            o.refuseBoot = true;
             continue;
         }
         if (a == QLatin1String("--stock")) {
@@ -327,7 +335,8 @@ CommandTable::Registrar reg(simModes(), "bootloader",
                             "             [--flash-size BYTES] [--nak-every K] [--drop-every K] [--erase-ms MS]\n"
                             "             [--bad-crc] [--reply-delay-ms MS] [--dump FILE] [--stock]\n"
                             "             [--packet-gap-us US] [--dup-byte-at OFFSET] [--drop-ack CHUNK]\n"
-                            "             [--unplug-at OFFSET] [--max-chunk N] [--uid HEX24]",
+                            "             [--unplug-at OFFSET] [--max-chunk N] [--uid HEX24]\n"
+                            "             [--refuse-boot]",
                             &runBootloader);
 
 } // namespace

@@ -100,7 +100,7 @@ bool StockBootloaderUnit::handleOne()
             const quint32 crc = flashCrc() ^ (m_options.badCrc ? 0xFFFFFFFFu : 0u);
             replyData(BP::u32Reply(crc).left(4));
         } else {
-            if ((m_state & (GotSync | GotDevice | GotCrc)) != (GotSync | GotDevice | GotCrc)) {
+            if ((m_state & (GotSync | GotDevice | GotCrc)) != (GotSync | GotDevice | GotCrc) || m_options.refuseBoot) {
                 refuse(0);
                 return true;
             }
