@@ -161,6 +161,7 @@ private:
 
     void program(const QByteArray &data)
     {
+        ++m_programCommands;
         if (data.size() > m_options.maxChunk) {
             reply(BP::replyEnd(BP::StatusInvalid)); // longer than this unit takes: nothing written
             return;
@@ -198,7 +199,8 @@ private:
         }
         QTextStream err(stderr);
         QTextStream(stdout) << "bootloader: boot" << Qt::endl;
-        err << "bootloader: boot after " << m_programmed << " programmed bytes\n";
+        err << "bootloader: boot after " << m_programmed << " programmed bytes, " << m_programCommands
+            << " program commands\n";
         err.flush();
         if (!m_options.dumpPath.isEmpty()) {
             QFile dump(m_options.dumpPath);
@@ -219,6 +221,7 @@ private:
     int m_droppedChunk = 0;
     int m_nakedChunk = 0;
     int m_chunksWritten = 0;
+    int m_programCommands = 0; // received, refused ones included (the round trips of the programming)
     bool m_ackDropped = false;
     bool m_erased = false;
     bool m_erasing = false;

@@ -155,11 +155,13 @@ bool StockBootloaderUnit::handleOne()
         const int n = quint8(m_input[1]);
         // Judged on the length byte alone: the data that follows is then read as commands.
         if (n % 4 != 0 || quint64(m_address) + quint64(n) > quint64(m_flash.size())) {
+            ++m_programCommands;
             refuse(2);
             return true;
         }
         if (have < n + 3)
             return false;
+        ++m_programCommands; // received whole: answered once
         if (!eocAt(n + 2)) {
             refuse(n + 3);
             return true;
@@ -263,7 +265,8 @@ void StockBootloaderUnit::boot()
     m_booted = true; // the unit leaves its bootloader for the firmware and answers no more
     QTextStream(stdout) << "bootloader: boot" << Qt::endl;
     QTextStream err(stderr);
-    err << "bootloader: boot after programming " << m_address << " bytes\n";
+    err << "bootloader: boot after programming " << m_address << " bytes, " << m_programCommands
+        << " program commands\n";
     if (m_options.dumpPath.isEmpty())
         return;
     QFile dump(m_options.dumpPath);

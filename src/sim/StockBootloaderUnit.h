@@ -56,5 +56,6 @@ private:
     quint32 m_address = 0;
     QByteArray m_firstWord; // held back until boot (0xFF after an erase)
     int m_chunksWritten = 0;
+    int m_programCommands = 0;
     bool m_ackDropped = false;
 };

@@ -470,6 +470,10 @@ void UpgradeEngine::nextIdentityStep(bool answered, quint32 now)
     quint8 next = quint8(m_identityStep + 1);
     if (!answered && m_identityStep <= IdSerial2)
         next = IdChip; // no serial word: the other two are not asked
+    // Not a byte back for the first request: a unit that skips the commands it does not know, which knows
+    // none of the identity requests either (each one would cost its whole time-out).
+    if (!answered && m_identityStep == IdSerial0 && m_collector.gathered() == 0)
+        next = IdDone;
     if (next < IdDone) {
         sendIdentityStep(next, now);
         return;
