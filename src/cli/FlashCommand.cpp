@@ -5,8 +5,8 @@
 // progress on stderr; with several, each line names its port and a summary line per unit ends the run.
 #include "cli/CliCommands.h"
 #include "cli/FlashOutput.h"
-#include "cli/FlashUnit.h"
 #include "link/BootloaderPort.h"
+#include "link/BootloaderRun.h"
 #include "link/UploaderConfig.h"
 #include "core/bootloader/UpgradeEngine.h"
 
@@ -41,6 +41,17 @@ struct FlashOptions
     FlashOutput::Format format = FlashOutput::Text;
     int timeoutS = 60;
 };
+
+// What a unit reports goes to the command's output.
+void connectOutput(BootloaderRun &unit, FlashOutput &output)
+{
+    BootloaderRun *u = &unit;
+    QObject::connect(u, &BootloaderRun::reported, u, [u, &output](const QString &text) { output.report(*u, text); });
+    QObject::connect(u, &BootloaderRun::progressChanged, u,
+                     [u, &output](int percent) { output.progress(*u, percent); });
+    QObject::connect(u, &BootloaderRun::stateChanged, u, [u, &output] { output.stateChanged(*u); });
+    QObject::connect(u, &BootloaderRun::ended, u, [u, &output] { output.ended(*u); });
+}
 
 // A bare name ("ttyUSB0") is a device of /dev, so that it passes the manual port check.
 QString devicePath(QString port)
@@ -100,7 +111,7 @@ public:
         probeTimeout.setSingleShot(true);
         connect(&probeTimeout, &QTimer::timeout, this, [this] {
             for (auto &entry : m_units) {
-                FlashUnit &unit = *entry.second;
+                BootloaderRun &unit = *entry.second;
                 // A scanned port without a bootloader is no unit of the line; a given one is a failure.
                 if (!unit.finished() && !unit.answered())
                     unit.abort(m_options.scan ? QString() : QStringLiteral("no bootloader"),
@@ -134,7 +145,7 @@ public:
         watchPorts();
         m_loop.exec();
         for (auto &entry : m_units) {
-            FlashUnit &unit = *entry.second;
+            BootloaderRun &unit = *entry.second;
             if (unit.finished())
                 continue;
             if (unit.answered())
@@ -160,7 +171,8 @@ private:
 
     bool startUnit(const QString &port)
     {
-        auto unit = std::make_unique<FlashUnit>(port, m_output);
+        auto unit = std::make_unique<BootloaderRun>(port);
+        connectOutput(*unit, m_output);
         unit->engine().setSkipSame(m_options.skipSame);
         if (m_options.ports.contains(port))
             unit->reportPortWait();
@@ -171,8 +183,8 @@ private:
                      << "\n";
             return false;
         }
-        unit->setEndedHandler([this](FlashUnit &u) { unitEnded(u); });
-        FlashUnit *raw = unit.get();
+        BootloaderRun *raw = unit.get();
+        connect(raw, &BootloaderRun::ended, this, [this, raw] { unitEnded(*raw); });
         m_units[port] = std::move(unit);
         m_slots[port] = Running;
         if (!raw->start()) {
@@ -182,7 +194,7 @@ private:
         return true;
     }
 
-    void unitEnded(FlashUnit &unit)
+    void unitEnded(BootloaderRun &unit)
     {
         if (!unit.result().isEmpty())
             m_records.push_back(
@@ -257,7 +269,7 @@ private:
     const QByteArray m_content;
     const bool m_opened;
     FlashOutput m_output;
-    std::map<QString, std::unique_ptr<FlashUnit>> m_units;
+    std::map<QString, std::unique_ptr<BootloaderRun>> m_units;
     std::map<QString, Slot> m_slots;
     std::vector<Record> m_records;
     QEventLoop m_loop;
@@ -268,7 +280,8 @@ int runSingle(const FlashOptions &o, const QByteArray &content, bool opened)
 {
     FlashOutput output(o.format);
     const QString port = o.ports.isEmpty() ? QString() : o.ports.first();
-    FlashUnit unit(port, output);
+    BootloaderRun unit(port);
+    connectOutput(unit, output);
     unit.engine().setSkipSame(o.skipSame);
     if (port.isEmpty()) {
         const UploaderConfig::Keywords k = UploaderConfig::keywords(false);
@@ -283,7 +296,7 @@ int runSingle(const FlashOptions &o, const QByteArray &content, bool opened)
         return 1;
     }
     QEventLoop loop;
-    unit.setEndedHandler([&loop](FlashUnit &) { loop.exit(0); });
+    QObject::connect(&unit, &BootloaderRun::ended, &loop, [&loop] { loop.exit(0); });
     QTimer probeTimeout;
     probeTimeout.setSingleShot(true);
     bool noAnswer = false;
@@ -373,7 +386,8 @@ int runFlash(const QStringList &arguments)
     if (!opened) {
         // Reported as the window reports it, then the reason.
         FlashOutput output(o.format);
-        FlashUnit probe(QString(), output);
+        BootloaderRun probe{QString()};
+        connectOutput(probe, output);
         probe.load(o.file, false, content);
         err << "flash: " << o.file << ": " << f.errorString() << "\n";
         return 1;

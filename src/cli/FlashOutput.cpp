@@ -1,6 +1,6 @@
 #include "cli/FlashOutput.h"
 
-#include "cli/FlashUnit.h"
+#include "link/BootloaderRun.h"
 #include "link/BootloaderPort.h"
 #include "core/bootloader/UpgradeEngine.h"
 
@@ -19,12 +19,12 @@ void writeLine(FILE *stream, const QString &line)
 }
 } // namespace
 
-QString FlashOutput::prefixed(const FlashUnit &unit, const QString &text) const
+QString FlashOutput::prefixed(const BootloaderRun &unit, const QString &text) const
 {
     return m_portPrefix ? QStringLiteral(" [") + unit.port() + QStringLiteral("] ") + text : text;
 }
 
-void FlashOutput::report(const FlashUnit &unit, const QString &text)
+void FlashOutput::report(const BootloaderRun &unit, const QString &text)
 {
     const QString line = BootloaderPort::logLine(prefixed(unit, text));
     if (m_format == Json) {
@@ -35,7 +35,7 @@ void FlashOutput::report(const FlashUnit &unit, const QString &text)
     }
 }
 
-void FlashOutput::progress(const FlashUnit &unit, int percent)
+void FlashOutput::progress(const BootloaderRun &unit, int percent)
 {
     if (m_format == Json)
         json(unit, QString(), false);
@@ -44,19 +44,19 @@ void FlashOutput::progress(const FlashUnit &unit, int percent)
                               QStringLiteral("progress ") + QString::number(percent) + QLatin1Char('%'));
 }
 
-void FlashOutput::stateChanged(const FlashUnit &unit)
+void FlashOutput::stateChanged(const BootloaderRun &unit)
 {
     if (m_format == Json)
         json(unit, QString(), false);
 }
 
-void FlashOutput::ended(const FlashUnit &unit)
+void FlashOutput::ended(const BootloaderRun &unit)
 {
     if (m_format == Json && !unit.result().isEmpty())
         json(unit, unit.resultText(), true);
 }
 
-void FlashOutput::json(const FlashUnit &unit, const QString &message, bool withResult)
+void FlashOutput::json(const BootloaderRun &unit, const QString &message, bool withResult)
 {
     QJsonObject o;
     o.insert(QStringLiteral("port"), unit.port());

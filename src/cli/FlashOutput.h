@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class FlashUnit;
+class BootloaderRun;
 
 // What zorvan-cli flash prints for its units. Text: every report line on stdout as the upgrade window's
 // log shows it ("[time]:text"; "[time]: [PORT] text" when several units run), progress on stderr.
@@ -18,17 +18,17 @@ public:
     // Each line names its unit's port (several units at once).
     void setPortPrefix(bool on) { m_portPrefix = on; }
 
-    void report(const FlashUnit &unit, const QString &text);
-    void progress(const FlashUnit &unit, int percent);
-    void stateChanged(const FlashUnit &unit);
-    void ended(const FlashUnit &unit);
+    void report(const BootloaderRun &unit, const QString &text);
+    void progress(const BootloaderRun &unit, int percent);
+    void stateChanged(const BootloaderRun &unit);
+    void ended(const BootloaderRun &unit);
     // One summary line per unit that was flashed: port, serial, result, time.
     void summary(const QString &port, const QString &serial, const QString &result, const QString &message,
                  double seconds);
 
 private:
-    void json(const FlashUnit &unit, const QString &message, bool withResult);
-    QString prefixed(const FlashUnit &unit, const QString &text) const;
+    void json(const BootloaderRun &unit, const QString &message, bool withResult);
+    QString prefixed(const BootloaderRun &unit, const QString &text) const;
 
     Format m_format;
     bool m_portPrefix = false;

@@ -1,6 +1,5 @@
-#include "cli/FlashUnit.h"
+#include "link/BootloaderRun.h"
 
-#include "cli/FlashOutput.h"
 #include "link/BootloaderPort.h"
 
 #include <QFileInfo>
@@ -15,13 +14,12 @@ QTextStream &err()
 }
 } // namespace
 
-FlashUnit::FlashUnit(const QString &port, FlashOutput &output, QObject *parent)
-    : QObject(parent), m_engine(*this), m_output(output)
+BootloaderRun::BootloaderRun(const QString &port, QObject *parent) : QObject(parent), m_engine(*this)
 {
     BootloaderPort::configure(m_port);
     m_timer.setInterval(20);
-    connect(&m_timer, &QTimer::timeout, this, &FlashUnit::tick);
-    connect(&m_port, &QSerialPort::readyRead, this, &FlashUnit::readReplies);
+    connect(&m_timer, &QTimer::timeout, this, &BootloaderRun::tick);
+    connect(&m_port, &QSerialPort::readyRead, this, &BootloaderRun::readReplies);
     connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         if (BootloaderPort::isPortLost(e))
             m_engine.portError();
@@ -41,22 +39,22 @@ FlashUnit::FlashUnit(const QString &port, FlashOutput &output, QObject *parent)
     }
 }
 
-FlashUnit::~FlashUnit()
+BootloaderRun::~BootloaderRun()
 {
     BootloaderPort::close(m_port);
 }
 
-bool FlashUnit::load(const QString &path, bool opened, const QByteArray &content)
+bool BootloaderRun::load(const QString &path, bool opened, const QByteArray &content)
 {
     return m_engine.loadFirmware(path, opened, content);
 }
 
-void FlashUnit::setKeywords(const QStringList &include, const QStringList &exclude)
+void BootloaderRun::setKeywords(const QStringList &include, const QStringList &exclude)
 {
     m_engine.setKeywords(include, exclude);
 }
 
-bool FlashUnit::start()
+bool BootloaderRun::start()
 {
     // The first tick arms, then the start button is pressed as a user would.
     tick();
@@ -69,7 +67,7 @@ bool FlashUnit::start()
     return true;
 }
 
-void FlashUnit::abort(const QString &result, const QString &message)
+void BootloaderRun::abort(const QString &result, const QString &message)
 {
     if (m_finished)
         return;
@@ -77,24 +75,22 @@ void FlashUnit::abort(const QString &result, const QString &message)
     finish(false, result, message);
 }
 
-void FlashUnit::finish(bool success, const QString &result, const QString &text)
+void BootloaderRun::finish(bool success, const QString &result, const QString &text)
 {
     m_timer.stop();
     m_finished = true;
     m_succeeded = success;
     m_result = result;
     m_resultText = text;
-    m_output.ended(*this);
-    if (m_endedHandler)
-        m_endedHandler(*this);
+    emit ended();
 }
 
-void FlashUnit::report(const QString &text, int)
+void BootloaderRun::report(const QString &text, int)
 {
-    m_output.report(*this, text);
+    emit reported(text);
 }
 
-void FlashUnit::setProgress(int percent)
+void BootloaderRun::setProgress(int percent)
 {
     // The engine resets the bar when a run ends; what a unit reached stays its figure.
     if (m_engine.state() == UpgradeEngine::StateWaitStart && m_clock.isValid())
@@ -106,29 +102,29 @@ void FlashUnit::setProgress(int percent)
     if (percent == m_progress)
         return;
     m_progress = percent;
-    m_output.progress(*this, percent);
+    emit progressChanged(percent);
 }
 
-void FlashUnit::stateEntered(quint8 state)
+void BootloaderRun::stateEntered(quint8 state)
 {
     if (state > UpgradeEngine::StateProbe)
         m_answered = true;
     if (!m_finished && m_clock.isValid())
-        m_output.stateChanged(*this);
+        emit stateChanged();
 }
 
-QStringList FlashUnit::portTexts()
+QStringList BootloaderRun::portTexts()
 {
     return BootloaderPort::portTexts();
 }
 
-void FlashUnit::setPortName(const QString &name)
+void BootloaderRun::setPortName(const QString &name)
 {
     BootloaderPort::close(m_port);
     m_port.setPortName(name);
 }
 
-bool FlashUnit::openPort()
+bool BootloaderRun::openPort()
 {
     const bool opened = BootloaderPort::open(m_port);
     if (!opened) {
@@ -144,17 +140,17 @@ bool FlashUnit::openPort()
     return opened;
 }
 
-void FlashUnit::closePort()
+void BootloaderRun::closePort()
 {
     BootloaderPort::close(m_port);
 }
 
-void FlashUnit::write(const QByteArray &bytes)
+void BootloaderRun::write(const QByteArray &bytes)
 {
     BootloaderPort::write(m_port, bytes);
 }
 
-void FlashUnit::upgradeEnded(bool success, const QString &text)
+void BootloaderRun::upgradeEnded(bool success, const QString &text)
 {
     const QString result = !success                 ? QStringLiteral("failed")
                            : m_engine.wasUpToDate() ? QStringLiteral("up to date")
@@ -162,13 +158,13 @@ void FlashUnit::upgradeEnded(bool success, const QString &text)
     finish(success, result, text);
 }
 
-void FlashUnit::tick()
+void BootloaderRun::tick()
 {
     m_engine.tick(BootloaderPort::nowMs());
     err().flush();
 }
 
-void FlashUnit::readReplies()
+void BootloaderRun::readReplies()
 {
     if (!m_engine.readsReplies())
         return; // left in the port's buffer, dropped when the port closes

@@ -7,20 +7,18 @@
 #include <QSerialPort>
 #include <QTimer>
 
-#include <functional>
-
-class FlashOutput;
-
-// One unit of zorvan-cli flash: its serial port, its 20 ms timer and its own upgrade engine, run as the
-// upgrade window runs it. Several of them run side by side on the main thread. Threading: GUI/main
-// thread only.
-class FlashUnit : public QObject, public UpgradeEngine::Host
+// One unit's upgrade run: its serial port, its 20 ms timer and its own upgrade engine, driven as the
+// upgrade window drives its engine. Several of them run side by side (zorvan-cli flash with several
+// ports, the upgrade window's batch mode); what the engine reports comes out as signals. Threading: the
+// thread that created it (GUI/main thread) only.
+class BootloaderRun : public QObject, public UpgradeEngine::Host
 {
+    Q_OBJECT
 public:
     // port: the device path of a manual-mode unit (a symbolic link is followed to its device, the way a
     // line names its fixtures' ports); empty for an automatic scan (one unit only).
-    FlashUnit(const QString &port, FlashOutput &output, QObject *parent = nullptr);
-    ~FlashUnit() override;
+    BootloaderRun(const QString &port, QObject *parent = nullptr);
+    ~BootloaderRun() override;
 
     UpgradeEngine &engine() { return m_engine; }
     // Loads the firmware file as the window does; false (reported) when it cannot be the image.
@@ -30,8 +28,6 @@ public:
     bool start();
     // Ends a run still going on (a probe unanswered in time, an interrupted loop) without a result of its own.
     void abort(const QString &result, const QString &message);
-    // Called once when the run ended, with or without success.
-    void setEndedHandler(std::function<void(FlashUnit &)> handler) { m_endedHandler = std::move(handler); }
     // openPort reports its first failure on stderr (a port given by name, not a scan).
     void reportPortWait() { m_reportWait = true; }
 
@@ -51,6 +47,15 @@ public:
     qint64 bytesWritten() const { return m_bytes; }
     double seconds() const { return double(m_clock.elapsed()) / 1000.0; }
 
+signals:
+    // A report line of the engine (the text without time stamp).
+    void reported(const QString &text);
+    void progressChanged(int percent);
+    void stateChanged();
+    // Once, when the run ended with or without success (result() says how).
+    void ended();
+
+public:
     // UpgradeEngine::Host
     void report(const QString &text, int sinks) override;
     void setStatusText(const QString &) override {}
@@ -71,7 +76,6 @@ private:
     void finish(bool success, const QString &result, const QString &text);
 
     UpgradeEngine m_engine;
-    FlashOutput &m_output;
     QSerialPort m_port;
     QTimer m_timer;
     QElapsedTimer m_clock;
@@ -85,5 +89,4 @@ private:
     bool m_succeeded = false;
     QString m_result;
     QString m_resultText;
-    std::function<void(FlashUnit &)> m_endedHandler;
 };
