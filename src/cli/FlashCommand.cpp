@@ -1,154 +1,330 @@
-// zorvan-cli flash FILE (--port PATH | --scan) [--timeout S]: the upgrade window's engine from a script.
-// The file is loaded as the window loads it, the engine runs with the window's timings; report lines go
-// to stdout as the window's log view shows them, progress to stderr.
-#include "link/BootloaderPort.h"
+// zorvan-cli flash FILE (--port PATH... | --scan [--all]) [--loop] [--skip-same] [--progress text|json]
+// [--timeout S]: the upgrade window's engine from a script, for one unit or a line of them. Each unit
+// runs its own engine on its own port, all in parallel; the file is loaded as the window loads it and the
+// engines run with the window's timings. With one unit the output is the window's log on stdout and
+// progress on stderr; with several, each line names its port and a summary line per unit ends the run.
 #include "cli/CliCommands.h"
+#include "cli/FlashOutput.h"
+#include "link/BootloaderPort.h"
+#include "link/BootloaderRun.h"
 #include "link/UploaderConfig.h"
 #include "core/bootloader/UpgradeEngine.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
-#include <QSerialPort>
+#include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
 
+#include <csignal>
+#include <map>
+#include <memory>
+
 namespace {
 
-class CliUpgrade : public QObject, public UpgradeEngine::Host
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void onStopSignal(int signal)
+{
+    g_stopSignal = signal;
+}
+
+struct FlashOptions
+{
+    QString file;
+    QStringList ports;
+    bool scan = false;
+    bool all = false;
+    bool loop = false;
+    bool skipSame = false;
+    FlashOutput::Format format = FlashOutput::Text;
+    int timeoutS = 60;
+};
+
+// What a unit reports goes to the command's output.
+void connectOutput(BootloaderRun &unit, FlashOutput &output)
+{
+    BootloaderRun *u = &unit;
+    QObject::connect(u, &BootloaderRun::reported, u, [u, &output](const QString &text) { output.report(*u, text); });
+    QObject::connect(u, &BootloaderRun::progressChanged, u,
+                     [u, &output](int percent) { output.progress(*u, percent); });
+    QObject::connect(u, &BootloaderRun::stateChanged, u, [u, &output] { output.stateChanged(*u); });
+    QObject::connect(u, &BootloaderRun::ended, u, [u, &output] { output.ended(*u); });
+}
+
+// A bare name ("ttyUSB0") is a device of /dev, so that it passes the manual port check.
+QString devicePath(QString port)
+{
+    if (!port.contains(QLatin1String("COM")) && !port.startsWith(QLatin1Char('/')))
+        port.prepend(QStringLiteral("/dev/"));
+    return port;
+}
+
+// Whether a port may be probed now: a device path must exist (an unplugged unit's node is gone).
+bool portPresent(const QString &port)
+{
+    return !port.startsWith(QLatin1Char('/')) || QFileInfo::exists(port);
+}
+
+// The bootloader ports of the one enumeration that the automatic scan would take (its keywords).
+QStringList scannedPorts()
+{
+    const UploaderConfig::Keywords k = UploaderConfig::keywords(false);
+    QStringList ports;
+    const QStringList texts = UpgradeEngine::matchingPorts(BootloaderPort::portTexts(), k.include, k.exclude);
+    for (const QString &text : texts) {
+        const QString port = devicePath(text.section(QLatin1Char(':'), 0, 0));
+        if (!ports.contains(port) && portPresent(port))
+            ports << port;
+    }
+    return ports;
+}
+
+// Several units (given ports or all scanned ones), once each or, with --loop, each unit that appears.
+class FlashStation : public QObject
 {
 public:
-    CliUpgrade() : m_engine(*this)
-    {
-        BootloaderPort::configure(m_port);
-        m_timer.setInterval(20);
-        connect(&m_timer, &QTimer::timeout, this, &CliUpgrade::tick);
-        connect(&m_port, &QSerialPort::readyRead, this, &CliUpgrade::readReplies);
-        connect(&m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-            if (BootloaderPort::isPortLost(e))
-                m_engine.portError();
-        });
-    }
+    FlashStation(const FlashOptions &options, const QByteArray &content, bool opened)
+        : m_options(options), m_content(content), m_opened(opened), m_output(options.format)
+    {}
 
-    UpgradeEngine &engine() { return m_engine; }
-    void setPortBox(const QString &text) { m_portBox = text; }
+    FlashOutput &output() { return m_output; }
 
-    // Runs until the upgrade ended or, while still probing, the probe timeout passed. Returns the exit code.
-    int run(int probeTimeoutS)
+    // Flashes once every given port (or every scanned one); returns the exit code.
+    int runOnce()
     {
-        m_timer.start();
+        QStringList ports = m_options.ports;
+        if (m_options.scan) {
+            ports = scannedPorts();
+            if (ports.isEmpty()) {
+                cliErr() << "flash: no valid serial port detected\n";
+                return 1;
+            }
+        }
+        m_output.setPortPrefix(ports.size() > 1);
+        for (const QString &port : qAsConst(ports)) {
+            if (!startUnit(port))
+                return 1;
+        }
         QTimer probeTimeout;
         probeTimeout.setSingleShot(true);
         connect(&probeTimeout, &QTimer::timeout, this, [this] {
-            if (m_engine.state() <= UpgradeEngine::StateProbe) {
-                m_noAnswer = true;
-                m_loop.exit(1);
+            for (auto &entry : m_units) {
+                BootloaderRun &unit = *entry.second;
+                // A scanned port without a bootloader is no unit of the line; a given one is a failure.
+                if (!unit.finished() && !unit.answered())
+                    unit.abort(m_options.scan ? QString() : QStringLiteral("no bootloader"),
+                               QStringLiteral("no bootloader answered within %1 s").arg(m_options.timeoutS));
             }
         });
-        probeTimeout.start(probeTimeoutS * 1000);
-        // The first tick arms, then the start button is pressed as a user would.
-        tick();
-        if (m_engine.state() != UpgradeEngine::StateReady) {
-            err() << "flash: the upgrade could not be armed (port " << m_portBox << ")\n";
-            return 1;
-        }
-        m_engine.startButton();
-        tick();
-        const int code = m_loop.exec();
-        m_timer.stop();
-        if (m_noAnswer) {
-            m_engine.setUpgradeState(UpgradeEngine::StateWaitStart);
-            err() << "flash: no bootloader answered within " << probeTimeoutS << " s\n";
-        }
-        return code;
+        probeTimeout.start(m_options.timeoutS * 1000);
+        if (running() > 0)
+            m_loop.exec();
+        return finishRun();
     }
 
-    // UpgradeEngine::Host
-    void report(const QString &text, int) override
+    // Until SIGINT or SIGTERM: every bootloader that appears is flashed once, and again only after its port
+    // went away and came back.
+    int runLoop()
     {
-        QTextStream out(stdout);
-        out << BootloaderPort::logLine(text) << '\n';
-        out.flush();
-    }
-    void setStatusText(const QString &) override {}
-    void setProgress(int percent) override
-    {
-        if (percent == m_progress)
-            return;
-        m_progress = percent;
-        if (percent > 0)
-            err() << "progress " << percent << "%\n";
-    }
-    void stateEntered(quint8) override {}
-    QStringList portTexts() override { return BootloaderPort::portTexts(); }
-    QString portBoxText() override { return m_portBox; }
-    void setPortBoxText(const QString &text) override { m_portBox = text; }
-    void setPortName(const QString &name) override
-    {
-        BootloaderPort::close(m_port);
-        m_port.setPortName(name);
-    }
-    bool openPort() override
-    {
-        const bool opened = BootloaderPort::open(m_port);
-        if (!opened) {
-            // The engine keeps trying a port given by name; say once why it is still waiting, and
-            // name the fix when the port refuses this user (once per port).
-            if (m_reportWait) {
-                m_reportWait = false;
-                err() << "flash: waiting for port " << m_portBox << " (cannot open it: " << m_port.errorString()
-                      << ")\n";
-            }
-            if (const QString hint = BootloaderPort::permissionHint(m_port); !hint.isEmpty())
-                err() << "flash: " << hint << "\n";
+        m_output.setPortPrefix(m_options.ports.size() > 1 || m_options.scan);
+        std::signal(SIGINT, onStopSignal);
+        std::signal(SIGTERM, onStopSignal);
+        QTimer watch;
+        watch.setInterval(ScanIntervalMs);
+        connect(&watch, &QTimer::timeout, this, &FlashStation::watchPorts);
+        QTimer stop;
+        stop.setInterval(50);
+        connect(&stop, &QTimer::timeout, this, [this] {
+            if (g_stopSignal)
+                m_loop.exit(0);
+        });
+        watch.start();
+        stop.start();
+        watchPorts();
+        m_loop.exec();
+        for (auto &entry : m_units) {
+            BootloaderRun &unit = *entry.second;
+            if (unit.finished())
+                continue;
+            if (unit.answered())
+                unit.abort(QStringLiteral("interrupted"), QStringLiteral("stopped while flashing"));
+            else
+                unit.abort(QString(), QString()); // only probing: not counted
         }
-        return opened;
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        return finishRun();
     }
-    // openPort reports its first failure on stderr (a port given by name, not a scan).
-    void reportPortWait() { m_reportWait = true; }
-    void closePort() override { BootloaderPort::close(m_port); }
-    void write(const QByteArray &bytes) override { BootloaderPort::write(m_port, bytes); }
-    void upgradeEnded(bool success, const QString &) override { m_loop.exit(success ? 0 : 1); }
 
 private:
-    static QTextStream &err()
+    static constexpr int ScanIntervalMs = 500;
+
+    struct Record
     {
-        static QTextStream stream(stderr);
-        stream.flush();
-        return stream;
+        QString port, serial, result, message;
+        double seconds;
+        bool ok;
+    };
+    enum Slot { Running, Done };
+
+    bool startUnit(const QString &port)
+    {
+        auto unit = std::make_unique<BootloaderRun>(port);
+        connectOutput(*unit, m_output);
+        unit->engine().setSkipSame(m_options.skipSame);
+        if (m_options.ports.contains(port))
+            unit->reportPortWait();
+        if (!unit->load(m_options.file, m_opened, m_content)) {
+            cliErr() << "flash: " << m_options.file << ": "
+                     << (m_opened ? QStringLiteral("not an image the upgrade accepts")
+                                  : QStringLiteral("cannot read it"))
+                     << "\n";
+            return false;
+        }
+        BootloaderRun *raw = unit.get();
+        connect(raw, &BootloaderRun::ended, this, [this, raw] { unitEnded(*raw); });
+        m_units[port] = std::move(unit);
+        m_slots[port] = Running;
+        if (!raw->start()) {
+            cliErr() << "flash: the upgrade could not be armed (port " << port << ")\n";
+            return false;
+        }
+        return true;
     }
 
-    void tick()
+    void unitEnded(BootloaderRun &unit)
     {
-        m_engine.tick(BootloaderPort::nowMs());
-        err().flush();
+        if (!unit.result().isEmpty())
+            m_records.push_back(
+                {unit.port(), unit.serial(), unit.result(), unit.resultText(), unit.seconds(), unit.succeeded()});
+        m_slots[unit.port()] = Done;
+        if (!m_options.loop && running() == 0)
+            m_loop.exit(0);
+        // The unit is in the middle of its own call stack: it goes once that has returned.
+        QTimer::singleShot(0, this, [this, port = unit.port()] {
+            auto it = m_units.find(port);
+            if (it != m_units.end() && it->second->finished())
+                m_units.erase(it);
+        });
     }
 
-    void readReplies()
+    int running() const
     {
-        if (!m_engine.readsReplies())
-            return; // left in the port's buffer, dropped when the port closes
-        // A reply that moves the run on is followed by the next step at once, not on the next tick.
-        if (m_engine.feed(m_port.readAll(), BootloaderPort::nowMs()))
-            tick();
+        int n = 0;
+        for (const auto &entry : m_units)
+            n += entry.second->finished() ? 0 : 1;
+        return n;
     }
 
-    UpgradeEngine m_engine;
-    QSerialPort m_port;
-    QTimer m_timer;
+    void watchPorts()
+    {
+        const QStringList present = m_options.scan ? scannedPorts() : m_options.ports;
+        QStringList known;
+        for (const auto &entry : m_slots)
+            known << entry.first;
+        for (const QString &port : known) {
+            const bool here = present.contains(port) && portPresent(port);
+            if (here)
+                continue;
+            // Gone: a unit still probing there stops quietly; a flashed one may be flashed again once back.
+            auto unit = m_units.find(port);
+            if (unit != m_units.end() && !unit->second->finished() && !unit->second->answered()) {
+                unit->second->abort(QString(), QString());
+            }
+            if (unit == m_units.end() || unit->second->finished() || !unit->second->answered())
+                m_slots.erase(port);
+        }
+        for (const QString &port : present) {
+            if (m_slots.count(port) == 0 && portPresent(port) && !startUnit(port))
+                m_loop.exit(1);
+        }
+    }
+
+    int finishRun()
+    {
+        bool allOk = true;
+        for (const Record &r : m_records)
+            allOk = allOk && r.ok;
+        const bool several = m_options.loop || m_records.size() > 1 || m_options.ports.size() > 1;
+        if (several) {
+            for (const Record &r : m_records)
+                m_output.summary(r.port, r.serial, r.result, r.message, r.seconds);
+        }
+        if (m_options.loop)
+            return allOk ? 0 : 1;
+        if (m_records.empty()) {
+            cliErr() << "flash: no bootloader answered within " << m_options.timeoutS << " s\n";
+            return 1;
+        }
+        for (const Record &r : m_records) {
+            if (!r.ok)
+                cliErr() << "flash: " << r.port << ": " << r.message << "\n";
+        }
+        return allOk && !m_records.empty() ? 0 : 1;
+    }
+
+    const FlashOptions m_options;
+    const QByteArray m_content;
+    const bool m_opened;
+    FlashOutput m_output;
+    std::map<QString, std::unique_ptr<BootloaderRun>> m_units;
+    std::map<QString, Slot> m_slots;
+    std::vector<Record> m_records;
     QEventLoop m_loop;
-    QString m_portBox;
-    int m_progress = -1;
-    bool m_noAnswer = false;
-    bool m_reportWait = false;
 };
+
+// One unit, by a given port or by the automatic scan: the output of the upgrade window's log.
+int runSingle(const FlashOptions &o, const QByteArray &content, bool opened)
+{
+    FlashOutput output(o.format);
+    const QString port = o.ports.isEmpty() ? QString() : o.ports.first();
+    BootloaderRun unit(port);
+    connectOutput(unit, output);
+    unit.engine().setSkipSame(o.skipSame);
+    if (port.isEmpty()) {
+        const UploaderConfig::Keywords k = UploaderConfig::keywords(false);
+        unit.setKeywords(k.include, k.exclude);
+    } else {
+        unit.reportPortWait();
+    }
+    if (!unit.load(o.file, opened, content)) {
+        cliErr() << "flash: " << o.file << ": "
+                 << (opened ? QStringLiteral("not an image the upgrade accepts") : QStringLiteral("cannot read it"))
+                 << "\n";
+        return 1;
+    }
+    QEventLoop loop;
+    QObject::connect(&unit, &BootloaderRun::ended, &loop, [&loop] { loop.exit(0); });
+    QTimer probeTimeout;
+    probeTimeout.setSingleShot(true);
+    bool noAnswer = false;
+    QObject::connect(&probeTimeout, &QTimer::timeout, &loop, [&] {
+        if (unit.engineState() <= UpgradeEngine::StateProbe) {
+            noAnswer = true;
+            unit.abort(QStringLiteral("no bootloader"), QStringLiteral("no bootloader answered"));
+        }
+    });
+    probeTimeout.start(o.timeoutS * 1000);
+    if (!unit.start()) {
+        cliErr() << "flash: the upgrade could not be armed (port " << unit.port() << ")\n";
+        return 1;
+    }
+    if (!unit.finished())
+        loop.exec();
+    if (noAnswer)
+        cliErr() << "flash: no bootloader answered within " << o.timeoutS << " s\n";
+    return unit.succeeded() ? 0 : 1;
+}
+
+const char Usage[] = "flash FILE (--port PATH [--port PATH...] | --scan [--all]) [--loop] [--skip-same]\n"
+                     "             [--progress text|json] [--timeout S]";
 
 int runFlash(const QStringList &arguments)
 {
-    QTextStream err(stderr);
-    QString file, port;
-    bool scan = false;
-    int timeoutS = 60;
+    QTextStream &err = cliErr();
+    FlashOptions o;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
         auto value = [&](QString &out) {
@@ -159,57 +335,74 @@ int runFlash(const QStringList &arguments)
         };
         QString v;
         if (a == QLatin1String("--port")) {
-            if (!value(port)) {
+            if (!value(v) || v.isEmpty()) {
                 err << "flash: --port needs a device path\n";
                 return 2;
             }
+            v = devicePath(v);
+            if (!o.ports.contains(v))
+                o.ports << v;
         } else if (a == QLatin1String("--scan")) {
-            scan = true;
+            o.scan = true;
+        } else if (a == QLatin1String("--all")) {
+            o.all = true;
+        } else if (a == QLatin1String("--loop")) {
+            o.loop = true;
+        } else if (a == QLatin1String("--skip-same")) {
+            o.skipSame = true;
+        } else if (a == QLatin1String("--progress")) {
+            if (!value(v) || (v != QLatin1String("json") && v != QLatin1String("text"))) {
+                err << "flash: --progress takes text or json\n";
+                return 2;
+            }
+            o.format = v == QLatin1String("json") ? FlashOutput::Json : FlashOutput::Text;
         } else if (a == QLatin1String("--timeout")) {
             bool ok = false;
             if (value(v))
-                timeoutS = v.toInt(&ok);
-            if (!ok || timeoutS <= 0 || timeoutS > 24 * 3600) {
+                o.timeoutS = v.toInt(&ok);
+            if (!ok || o.timeoutS <= 0 || o.timeoutS > 24 * 3600) {
                 err << "flash: --timeout needs a number of seconds (1..86400)\n";
                 return 2;
             }
-        } else if (a.startsWith(QLatin1String("--")) || !file.isEmpty()) {
+        } else if (a.startsWith(QLatin1String("--")) || !o.file.isEmpty()) {
             err << "flash: unexpected argument " << a << "\n";
             return 2;
         } else {
-            file = a;
+            o.file = a;
         }
     }
-    if (file.isEmpty() || (port.isEmpty() == !scan)) {
-        err << "usage: zorvan-cli flash FILE (--port PATH | --scan) [--timeout S]\n";
+    if (o.file.isEmpty() || (o.ports.isEmpty() == !o.scan) || (o.all && !o.scan)) {
+        err << "usage: zorvan-cli " << Usage << "\n";
+        return 2;
+    }
+    if (o.loop && o.scan && !o.all) {
+        err << "flash: --loop with --scan needs --all\n";
         return 2;
     }
 
-    CliUpgrade upgrade;
-    UpgradeEngine &engine = upgrade.engine();
-    if (scan) {
-        const UploaderConfig::Keywords k = UploaderConfig::keywords(false);
-        engine.setKeywords(k.include, k.exclude);
-        engine.setScanMode(0);
-    } else {
-        // A bare name ("ttyUSB0") is a device of /dev, so that it passes the manual port check.
-        if (!port.contains(QLatin1String("COM")) && !port.startsWith(QLatin1Char('/')))
-            port.prepend(QStringLiteral("/dev/"));
-        engine.setScanMode(1);
-        engine.setInitialPortName(port);
-        upgrade.setPortBox(port);
-        upgrade.setPortName(port);
-        upgrade.reportPortWait();
-    }
-    QFile f(file);
+    QFile f(o.file);
     const bool opened = f.open(QIODevice::ReadOnly);
-    if (!engine.loadFirmware(file, opened, opened ? f.readAll() : QByteArray())) {
-        err << "flash: " << file << ": " << (opened ? "not an image the upgrade accepts" : f.errorString()) << "\n";
+    const QByteArray content = opened ? f.readAll() : QByteArray();
+    if (!opened) {
+        // Reported as the window reports it, then the reason.
+        FlashOutput output(o.format);
+        BootloaderRun probe{QString()};
+        connectOutput(probe, output);
+        probe.load(o.file, false, content);
+        err << "flash: " << o.file << ": " << f.errorString() << "\n";
         return 1;
     }
-    return upgrade.run(timeoutS);
+    if (o.loop) {
+        FlashStation station(o, content, opened);
+        return station.runLoop();
+    }
+    if (o.ports.size() > 1 || o.all) {
+        FlashStation station(o, content, opened);
+        return station.runOnce();
+    }
+    return runSingle(o, content, opened);
 }
 
-CommandTable::Registrar reg(cliCommands(), "flash", "flash FILE (--port PATH | --scan) [--timeout S]", &runFlash);
+CommandTable::Registrar reg(cliCommands(), "flash", Usage, &runFlash);
 
 } // namespace

@@ -20,6 +20,12 @@ struct BootloaderOptions
     bool badCrc = false;
     int replyDelayMs = 0;
     QString dumpPath;
+    // The plain protocol unit refuses (invalid) a program chunk longer than this.
+    int maxChunk = 128;
+    // Fault: the boot command is refused (invalid), the unit stays in its bootloader.
+    bool refuseBoot = false;
+    // The stock personality's 96-bit unique id, as the three words of GET_SN in "%08X%08X%08X" form.
+    QString uid = QStringLiteral("0025003A3138510935383836");
     // The line: replies go out in packets of at most 64 bytes, packetGapUs apart at least.
     int packetGapUs = 0;
     // Faults: the input byte at this stream offset arrives twice; the acknowledgement of this program

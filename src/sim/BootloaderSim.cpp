@@ -1,8 +1,9 @@
 // zorvan-sim bootloader: a flight-control unit sitting in its serial bootloader. It answers the sync,
 // device-info, erase, program, CRC and boot commands, keeps the programmed image in a simulated flash and
 // can write it to a file on the boot command. Fault knobs make it refuse or lose chunks, erase slowly,
-// report a wrong CRC or answer late. --stock switches to the behaviour of stock PX4/ArduPilot
-// bootloaders (StockBootloaderUnit).
+// report a wrong CRC or answer late. It takes chunks of at most --max-chunk bytes (128 by default) and
+// skips the commands it does not know (the identity requests among them). --stock switches to the behaviour of stock
+// PX4/ArduPilot bootloaders (StockBootloaderUnit).
 #include "sim/BootloaderLine.h"
 #include "sim/BootloaderOptions.h"
 #include "sim/SimEndpoint.h"
@@ -160,6 +161,11 @@ private:
 
     void program(const QByteArray &data)
     {
+        ++m_programCommands;
+        if (data.size() > m_options.maxChunk) {
+            reply(BP::replyEnd(BP::StatusInvalid)); // longer than this unit takes: nothing written
+            return;
+        }
         const int number = m_chunkNumber + 1; // 1-based number of the chunk being offered
         if (m_options.dropEvery > 0 && number % m_options.dropEvery == 0 && m_droppedChunk != number) {
             m_droppedChunk = number; // lost on its first try: no reply, nothing written
@@ -187,9 +193,14 @@ private:
 
     void boot()
     {
+        if (m_options.refuseBoot) {
+            reply(BP::replyEnd(BP::StatusInvalid));
+            return;
+        }
         QTextStream err(stderr);
         QTextStream(stdout) << "bootloader: boot" << Qt::endl;
-        err << "bootloader: boot after " << m_programmed << " programmed bytes\n";
+        err << "bootloader: boot after " << m_programmed << " programmed bytes, " << m_programCommands
+            << " program commands\n";
         err.flush();
         if (!m_options.dumpPath.isEmpty()) {
             QFile dump(m_options.dumpPath);
@@ -210,6 +221,7 @@ private:
     int m_droppedChunk = 0;
     int m_nakedChunk = 0;
     int m_chunksWritten = 0;
+    int m_programCommands = 0; // received, refused ones included (the round trips of the programming)
     bool m_ackDropped = false;
     bool m_erased = false;
     bool m_erasing = false;
@@ -244,6 +256,10 @@ int runBootloader(const QStringList &arguments)
             o.badCrc = true;
             continue;
         }
+        if (a == QLatin1String("--refuse-boot")) {
+            o.refuseBoot = true;
+            continue;
+        }
         if (a == QLatin1String("--stock")) {
             o.stock = true;
             continue;
@@ -258,6 +274,17 @@ int runBootloader(const QStringList &arguments)
         bool ok = true;
         if (a == QLatin1String("--dump")) {
             o.dumpPath = v;
+            continue;
+        }
+        if (a == QLatin1String("--uid")) {
+            bool hex = v.size() == 24;
+            for (const QChar c : v)
+                hex = hex && QStringLiteral("0123456789abcdefABCDEF").contains(c);
+            if (!hex) {
+                err << "zorvan-sim bootloader: --uid needs 24 hexadecimal digits, got " << v << "\n";
+                return 2;
+            }
+            o.uid = v.toUpper();
             continue;
         }
         ok = takeUInt(a, v, n, error);
@@ -277,6 +304,8 @@ int runBootloader(const QStringList &arguments)
             o.eraseMs = int(qMin<quint32>(n, 3600000));
         else if (ok && a == QLatin1String("--reply-delay-ms"))
             o.replyDelayMs = int(qMin<quint32>(n, 3600000));
+        else if (ok && a == QLatin1String("--max-chunk") && n <= 255)
+            o.maxChunk = int(n);
         else if (ok && a == QLatin1String("--packet-gap-us") && n <= 1000000)
             o.packetGapUs = int(n);
         else if (ok && a == QLatin1String("--dup-byte-at"))
@@ -309,7 +338,8 @@ CommandTable::Registrar reg(simModes(), "bootloader",
                             "             [--flash-size BYTES] [--nak-every K] [--drop-every K] [--erase-ms MS]\n"
                             "             [--bad-crc] [--reply-delay-ms MS] [--dump FILE] [--stock]\n"
                             "             [--packet-gap-us US] [--dup-byte-at OFFSET] [--drop-ack CHUNK]\n"
-                            "             [--unplug-at OFFSET]",
+                            "             [--unplug-at OFFSET] [--max-chunk N] [--uid HEX24]\n"
+                            "             [--refuse-boot]",
                             &runBootloader);
 
 } // namespace

@@ -29,7 +29,9 @@ bool parse(const QString &list, QVector<InsStoredLog> *logs, QString *error)
     for (const LogSizeList::Log &log : parsed) {
         // The unit numbers its logs from 1 and keeps none over 64 MiB.
         if (log.id < 1 || log.size > MaxLogBytes) {
-            *error = QStringLiteral("--logs: bad entry \"%1:%2\" (ids 1..65534, size up to 64 MiB)").arg(log.id).arg(log.size);
+            *error = QStringLiteral("--logs: bad entry \"%1:%2\" (ids 1..65534, size up to 64 MiB)")
+                         .arg(log.id)
+                         .arg(log.size);
             return false;
         }
         out.append(InsStoredLog{log.id, log.size});

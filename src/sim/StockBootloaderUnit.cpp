@@ -11,6 +11,8 @@ namespace BP = BootloaderProtocol;
 
 namespace {
 constexpr quint8 CmdDebug = 0x31; // answered at once, without an end-of-command byte
+constexpr quint32 ChipId = 0x10016451;
+const char ChipDescription[] = "STM32F76x,rev Z";
 } // namespace
 
 StockBootloaderUnit::StockBootloaderUnit(BootloaderLine &line, const BootloaderOptions &options, QObject *parent)
@@ -98,8 +100,7 @@ bool StockBootloaderUnit::handleOne()
             const quint32 crc = flashCrc() ^ (m_options.badCrc ? 0xFFFFFFFFu : 0u);
             replyData(BP::u32Reply(crc).left(4));
         } else {
-            if ((m_state & (GotSync | GotDevice | Programmed | GotCrc)) !=
-                (GotSync | GotDevice | Programmed | GotCrc)) {
+            if ((m_state & (GotSync | GotDevice | GotCrc)) != (GotSync | GotDevice | GotCrc) || m_options.refuseBoot) {
                 refuse(0);
                 return true;
             }
@@ -121,17 +122,46 @@ bool StockBootloaderUnit::handleOne()
                 refuse(0);
         }
         return true;
+    case BP::CmdGetSn:
+    case BP::CmdGetChip:
+    case BP::CmdGetChipDes: {
+        if (m_options.blRevision < BP::FirstIdentityRevision) {
+            m_input.remove(0, 1); // not a command of this revision
+            return true;
+        }
+        const int length = code == BP::CmdGetSn ? 6 : 2;
+        if (have < length)
+            return false;
+        if (!eocAt(length - 1)) {
+            refuse(length);
+            return true;
+        }
+        const quint32 offset = code == BP::CmdGetSn ? BP::readU32LE(m_input.constData() + 1) : 0;
+        m_input.remove(0, length);
+        if (code == BP::CmdGetSn) {
+            if (!serialWord(offset))
+                refuse(0);
+        } else if (code == BP::CmdGetChip) {
+            replyData(BP::u32Reply(ChipId).left(4));
+        } else {
+            const QByteArray text(ChipDescription);
+            replyData(BP::u32Reply(quint32(text.size())).left(4) + text);
+        }
+        return true;
+    }
     case BP::CmdProgMulti: {
         if (have < 2)
             return false;
         const int n = quint8(m_input[1]);
         // Judged on the length byte alone: the data that follows is then read as commands.
         if (n % 4 != 0 || quint64(m_address) + quint64(n) > quint64(m_flash.size())) {
+            ++m_programCommands;
             refuse(2);
             return true;
         }
         if (have < n + 3)
             return false;
+        ++m_programCommands; // received whole: answered once
         if (!eocAt(n + 2)) {
             refuse(n + 3);
             return true;
@@ -173,6 +203,15 @@ bool StockBootloaderUnit::deviceInfo(quint8 param)
         return false;
     }
     m_state |= GotDevice;
+    return true;
+}
+
+bool StockBootloaderUnit::serialWord(quint32 offset)
+{
+    if (offset % 4 != 0 || offset / 4 >= quint32(BP::SerialWords))
+        return false;
+    const quint32 word = m_options.uid.mid(int(offset / 4) * 8, 8).toUInt(nullptr, 16);
+    replyData(BP::u32Reply(word).left(4));
     return true;
 }
 
@@ -226,7 +265,8 @@ void StockBootloaderUnit::boot()
     m_booted = true; // the unit leaves its bootloader for the firmware and answers no more
     QTextStream(stdout) << "bootloader: boot" << Qt::endl;
     QTextStream err(stderr);
-    err << "bootloader: boot after programming " << m_address << " bytes\n";
+    err << "bootloader: boot after programming " << m_address << " bytes, " << m_programCommands
+        << " program commands\n";
     if (m_options.dumpPath.isEmpty())
         return;
     QFile dump(m_options.dumpPath);

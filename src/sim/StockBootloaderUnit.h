@@ -15,8 +15,10 @@ class BootloaderLine;
 //   bytes that are no command are skipped silently. A command left incomplete for ArgTimeoutMs is refused.
 // - Program chunks must be a multiple of 4 bytes long and end within the flash (FWSize); otherwise they
 //   are refused right after the length byte. The first word of the flash is held back until boot.
-// - Erase needs a sync and a device request since the last refusal; boot needs a sync, a device request,
-//   programming and a CRC request since then.
+// - Erase needs a sync and a device request since the last refusal; boot needs a sync, a device request
+//   and a CRC request since then (programming is not needed: a unit that holds the image boots at once).
+// - From protocol revision 4 on it answers GET_SN (the --uid words), GET_CHIP and GET_CHIP_DES; a GET_SN
+//   offset that is no word of the 96-bit id is refused.
 // - GET_CRC covers the whole flash (FWSize bytes), with the held-back first word in its place.
 // - Every reply's data and its in-sync/status pair are written separately.
 class StockBootloaderUnit : public QObject
@@ -36,6 +38,8 @@ private:
     void replyStatus(quint8 status);
     void replyData(const QByteArray &data);
     bool deviceInfo(quint8 param);
+    // The GET_SN word at a byte offset (0, 4, 8); false for any other offset.
+    bool serialWord(quint32 offset);
     void erase();
     void program(const QByteArray &data);
     quint32 flashCrc() const;
@@ -52,5 +56,6 @@ private:
     quint32 m_address = 0;
     QByteArray m_firstWord; // held back until boot (0xFF after an erase)
     int m_chunksWritten = 0;
+    int m_programCommands = 0;
     bool m_ackDropped = false;
 };

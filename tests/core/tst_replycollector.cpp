@@ -46,6 +46,9 @@ void TestReplyCollector::wholeReplySplitAtEveryPoint_data()
     QTest::newRow("5 chunk invalid") << Form::Status << hex("12 13") << hex("12 13");
     QTest::newRow("6 crc") << Form::Word << hex("88 2d fd 2d 12 10") << hex("88 2d fd 2d 12 10");
     QTest::newRow("7 boot refused") << Form::Status << hex("12 13") << hex("12 13");
+    const QByteArray des = hex("05 00 00 00") + QByteArray("F7\x12\x10x") + hex("12 10");
+    QTest::newRow("3 chip description holding 12 10") << Form::Text << des << des;
+    QTest::newRow("3 empty chip description") << Form::Text << hex("00 00 00 00 12 10") << hex("00 00 00 00 12 10");
 }
 
 void TestReplyCollector::wholeReplySplitAtEveryPoint()
@@ -102,6 +105,12 @@ void TestReplyCollector::refusedBytes_data()
         << Form::Status << QByteArray() << hex("12 10 12 10") << Result::Rejected;
     QTest::newRow("status: not starting with 12") << Form::Status << QByteArray() << hex("10") << Result::Rejected;
     QTest::newRow("status: 12, then 10 12") << Form::Status << hex("12") << hex("10 12") << Result::Rejected;
+    QTest::newRow("chip description: longer than its length")
+        << Form::Text << hex("02 00 00 00 41 42") << hex("43 12 10") << Result::Rejected;
+    QTest::newRow("chip description: failed instead of ok")
+        << Form::Text << hex("01 00 00 00 41") << hex("12 11") << Result::Rejected;
+    QTest::newRow("chip description: length beyond 256")
+        << Form::Text << hex("01 01 00") << hex("00 41") << Result::Rejected;
     QTest::newRow("nothing awaited") << Form::None << QByteArray() << hex("12 10") << Result::Rejected;
 }
 
@@ -121,6 +130,7 @@ void TestReplyCollector::refusedBytes()
         if (form != Form::None) {
             const QByteArray good = form == Form::Word      ? hex("05 00 00 00 12 10")
                                     : form == Form::VecArea ? QByteArray(16, '\1') + hex("12 10")
+                                    : form == Form::Text    ? hex("01 00 00 00 41 12 10")
                                                             : hex("12 10");
             QCOMPARE(c.add(good), Result::Complete);
         }

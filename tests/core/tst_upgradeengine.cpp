@@ -34,6 +34,8 @@ public:
     int closes = 0;
     int ended = 0;
     bool endedOk = false;
+    QString endedText;
+    QStringList identified;
 
     void report(const QString &text, int sinks) override
     {
@@ -63,11 +65,13 @@ public:
         ++closes;
     }
     void write(const QByteArray &bytes) override { writes.append(bytes); }
-    void upgradeEnded(bool success, const QString &) override
+    void upgradeEnded(bool success, const QString &text) override
     {
         ++ended;
         endedOk = success;
+        endedText = text;
     }
+    void unitIdentified(const QString &unitId) override { identified.append(unitId); }
 
     bool logged(const QString &text) const
     {
@@ -115,12 +119,19 @@ struct Rig
         tick();
         QCOMPARE(host.takeLastWrite(), hex("2120"));
     }
-    // Answers the probe and the five device-info requests.
-    void reachErase(quint32 boardId = 10013, quint32 flashSize = 2 * 1024 * 1024)
+    // Answers the probe and the five device-info requests. A bootloader of revision 3 is asked nothing
+    // about its identity.
+    void reachErase(quint32 boardId = 10013, quint32 flashSize = 2 * 1024 * 1024, quint32 blRevision = 3)
+    {
+        reachIdentity(boardId, flashSize, blRevision);
+        tick();
+    }
+    // Up to the tick after the vector area's reply.
+    void reachIdentity(quint32 boardId = 10013, quint32 flashSize = 2 * 1024 * 1024, quint32 blRevision = 5)
     {
         QVERIFY(feed(hex("12 10")));
         QCOMPARE(int(engine.state()), int(UpgradeEngine::StateGetInfo));
-        const quint32 values[4] = {5, boardId, 1, flashSize};
+        const quint32 values[4] = {blRevision, boardId, 1, flashSize};
         for (int p = 1; p <= 4; ++p) {
             tick();
             QCOMPARE(host.takeLastWrite(), BootloaderProtocol::getDevice(quint8(p)));
@@ -129,7 +140,6 @@ struct Rig
         tick();
         QCOMPARE(host.takeLastWrite(), hex("22 05 20"));
         QVERIFY(feed(QByteArray(16, '\x01') + hex("12 10")));
-        tick();
     }
     // State 7: the sync and the device value before the boot command, then the boot command.
     void reachBootCommand()
@@ -199,7 +209,11 @@ private slots:
     void cancelInProbeState();
     void containerBoardCheck_data();
     void containerBoardCheck();
-    void crcMismatchFailsAtOnce();
+    void crcMismatchAfterLongChunksErasesOnceMore();
+    void unitIdentity_data();
+    void unitIdentity();
+    void skipSame_data();
+    void skipSame();
     void automaticScanCandidates();
     void manualArming_data();
     void manualArming();
@@ -256,20 +270,41 @@ void TestUpgradeEngine::commandBytes()
 void TestUpgradeEngine::normalRunChunksAndStates_data()
 {
     QTest::addColumn<int>("imageSize");
-    QTest::addColumn<QList<int>>("chunkSizes");
-    // The last data chunk is padded with 0xFF to whole 4-byte words.
-    QTest::newRow("300 bytes") << 300 << QList<int>{128, 128, 44, 0};
-    QTest::newRow("301 bytes") << 301 << QList<int>{128, 128, 48, 0};
-    QTest::newRow("303 bytes") << 303 << QList<int>{128, 128, 48, 0};
-    QTest::newRow("multiple of 128") << 256 << QList<int>{128, 128, 0};
-    QTest::newRow("odd tail") << 5 << QList<int>{8, 0};
-    QTest::newRow("one byte") << 1 << QList<int>{4, 0};
+    QTest::addColumn<QList<int>>("refusedFrames"); // program frames (0-based, in sending order) refused
+    QTest::addColumn<QList<int>>("chunkSizes");    // every program frame sent, refused ones included
+    QTest::addColumn<int>("finalChunkSize");
+    // 252-byte chunks; the last data chunk is padded with 0xFF to whole 4-byte words.
+    QTest::newRow("300 bytes") << 300 << QList<int>{} << QList<int>{252, 48, 0} << 252;
+    QTest::newRow("301 bytes") << 301 << QList<int>{} << QList<int>{252, 52, 0} << 252;
+    QTest::newRow("303 bytes") << 303 << QList<int>{} << QList<int>{252, 52, 0} << 252;
+    QTest::newRow("multiple of 252") << 504 << QList<int>{} << QList<int>{252, 252, 0} << 252;
+    QTest::newRow("odd tail") << 5 << QList<int>{} << QList<int>{8, 0} << 252;
+    QTest::newRow("one byte") << 1 << QList<int>{} << QList<int>{4, 0} << 252;
+    // A unit that takes no 252-byte chunks refuses the first one twice: 128-byte chunks from the start.
+    QTest::newRow("300 bytes, long chunks refused")
+        << 300 << QList<int>{0, 1} << QList<int>{252, 252, 128, 128, 44, 0} << 128;
+    QTest::newRow("301 bytes, long chunks refused")
+        << 301 << QList<int>{0, 1} << QList<int>{252, 252, 128, 128, 48, 0} << 128;
+    QTest::newRow("multiple of 128, long chunks refused")
+        << 256 << QList<int>{0, 1} << QList<int>{252, 252, 128, 128, 0} << 128;
+    // The fall-back in the middle of an upgrade, from where it stopped.
+    QTest::newRow("1000 bytes, second chunk refused twice")
+        << 1000 << QList<int>{1, 2} << QList<int>{252, 252, 252, 128, 128, 128, 128, 128, 108, 0} << 128;
+    // One refusal (a noisy byte) keeps the long chunks, also when another chunk is refused once later.
+    QTest::newRow("1000 bytes, second chunk refused once")
+        << 1000 << QList<int>{1} << QList<int>{252, 252, 252, 252, 244, 0} << 252;
+    QTest::newRow("1000 bytes, two chunks refused once each")
+        << 1000 << QList<int>{1, 3} << QList<int>{252, 252, 252, 252, 252, 244, 0} << 252;
+    // A chunk of 128 bytes or less refused twice is only resent: there is nothing shorter to fall back to.
+    QTest::newRow("100 bytes refused twice") << 100 << QList<int>{0, 1} << QList<int>{100, 100, 100, 0} << 252;
 }
 
 void TestUpgradeEngine::normalRunChunksAndStates()
 {
     QFETCH(int, imageSize);
+    QFETCH(QList<int>, refusedFrames);
     QFETCH(QList<int>, chunkSizes);
+    QFETCH(int, finalChunkSize);
     Rig r;
     const QByteArray image = pattern(imageSize);
     r.startRun(image);
@@ -277,16 +312,32 @@ void TestUpgradeEngine::normalRunChunksAndStates()
 
     r.tick(); // first chunk, no advance
     QByteArray written;
-    for (int i = 0; i < chunkSizes.size(); ++i) {
+    QList<int> sent;
+    for (int frame = 0; r.engine.state() == UpgradeEngine::StateProgram; ++frame) {
+        QVERIFY(frame < 50);
         const QByteArray chunk = r.host.takeLastWrite();
+        QVERIFY(r.host.writes.isEmpty());
         QCOMPARE(int(quint8(chunk[0])), 0x27);
-        QCOMPARE(int(quint8(chunk[1])), chunkSizes[i]);
-        QCOMPARE(chunk.size(), chunkSizes[i] + 3);
+        const int n = quint8(chunk[1]);
+        QCOMPARE(chunk.size(), n + 3);
         QCOMPARE(int(quint8(chunk.back())), 0x20);
-        written += chunk.mid(2, chunkSizes[i]);
-        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProgram)); // verify only after the empty chunk
-        r.feed(hex("12 10"));
+        sent << n;
+        // At most one program frame in flight: nothing more goes out while this one is unacknowledged.
+        r.tick();
+        r.tick();
+        QVERIFY(r.host.writes.isEmpty());
+        if (refusedFrames.contains(frame)) {
+            r.feed(frame % 2 ? hex("12 11") : hex("12 13"));
+            r.tick(UpgradeEngine::RecoveryQuietMs);
+            QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+            r.feed(hex("12 10"));
+        } else {
+            written += chunk.mid(2, n);
+            r.feed(hex("12 10"));
+        }
     }
+    QCOMPARE(sent, chunkSizes);
+    QCOMPARE(r.engine.chunkSize(), finalChunkSize);
     QCOMPARE(written, image + QByteArray((4 - imageSize % 4) % 4, char(0xFF)));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
     r.tick();
@@ -410,7 +461,7 @@ void TestUpgradeEngine::chunkResentAfterQuietLineAndSync()
     r.reachProgram();
     r.tick();
     const QByteArray first = r.host.takeLastWrite();
-    QCOMPARE(first.size(), 131);
+    QCOMPARE(first.size(), 255);
     if (answer.isEmpty()) {
         r.now += UpgradeEngine::ChunkResendMs;
         r.engine.tick(r.now);
@@ -449,11 +500,12 @@ void TestUpgradeEngine::chunkResentAfterQuietLineAndSync()
     QCOMPARE(r.engine.writeOffset(), 0);
     r.feed(hex("12 10"));
     const QByteArray second = r.host.takeLastWrite();
-    QCOMPARE(second.mid(2, 128), pattern(300).mid(128, 128));
-    QCOMPARE(r.engine.writeOffset(), 128);
+    QCOMPARE(second.mid(2, 48), pattern(300).mid(252, 48));
+    QCOMPARE(r.engine.writeOffset(), 252);
+    QCOMPARE(r.engine.chunkSize(), 252); // one refusal keeps the long chunks
     // Progress follows the acknowledged offset.
     r.tick();
-    QCOMPARE(r.host.progress, int(float(128) / 300.0f * 100.0f));
+    QCOMPARE(r.host.progress, int(float(252) / 300.0f * 100.0f));
 }
 
 void TestUpgradeEngine::unexpectedRepliesIgnored()
@@ -498,7 +550,7 @@ void TestUpgradeEngine::splitRepliesCollected()
     };
     QVERIFY(answer(hex("00 12 10"), qMin(split, 2)));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateGetInfo));
-    const quint32 values[4] = {5, 10013, 1, 4096};
+    const quint32 values[4] = {3, 10013, 1, 4096};
     for (int p = 1; p <= 4; ++p) {
         r.tick();
         QCOMPARE(r.host.takeLastWrite(), BootloaderProtocol::getDevice(quint8(p)));
@@ -551,8 +603,9 @@ void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc_data()
     QTest::newRow("image CRC") << BootloaderCrc::imageCrc(image, image.size()) << true << "CRC of the image matches";
     QTest::newRow("whole flash area CRC") << BootloaderCrc::flashAreaCrc(image, image.size(), flash) << true
                                           << "CRC of the flash area (2097152 bytes) matches";
+    // Neither: after 252-byte chunks the run starts again from the erase.
     QTest::newRow("flash area one byte short") << BootloaderCrc::flashAreaCrc(image, image.size(), flash - 1) << false
-                                               << "The upgrade failed, the verification failed";
+                                               << "CRC differs after 0 resent chunk(s) with 252-byte chunks";
 }
 
 void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc()
@@ -566,7 +619,7 @@ void TestUpgradeEngine::verifyAcceptsImageOrFlashAreaCrc()
     r.engine.setUpgradeState(UpgradeEngine::StateVerify);
     r.tick();
     QVERIFY(r.feed(BootloaderProtocol::u32Reply(deviceCrc)));
-    QCOMPARE(int(r.engine.state()), int(accepted ? UpgradeEngine::StateBoot : UpgradeEngine::StateWaitStart));
+    QCOMPARE(int(r.engine.state()), int(accepted ? UpgradeEngine::StateBoot : UpgradeEngine::StateErase));
     bool found = false;
     for (const FakeHost::Report &rep : qAsConst(r.host.reports))
         found = found || rep.text.startsWith(line);
@@ -583,16 +636,19 @@ void TestUpgradeEngine::eraseAgainAfterRecoveryAtMostTwice()
     r.reachProgram();
     for (int round = 0; round <= UpgradeEngine::MaxEraseRestarts; ++round) {
         QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateProgram));
+        // The first run writes the image in one 200-byte chunk; a run from a repeated erase uses 128 bytes.
+        const int frame = round == 0 ? 203 : 131;
         r.tick();
-        QCOMPARE(r.host.takeLastWrite().size(), 131);
+        QCOMPARE(r.host.takeLastWrite().size(), frame);
         r.tick(UpgradeEngine::ChunkResendMs + 20); // no acknowledgement
         r.tick(UpgradeEngine::RecoveryQuietMs);
         QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
         r.feed(hex("12 10"));
-        QCOMPARE(r.host.takeLastWrite().size(), 131);
+        QCOMPARE(r.host.takeLastWrite().size(), frame);
         r.feed(hex("12 10"));
-        r.feed(hex("12 10")); // 72 bytes
-        r.feed(hex("12 10")); // the empty chunk
+        if (round > 0)
+            r.feed(hex("12 10")); // 72 bytes
+        r.feed(hex("12 10"));     // the empty chunk
         QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
         r.tick();
         QVERIFY(r.feed(BootloaderProtocol::u32Reply(0xBAD)));
@@ -770,22 +826,187 @@ void TestUpgradeEngine::containerBoardCheck()
     QCOMPARE(r.host.ended, 1);
 }
 
-void TestUpgradeEngine::crcMismatchFailsAtOnce()
+// A unit may take 252-byte chunks without writing them whole: a wrong CRC after them erases once more and
+// writes 128-byte chunks; a wrong CRC after those fails at once, without booting.
+void TestUpgradeEngine::crcMismatchAfterLongChunksErasesOnceMore()
 {
     Rig r;
-    r.startRun(pattern(3));
+    const QByteArray image = pattern(300);
+    r.startRun(image);
     r.reachProgram();
     r.tick();
+    QCOMPARE(r.host.takeLastWrite().size(), 255);
+    r.feed(hex("12 10"));
     r.feed(hex("12 10"));
     r.feed(hex("12 10"));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateVerify));
     r.tick();
-    r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(pattern(3), 3) ^ 1));
+    r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(image, 300) ^ 1));
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateErase));
+    QCOMPARE(r.engine.eraseRestarts(), 1);
+    QCOMPARE(r.engine.chunkSize(), 128);
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+    r.feed(hex("12 10"));
+    QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
+    QVERIFY(r.feed(BootloaderProtocol::u32Reply(5)));
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("23 20"));
+    QVERIFY(r.feed(hex("12 10")));
+    r.tick();
+    QByteArray written;
+    while (r.engine.state() == UpgradeEngine::StateProgram) {
+        const QByteArray chunk = r.host.takeLastWrite();
+        QVERIFY(chunk.size() <= 131);
+        written += chunk.mid(2, chunk.size() - 3);
+        r.feed(hex("12 10"));
+    }
+    QCOMPARE(written, image);
+    r.tick();
+    r.feed(BootloaderProtocol::u32Reply(BootloaderCrc::imageCrc(image, 300) ^ 1));
     QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateWaitStart));
     QCOMPARE(r.host.ended, 1);
     QVERIFY(!r.host.endedOk);
     for (const QByteArray &w : qAsConst(r.host.writes))
         QVERIFY(w != hex("30 20")); // never booted
+}
+
+void TestUpgradeEngine::unitIdentity_data()
+{
+    namespace BP = BootloaderProtocol;
+    QTest::addColumn<quint32>("blRevision");
+    QTest::addColumn<QList<QByteArray>>("requests"); // every identity request the engine sends, in order
+    QTest::addColumn<QList<QByteArray>>("answers");  // empty: silence until the request times out
+    QTest::addColumn<QString>("unitId");
+    QTest::addColumn<QString>("chipLine");
+    QTest::addColumn<bool>("syncBeforeErase");
+    const QList<QByteArray> all{BP::getSn(0), BP::getSn(4), BP::getSn(8), BP::getChip(), BP::getChipDes()};
+    const QByteArray des = hex("0c 00 00 00") + QByteArray("STM32F76x,r1") + hex("12 10");
+    QTest::newRow("answered") << 5u << all
+                              << QList<QByteArray>{BP::u32Reply(0x00330021), BP::u32Reply(0x3138510A),
+                                                   BP::u32Reply(0x0000FFEE), BP::u32Reply(0x10016451), des}
+                              << "003300213138510A0000FFEE"
+                              << "chip         :0x10016451" << false;
+    // A unit without a serial is not asked for the other two words; a refused request resets a stock
+    // bootloader's protocol state, so the erase is preceded by a sync and a device request again.
+    QTest::newRow("serial refused") << 4u << QList<QByteArray>{BP::getSn(0), BP::getChip(), BP::getChipDes()}
+                                    << QList<QByteArray>{hex("12 13"), BP::u32Reply(0x451), hex("12 11")} << QString()
+                                    << "chip         :0x00000451" << true;
+    // Silence to the first request: the unit knows none of them, the others are not asked.
+    QTest::newRow("silent unit") << 5u << QList<QByteArray>{BP::getSn(0)} << QList<QByteArray>{{}} << QString()
+                                 << QString() << true;
+    QTest::newRow("second word refused") << 5u
+                                         << QList<QByteArray>{BP::getSn(0), BP::getSn(4), BP::getChip(),
+                                                              BP::getChipDes()}
+                                         << QList<QByteArray>{BP::u32Reply(1), hex("12 13"), {}, {}} << QString()
+                                         << QString() << true;
+    QTest::newRow("revision 3: nothing asked")
+        << 3u << QList<QByteArray>{} << QList<QByteArray>{} << QString() << QString() << false;
+}
+
+void TestUpgradeEngine::unitIdentity()
+{
+    QFETCH(quint32, blRevision);
+    QFETCH(QList<QByteArray>, requests);
+    QFETCH(QList<QByteArray>, answers);
+    QFETCH(QString, unitId);
+    QFETCH(QString, chipLine);
+    QFETCH(bool, syncBeforeErase);
+    Rig r;
+    r.startRun(pattern(10));
+    r.reachIdentity(10013, 4096, blRevision);
+    r.tick();
+    for (int i = 0; i < requests.size(); ++i) {
+        QCOMPARE(r.host.takeLastWrite(), requests[i]);
+        QVERIFY(r.host.writes.isEmpty());
+        QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateGetInfo));
+        if (answers[i].startsWith(char(0x12)) && answers[i].size() == 2) {
+            QVERIFY(!r.feed(answers[i])); // a refusal counts once the request timed out
+            r.tick(UpgradeEngine::IdentityReplyMs + 1);
+        } else if (answers[i].isEmpty()) {
+            r.tick(UpgradeEngine::IdentityReplyMs);
+            QVERIFY(r.host.writes.isEmpty()); // exactly 200 ms: still waiting
+            r.tick(1);
+        } else {
+            QVERIFY(r.feed(answers[i]));
+        }
+    }
+    QVERIFY(r.host.writes.isEmpty());
+    QCOMPARE(r.host.identified, requests.isEmpty() ? QStringList() : QStringList{unitId});
+    QCOMPARE(r.engine.unitId(), unitId);
+    if (!requests.isEmpty())
+        QVERIFY(r.host.logged("serial       :" + (unitId.isEmpty() ? QString("none") : unitId)));
+    if (!chipLine.isEmpty())
+        QVERIFY(r.host.logged(chipLine));
+    if (QByteArray(QTest::currentDataTag()) == "answered")
+        QVERIFY(r.host.logged("chip des     :STM32F76x,r1"));
+    r.tick();
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateErase));
+    r.tick();
+    if (syncBeforeErase) {
+        QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+        r.feed(hex("12 10"));
+        QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
+        QVERIFY(r.feed(BootloaderProtocol::u32Reply(blRevision)));
+        r.tick();
+    }
+    QCOMPARE(r.host.takeLastWrite(), hex("23 20"));
+    // The id outlives the end of its run (a production record reads it then) until the next run starts.
+    r.engine.setUpgradeState(UpgradeEngine::StateWaitStart);
+    QCOMPARE(r.engine.unitId(), unitId);
+    r.tick();
+    r.engine.startButton();
+    QCOMPARE(r.engine.unitId(), QString());
+}
+
+void TestUpgradeEngine::skipSame_data()
+{
+    QTest::addColumn<int>("crcKind"); // 0 the image's CRC, 1 the flash area's, 2 another image's, 3 no answer
+    QTest::addColumn<bool>("upToDate");
+    QTest::newRow("same image") << 0 << true;
+    QTest::newRow("same image, whole flash CRC") << 1 << true;
+    QTest::newRow("other image") << 2 << false;
+    QTest::newRow("no answer") << 3 << false;
+}
+
+void TestUpgradeEngine::skipSame()
+{
+    QFETCH(int, crcKind);
+    QFETCH(bool, upToDate);
+    Rig r;
+    const QByteArray image = pattern(300);
+    r.engine.setSkipSame(true);
+    r.startRun(image);
+    r.reachErase(10013, 4096);
+    QCOMPARE(int(r.engine.state()), int(UpgradeEngine::StateErase));
+    r.tick();
+    QCOMPARE(r.host.takeLastWrite(), hex("29 20")); // asked before anything is erased
+    const quint32 crcs[3] = {BootloaderCrc::imageCrc(image, 300), BootloaderCrc::flashAreaCrc(image, 300, 4096),
+                             BootloaderCrc::imageCrc(pattern(301), 301)};
+    if (crcKind < 3) {
+        QVERIFY(r.feed(BootloaderProtocol::u32Reply(crcs[crcKind])));
+    } else {
+        r.tick(UpgradeEngine::VerifyTimeoutMs + 20);
+        r.tick();
+        QCOMPARE(r.host.takeLastWrite(), hex("21 20"));
+        r.feed(hex("12 10"));
+        QCOMPARE(r.host.takeLastWrite(), hex("22 01 20"));
+        QVERIFY(r.feed(BootloaderProtocol::u32Reply(3)));
+    }
+    if (!upToDate) {
+        r.tick();
+        QCOMPARE(r.host.takeLastWrite(), hex("23 20"));
+        QVERIFY(!r.engine.wasUpToDate());
+        return;
+    }
+    r.reachBootCommand();
+    r.tick(UpgradeEngine::BootReplyMs);
+    QVERIFY(r.host.endedOk);
+    QCOMPARE(r.host.endedText, QString("already up to date"));
+    QVERIFY(!r.host.logged(UpgradeEngine::SuccessText));
+    QVERIFY(r.engine.wasUpToDate());
+    for (const QByteArray &w : qAsConst(r.host.writes))
+        QVERIFY(w != hex("23 20") && quint8(w[0]) != 0x27); // neither erased nor programmed
 }
 
 void TestUpgradeEngine::automaticScanCandidates()

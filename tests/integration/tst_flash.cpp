@@ -28,6 +28,8 @@ private slots:
     void flashAgainstSimulator();
     void stockPersonalityBytes_data();
     void stockPersonalityBytes();
+    void chunkSizeAndIdentityPerPersonality_data();
+    void chunkSizeAndIdentityPerPersonality();
     void scanFindsSimulatedPort();
     void noBootloaderAnswers();
     void missingPortIsReported();
@@ -150,6 +152,17 @@ void TestFlash::stockPersonalityBytes_data()
     QTest::newRow("boot after sync, device, programming and CRC")
         << ready + QByteArray::fromHex("2704 01020304 20 2920 3020")
         << readyReplies + QByteArray::fromHex("1210") + crcReply + QByteArray::fromHex("1210");
+    // The default id 0025003A 31385109 35383836, each word little-endian; offset 12 is no word of it.
+    QTest::newRow("serial words") << QByteArray::fromHex("2b00000000 20 2b08000000 20 2b0c000000 20")
+                                  << QByteArray::fromHex("3a002500 1210 36383835 1210 1213");
+    QTest::newRow("chip and its description")
+        << QByteArray::fromHex("2c20 2e20")
+        << QByteArray::fromHex("51640110 1210 0f000000") + QByteArray("STM32F76x,rev Z") + QByteArray::fromHex("1210");
+    // A unit that holds the image already boots without being erased or programmed.
+    QTest::newRow("boot after sync, device and CRC, nothing programmed")
+        << QByteArray::fromHex("2120 220120 2920 3020")
+        << QByteArray::fromHex("1210 05000000 1210") + QByteArray::fromHex("75006644 1210") +
+               QByteArray::fromHex("1210");
     QTest::newRow("boot refused after a refusal")
         << ready + QByteArray::fromHex("2704 01020304 20 2703 2920 3020")
         << readyReplies + QByteArray::fromHex("1210 1213") + crcReply + QByteArray::fromHex("1213");
@@ -168,6 +181,46 @@ void TestFlash::stockPersonalityBytes()
     QByteArray got = pty.read(replies.size(), 5000);
     got += pty.read(1, 200); // nothing more may follow
     QCOMPARE(got.toHex(' '), replies.toHex(' '));
+}
+
+void TestFlash::chunkSizeAndIdentityPerPersonality_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<bool>("fallsBack"); // to 128-byte chunks
+    QTest::addColumn<QString>("serial"); // the serial line, empty: none at all
+    QTest::newRow("stock, an id given") << QStringList{"--stock", "--uid", "00112233445566778899aabb"} << false
+                                        << "serial       :00112233445566778899AABB";
+    QTest::newRow("stock, default id") << QStringList{"--stock"} << false << "serial       :0025003A3138510935383836";
+    QTest::newRow("stock, revision 3") << QStringList{"--stock", "--bl-rev", "3"} << false << QString();
+    QTest::newRow("plain, 128-byte chunks") << QStringList() << true << "serial       :none";
+    QTest::newRow("plain, taking 252") << QStringList{"--max-chunk", "252"} << false << "serial       :none";
+    QTest::newRow("plain, a chunk refused now and then")
+        << QStringList{"--max-chunk", "252", "--nak-every", "5"} << false << "serial       :none";
+}
+
+// 252-byte chunks where the unit takes them, 128 after the fall-back; the flash equals the image either way.
+void TestFlash::chunkSizeAndIdentityPerPersonality()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(bool, fallsBack);
+    QFETCH(QString, serial);
+    const int size = 50001;
+    const QByteArray image = pattern(size, 23);
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(QRegularExpression("\\W"), "_");
+    QVERIFY(TestFiles::write(path(tag + ".bin"), image));
+    const QString dump = path(tag + ".dump");
+    SimProcess sim;
+    QVERIFY(sim.start(ZT_SIM_PATH, QStringList{"bootloader", "--dump", dump} + simArgs));
+    const CliRun run = runCli({"flash", path(tag + ".bin"), "--port", sim.firstLine(), "--timeout", "30"});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.err));
+    QCOMPARE(run.out.contains("refused twice: 128-byte chunks from here"), fallsBack);
+    if (serial.isEmpty())
+        QVERIFY(!run.out.contains("serial       :"));
+    else
+        QVERIFY2(run.out.contains(serial), qPrintable(run.out));
+    const QByteArray padded = image + QByteArray((4 - size % 4) % 4, char(0xFF));
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(dump).size(), padded.size(), 5000);
+    QVERIFY(TestFiles::read(dump) == padded);
 }
 
 void TestFlash::scanFindsSimulatedPort()

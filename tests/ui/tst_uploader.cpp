@@ -1,6 +1,7 @@
 // The upgrade window and the firmware generator, offscreen; the window flashes a simulated unit.
 #include "link/SerialPortList.h"
 #include "support/SimProcess.h"
+#include "ui/firmware/UploaderBatch.h"
 #include "support/TestFiles.h"
 #include "support/TestPorts.h"
 #include "ZtResources.h"
@@ -17,6 +18,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTableWidget>
 #include <QtTest>
 
 namespace {
@@ -45,6 +47,7 @@ private slots:
     void flashesSimulatedUnit_data();
     void flashesSimulatedUnit();
     void cancelWhileProbing();
+    void batchModeFlashesEveryUnit();
     void containerForAnotherBoard();
     void chineseCaptions();
     void generatorBoardChoice();
@@ -205,6 +208,68 @@ void TestUploader::flashesSimulatedUnit_data()
     QTest::newRow("manual port, stock bootloader, bin")
         << true << false << 24001
         << QStringList{"--stock", "--flash-size", "2080768", "--packet-gap-us", "500", "--dup-byte-at", "9000"};
+}
+
+// Batch mode: Start flashes every bootloader the scan finds, one row per port, until Stop.
+void TestUploader::batchModeFlashesEveryUnit()
+{
+    const QByteArray image = pattern(40001);
+    const QString file = m_dir.filePath("batch.bin");
+    QVERIFY(TestFiles::write(file, image));
+    SimProcess stock, plain;
+    const QString stockDump = m_dir.filePath("batch-stock.dump"), plainDump = m_dir.filePath("batch-plain.dump");
+    QVERIFY(stock.start(ZT_SIM_PATH, {"bootloader", "--stock", "--uid", "0123456789ABCDEF00000001", "--dump", stockDump,
+                                      "--packet-gap-us", "1000"}));
+    QVERIFY(plain.start(ZT_SIM_PATH, {"bootloader", "--dump", plainDump}));
+    qputenv(SerialPortList::ExtraPortsVariable,
+            (stock.firstLine() + "=Simulated USB bootloader;" + plain.firstLine() + "=Simulated USB bootloader 2;" +
+             "/dev/zorvan-unplugged=Simulated USB, not there")
+                .toUtf8());
+    Uploader u(nullptr);
+    u.resize(1200, 700);
+    u.show();
+    u.handleactBatchMode();
+    QVERIFY(u.batch()->isVisible());
+    QVERIFY(!startButton(u)->isVisible());
+    u.loadFirmwareFile(file);
+    QTest::mouseClick(u.batch()->startStopButton(), Qt::LeftButton);
+    QVERIFY(u.batch()->running());
+    QCOMPARE(u.batch()->startStopButton()->text(), QString("Stop"));
+    QTableWidget *table = u.batch()->table();
+    auto cell = [table](int row, int column) {
+        QTableWidgetItem *item = table->item(row, column);
+        return item ? item->text() : QString();
+    };
+    auto rowOf = [&](const QString &port) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            if (cell(row, UploaderBatch::ColPort) == port)
+                return row;
+        return -1;
+    };
+    QTRY_VERIFY2_WITH_TIMEOUT(rowOf(stock.firstLine()) >= 0 && rowOf(plain.firstLine()) >= 0 &&
+                                  cell(rowOf(stock.firstLine()), UploaderBatch::ColResult).startsWith("ok") &&
+                                  cell(rowOf(plain.firstLine()), UploaderBatch::ColResult).startsWith("ok"),
+                              qPrintable(u.logText()), 30000);
+    QCOMPARE(table->rowCount(), 2); // the missing port has no row
+    QCOMPARE(cell(rowOf(stock.firstLine()), UploaderBatch::ColSerial), QString("0123456789ABCDEF00000001"));
+    QCOMPARE(cell(rowOf(plain.firstLine()), UploaderBatch::ColSerial), QString());
+    QCOMPARE(cell(rowOf(stock.firstLine()), UploaderBatch::ColProgress), QString("100%"));
+    QVERIFY(cell(rowOf(plain.firstLine()), UploaderBatch::ColTime).endsWith(" s"));
+    const QByteArray padded = image + QByteArray(3, char(0xFF));
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(stockDump), padded, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(TestFiles::read(plainDump), padded, 5000);
+    QVERIFY(u.logText().contains("[" + stock.firstLine() + "] serial       :0123456789ABCDEF00000001"));
+    // Still plugged in: not flashed again while the batch runs.
+    QTest::qWait(1200);
+    QCOMPARE(u.logText().count("Send erase command"), 2);
+    QVERIFY(m_popups.isEmpty()); // a line runs without pop-ups
+    QTest::mouseClick(u.batch()->startStopButton(), Qt::LeftButton);
+    QVERIFY(!u.batch()->running());
+    QCOMPARE(table->rowCount(), 2); // the results stay
+    // Back to a single-unit mode: its controls return and arm.
+    u.handleActAutoScan();
+    QVERIFY(startButton(u)->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(startButton(u)->text(), QString("StartUpgrade"), 2000);
 }
 
 void TestUploader::flashesSimulatedUnit()

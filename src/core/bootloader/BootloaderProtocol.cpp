@@ -52,6 +52,26 @@ QByteArray boot()
     return command(CmdBoot);
 }
 
+QByteArray getSn(quint32 offset)
+{
+    QByteArray bytes;
+    bytes.append(char(CmdGetSn));
+    for (int i = 0; i < 4; ++i)
+        bytes.append(char((offset >> (8 * i)) & 0xFF));
+    bytes.append(char(EndOfCommand));
+    return bytes;
+}
+
+QByteArray getChip()
+{
+    return command(CmdGetChip);
+}
+
+QByteArray getChipDes()
+{
+    return command(CmdGetChipDes);
+}
+
 QByteArray replyEnd(quint8 status)
 {
     QByteArray bytes;

@@ -34,6 +34,8 @@ ReplyCollector::Result ReplyCollector::add(const QByteArray &bytes)
     m_bytes.append(bytes);
     if (m_form == Form::Sync)
         return judgeSync();
+    if (m_form == Form::Text)
+        return judgeText();
     const int length = replyLength(m_form);
     if (m_form == Form::Status && !m_bytes.isEmpty() && quint8(m_bytes[0]) != BP::InSync) {
         m_bytes.clear(); // a status reply starts with the in-sync byte
@@ -71,5 +73,28 @@ ReplyCollector::Result ReplyCollector::judgeSync()
     if (!ok)
         return Result::Rejected;
     m_reply = BP::replyEnd();
+    return Result::Complete;
+}
+
+ReplyCollector::Result ReplyCollector::judgeText()
+{
+    if (m_bytes.size() < 4)
+        return Result::Incomplete;
+    const quint32 textLength = BP::readU32LE(m_bytes.constData());
+    if (textLength > quint32(BP::MaxChipDesLength)) {
+        m_bytes.clear();
+        return Result::Rejected;
+    }
+    const int length = 4 + int(textLength) + 2;
+    if (m_bytes.size() < length)
+        return Result::Incomplete;
+    const bool ok = m_bytes.size() == length && quint8(m_bytes[length - 2]) == BP::InSync &&
+                    quint8(m_bytes[length - 1]) == BP::StatusOk;
+    if (!ok) {
+        m_bytes.clear();
+        return Result::Rejected;
+    }
+    m_reply = m_bytes;
+    m_bytes.clear();
     return Result::Complete;
 }

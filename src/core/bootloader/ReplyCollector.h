@@ -16,6 +16,7 @@ public:
         Word,    // device value or CRC: a little-endian u32, then 12 10 (6 bytes)
         VecArea, // the vector area: 16 data bytes, then 12 10 (18 bytes)
         Status,  // erase, program chunk, boot: 12 and a status byte (2 bytes)
+        Text,    // chip description: a little-endian u32 length L, L bytes of text, then 12 10
     };
     enum class Result {
         Incomplete, // keep gathering
@@ -39,6 +40,7 @@ public:
 
 private:
     Result judgeSync();
+    Result judgeText();
 
     Form m_form = Form::None;
     QByteArray m_bytes;

@@ -13,9 +13,12 @@ const char *const UpgradeEngine::CommErrorText = "Communication error, upgrade f
 const char *const UpgradeEngine::TooLargeText = "Upgrade failed, the firmware is larger than the unit's flash";
 const char *const UpgradeEngine::BootRefusedText = "Upgrade failed, the unit refused to start the firmware";
 const char *const UpgradeEngine::EmptyImageText = "Unable to upgrade, the firmware is empty";
+const char *const UpgradeEngine::UpToDateText = "already up to date";
 
 UpgradeEngine::UpgradeEngine(Host &host) : m_host(host)
-{}
+{
+    clearRun();
+}
 
 void UpgradeEngine::setKeywords(const QStringList &include, const QStringList &exclude)
 {
@@ -26,6 +29,36 @@ void UpgradeEngine::setKeywords(const QStringList &include, const QStringList &e
 bool UpgradeEngine::manualPortTextArms(const QString &text)
 {
     return text.contains(QLatin1String("COM")) || text.startsWith(QLatin1String("/dev/"));
+}
+
+QStringList UpgradeEngine::matchingPorts(const QStringList &portTexts, const QStringList &include,
+                                         const QStringList &exclude)
+{
+    QStringList matching;
+    for (const QString &text : portTexts) {
+        bool included = false;
+        for (const QString &k : include)
+            included = included || text.contains(k);
+        bool excluded = false;
+        for (const QString &k : exclude)
+            excluded = excluded || text.contains(k);
+        if (included && !excluded)
+            matching.append(text);
+    }
+    return matching;
+}
+
+const char *UpgradeEngine::stateName(quint8 state)
+{
+    static const char *const names[] = {"wait", "ready", "probe", "info", "erase", "program", "verify", "boot"};
+    return state < sizeof(names) / sizeof(names[0]) ? names[state] : "unknown";
+}
+
+QString UpgradeEngine::unitId() const
+{
+    if (!m_identity.hasSerial)
+        return QString();
+    return QString::asprintf("%08X%08X%08X", m_identity.serial[0], m_identity.serial[1], m_identity.serial[2]);
 }
 
 QString UpgradeEngine::elapsedText(quint32 ms)
@@ -126,6 +159,13 @@ void UpgradeEngine::clearRun()
     m_handshake = HandshakeIdle;
     m_eraseNeedsHandshake = false;
     m_handshakeStart = m_handshakeSent = m_bootSent = 0;
+    m_chunkSize = BP::MaxChunk;
+    m_chunkBytes = m_chunkRefusals = 0;
+    m_identityStep = IdNone;
+    m_identitySent = 0;
+    m_identityTrouble = false;
+    m_sameCheck = SameNone;
+    m_sameSent = 0;
 }
 
 void UpgradeEngine::setUpgradeState(quint8 state)
@@ -134,6 +174,11 @@ void UpgradeEngine::setUpgradeState(quint8 state)
     // A new step awaits its own reply: nothing gathered for the previous one may count.
     m_collector.expect(ReplyCollector::Form::None);
     log(QStringLiteral("new state:") + QString::number(state));
+    if (state == StateProbe) {
+        // A new run: what the last one learnt of its unit stays readable until now.
+        m_identity = Identity();
+        m_upToDate = false;
+    }
     if (state <= StateVerify)
         m_host.stateEntered(state);
     if (state == StateWaitStart) {
@@ -219,7 +264,7 @@ bool UpgradeEngine::feed(const QByteArray &block, quint32 now)
     case StateProbe:
         return replyProbe(block);
     case StateGetInfo:
-        return replyGetInfo(block);
+        return replyGetInfo(block, now);
     case StateErase:
         return replyErase(block, now);
     case StateProgram:
@@ -241,19 +286,9 @@ void UpgradeEngine::selectNextPort()
     if (m_scanMode == 0) {
         if (m_candidatePorts.isEmpty()) {
             log(QStringLiteral("scan port..."));
-            const QStringList ports = m_host.portTexts();
-            for (const QString &text : ports) {
-                bool included = false;
-                for (const QString &k : qAsConst(m_includeKeywords))
-                    included = included || text.contains(k);
-                bool excluded = false;
-                for (const QString &k : qAsConst(m_excludeKeywords))
-                    excluded = excluded || text.contains(k);
-                if (included && !excluded) {
-                    m_candidatePorts.append(text);
-                    log(QStringLiteral("PortInfo:") + text);
-                }
-            }
+            m_candidatePorts = matchingPorts(m_host.portTexts(), m_includeKeywords, m_excludeKeywords);
+            for (const QString &text : qAsConst(m_candidatePorts))
+                log(QStringLiteral("PortInfo:") + text);
             if (m_candidatePorts.isEmpty()) {
                 m_host.report(QStringLiteral("No valid serial port detected"), SinkLog | SinkStatus);
                 return;
@@ -309,8 +344,10 @@ void UpgradeEngine::sendGetDevice(quint32 now)
     m_lastInfoRequest = stamp(now);
 }
 
-bool UpgradeEngine::replyGetInfo(const QByteArray &bytes)
+bool UpgradeEngine::replyGetInfo(const QByteArray &bytes, quint32 now)
 {
+    if (m_identityStep != IdNone && m_identityStep != IdDone)
+        return feedIdentity(bytes, now);
     if (m_collector.add(bytes) != ReplyCollector::Result::Complete)
         return false;
     const QByteArray block = m_collector.reply();
@@ -352,6 +389,8 @@ void UpgradeEngine::tickGetInfo(quint32 now)
 {
     DeviceInfo &d = m_deviceInfo;
     if (d.infoFlags == AllInfoFlags) {
+        if (d.blRevision >= BP::FirstIdentityRevision && !tickIdentity(now))
+            return;
         const QString separator(26, QLatin1Char('>'));
         log(separator);
         log(QString::asprintf("blRevision   :%d ", int(d.blRevision)));
@@ -392,6 +431,102 @@ void UpgradeEngine::tickGetInfo(quint32 now)
         fail(QStringLiteral("Upgrade failed, Obtaining hardware information timed out"));
 }
 
+// --- identity of the unit -------------------------------------------------------------------------------
+
+void UpgradeEngine::sendIdentityStep(quint8 step, quint32 now)
+{
+    m_identityStep = step;
+    m_identitySent = stamp(now);
+    switch (step) {
+    case IdSerial0:
+    case IdSerial1:
+    case IdSerial2:
+        m_host.write(BP::getSn(quint32(step - IdSerial0) * 4));
+        m_collector.expect(ReplyCollector::Form::Word);
+        break;
+    case IdChip:
+        m_host.write(BP::getChip());
+        m_collector.expect(ReplyCollector::Form::Word);
+        break;
+    case IdChipDes:
+        m_host.write(BP::getChipDes());
+        m_collector.expect(ReplyCollector::Form::Text);
+        break;
+    default:
+        m_collector.expect(ReplyCollector::Form::None);
+        break;
+    }
+}
+
+void UpgradeEngine::nextIdentityStep(bool answered, quint32 now)
+{
+    static const char *const names[] = {"", "GET_SN 0", "GET_SN 4", "GET_SN 8", "GET_CHIP", "GET_CHIP_DES"};
+    if (!answered) {
+        // No answer or a refusal: the unit has none. A stock bootloader that refused a command has reset
+        // its protocol state, so the erase is preceded by a sync and a device request again.
+        log(QLatin1String(names[m_identityStep]) + QStringLiteral(": no answer, the unit has none"));
+        m_identityTrouble = true;
+    }
+    quint8 next = quint8(m_identityStep + 1);
+    if (!answered && m_identityStep <= IdSerial2)
+        next = IdChip; // no serial word: the other two are not asked
+    // Not a byte back for the first request: a unit that skips the commands it does not know, which knows
+    // none of the identity requests either (each one would cost its whole time-out).
+    if (!answered && m_identityStep == IdSerial0 && m_collector.gathered() == 0)
+        next = IdDone;
+    if (next < IdDone) {
+        sendIdentityStep(next, now);
+        return;
+    }
+    m_identityStep = IdDone;
+    m_collector.expect(ReplyCollector::Form::None);
+    if (m_identityTrouble)
+        m_eraseNeedsHandshake = true;
+    const QString id = unitId();
+    log(QStringLiteral("serial       :") + (id.isEmpty() ? QStringLiteral("none") : id));
+    if (m_identity.hasChip)
+        log(QString::asprintf("chip         :0x%08X", m_identity.chip));
+    if (!m_identity.chipDescription.isEmpty())
+        log(QStringLiteral("chip des     :") + m_identity.chipDescription);
+    m_host.unitIdentified(id);
+}
+
+bool UpgradeEngine::tickIdentity(quint32 now)
+{
+    if (m_identityStep == IdDone)
+        return true;
+    if (m_identityStep == IdNone)
+        sendIdentityStep(IdSerial0, now);
+    else if (now - m_identitySent > IdentityReplyMs)
+        nextIdentityStep(false, now);
+    return m_identityStep == IdDone;
+}
+
+bool UpgradeEngine::feedIdentity(const QByteArray &block, quint32 now)
+{
+    switch (m_collector.add(block)) {
+    case ReplyCollector::Result::Incomplete:
+        return false;
+    case ReplyCollector::Result::Rejected:
+        nextIdentityStep(false, now);
+        return true;
+    case ReplyCollector::Result::Complete:
+        break;
+    }
+    const QByteArray reply = m_collector.reply();
+    if (m_identityStep >= IdSerial0 && m_identityStep <= IdSerial2) {
+        m_identity.serial[m_identityStep - IdSerial0] = BP::readU32LE(reply.constData());
+        m_identity.hasSerial = m_identityStep == IdSerial2;
+    } else if (m_identityStep == IdChip) {
+        m_identity.chip = BP::readU32LE(reply.constData());
+        m_identity.hasChip = true;
+    } else if (m_identityStep == IdChipDes) {
+        m_identity.chipDescription = QString::fromLatin1(reply.mid(4, reply.size() - 6)).trimmed();
+    }
+    nextIdentityStep(true, now);
+    return true;
+}
+
 // --- erase ----------------------------------------------------------------------------------------------
 
 void UpgradeEngine::tickErase(quint32 now)
@@ -400,6 +535,25 @@ void UpgradeEngine::tickErase(quint32 now)
     // unit erases only after a sync and a device request since then.
     if (m_eraseNeedsHandshake && !tickHandshake(now))
         return;
+    if (m_skipSame && m_sameCheck != SameDone) {
+        // Skip-same: the unit's CRC first; the erase waits for its answer.
+        if (m_sameCheck == SameNone) {
+            m_host.write(BP::getCrc());
+            m_collector.expect(ReplyCollector::Form::Word);
+            log(QStringLiteral("Send check command before erasing"));
+            m_sameCheck = SameAsked;
+            m_sameSent = stamp(now);
+            return;
+        }
+        if (now - m_sameSent <= VerifyTimeoutMs)
+            return;
+        log(QStringLiteral("no answer to the check command: erasing"));
+        m_sameCheck = SameDone;
+        m_eraseNeedsHandshake = true;
+        m_handshake = HandshakeIdle;
+        m_handshakeStart = m_handshakeSent = 0;
+        return;
+    }
     if (m_eraseStart == 0) {
         m_host.write(BP::erase());
         m_collector.expect(ReplyCollector::Form::Status);
@@ -418,6 +572,8 @@ bool UpgradeEngine::replyErase(const QByteArray &block, quint32 now)
 {
     if (m_eraseNeedsHandshake && m_handshake != HandshakeDone)
         return feedHandshake(block, now);
+    if (m_sameCheck == SameAsked)
+        return replySameCrc(block);
     if (m_collector.add(block) != ReplyCollector::Result::Complete || quint8(m_collector.reply()[1]) != BP::StatusOk)
         return false;
     m_host.report(QStringLiteral("Zorvan is successfully erased. "), SinkLog | SinkStatus);
@@ -425,18 +581,52 @@ bool UpgradeEngine::replyErase(const QByteArray &block, quint32 now)
     return true;
 }
 
+bool UpgradeEngine::replySameCrc(const QByteArray &block)
+{
+    if (m_collector.add(block) != ReplyCollector::Result::Complete)
+        return false;
+    const quint32 deviceCrc = BP::readU32LE(m_collector.reply().constData());
+    m_sameCheck = SameDone;
+    m_collector.expect(ReplyCollector::Form::None);
+    if (crcMatch(deviceCrc) == 0) {
+        log(QStringLiteral("the unit holds other firmware (CRC 0x%1): erasing")
+                .arg(deviceCrc, 8, 16, QLatin1Char('0')));
+        return true; // the erase goes out on the next step
+    }
+    // Nothing is erased or programmed; stock bootloaders boot after a CRC request in such a session.
+    log(QStringLiteral("the unit holds this firmware (CRC 0x%1): booting without erasing")
+            .arg(deviceCrc, 8, 16, QLatin1Char('0')));
+    m_upToDate = true;
+    setUpgradeState(StateBoot);
+    return true;
+}
+
+int UpgradeEngine::crcMatch(quint32 deviceCrc) const
+{
+    const quint32 crc = BootloaderCrc::imageCrc(m_image, m_imageLength);
+    if (deviceCrc == crc)
+        return 1;
+    if (m_deviceInfo.FWSize > MaxAreaCrcBytes || paddedLength() > qint64(m_deviceInfo.FWSize))
+        return 0;
+    return deviceCrc == BootloaderCrc::flashAreaCrc(m_image, m_imageLength, m_deviceInfo.FWSize) ? 2 : 0;
+}
+
 // --- program -------------------------------------------------------------------------------------------
 
 void UpgradeEngine::sendProgramChunk(bool advance, quint32 now)
 {
+    // One frame in flight at most: a chunk goes out only after the previous one was acknowledged (or, when
+    // resent, after the line fell quiet and a sync was answered). Stock bootloaders keep received bytes in
+    // a small ring that drops what overflows while they program, and tell the host nothing of it.
     const qint32 size = qint32(m_image.size());
-    int n = int(qMin<qint32>(size - m_writeOffset, BP::MaxChunk));
     if (advance) {
-        m_writeOffset += n;
-        n = int(qMin<qint32>(size - m_writeOffset, BP::MaxChunk));
+        m_writeOffset += m_chunkBytes;
+        m_chunkRefusals = 0;
     } else if (m_chunksSent > 0) {
         ++m_chunkResends;
     }
+    const int n = int(qMin<qint32>(size - m_writeOffset, m_chunkSize));
+    m_chunkBytes = n;
     // Bootloaders program whole 4-byte words and refuse other lengths: the last chunk is padded with
     // 0xFF, which the image CRC counts there anyway.
     QByteArray data = QByteArray::fromRawData(m_image.constData() + m_writeOffset, n);
@@ -474,10 +664,18 @@ bool UpgradeEngine::replyChunk(const QByteArray &block, quint32 now)
     if (m_collector.add(block) != ReplyCollector::Result::Complete)
         return false;
     const quint8 status = quint8(m_collector.reply()[1]);
-    if (status == BP::StatusFailed) {
-        beginRecovery(now, "failed");
-    } else if (status == BP::StatusInvalid) {
-        beginRecovery(now, "invalid");
+    if (status == BP::StatusFailed || status == BP::StatusInvalid) {
+        // The same long chunk refused twice: the unit takes no 252-byte chunks. Once may be a noisy byte.
+        const int padded = (m_chunkBytes + 3) / 4 * 4;
+        if (++m_chunkRefusals >= RefusalsBeforeFallback && padded > BP::FallbackChunk) {
+            log(QStringLiteral("chunk of %1 bytes at offset %2 refused twice: %3-byte chunks from here")
+                    .arg(padded)
+                    .arg(m_writeOffset)
+                    .arg(BP::FallbackChunk));
+            m_chunkSize = BP::FallbackChunk;
+            m_chunkRefusals = 0;
+        }
+        beginRecovery(now, status == BP::StatusFailed ? "failed" : "invalid");
     } else if (status == BP::StatusOk) {
         if (m_writeOffset == qint32(m_image.size())) {
             setUpgradeState(StateVerify);
@@ -511,19 +709,20 @@ bool UpgradeEngine::replyCrc(const QByteArray &block)
     const quint32 crc = BootloaderCrc::imageCrc(m_image, m_imageLength);
     // Some bootloaders check their whole flash area (the image, then erased 0xFF bytes up to the size they
     // report) rather than the image alone.
-    const quint32 areaCrc = deviceCrc == crc || m_deviceInfo.FWSize > MaxAreaCrcBytes
-                                ? crc
-                                : BootloaderCrc::flashAreaCrc(m_image, m_imageLength, m_deviceInfo.FWSize);
-    if (deviceCrc == crc) {
+    const int match = crcMatch(deviceCrc);
+    if (match == 1) {
         log(QStringLiteral("CRC of the image matches: 0x%1").arg(crc, 8, 16, QLatin1Char('0')));
-    } else if (deviceCrc == areaCrc) {
+    } else if (match == 2) {
         log(QStringLiteral("CRC of the flash area (%1 bytes) matches: 0x%2")
                 .arg(m_deviceInfo.FWSize)
-                .arg(areaCrc, 8, 16, QLatin1Char('0')));
-    } else if (m_recoveries > 0 && m_eraseRestarts < MaxEraseRestarts) {
-        // A resend after a lost acknowledgement may have written a chunk twice: start again from the erase.
-        log(QStringLiteral("CRC differs after %1 resent chunk(s) (device 0x%2, image 0x%3): erase again")
+                .arg(deviceCrc, 8, 16, QLatin1Char('0')));
+    } else if ((m_recoveries > 0 || m_chunkSize > BP::FallbackChunk) && m_eraseRestarts < MaxEraseRestarts) {
+        // A resend after a lost acknowledgement may have written a chunk twice, and a unit may take long
+        // chunks without writing them whole: start again from the erase, with 128-byte chunks.
+        log(QStringLiteral("CRC differs after %1 resent chunk(s) with %2-byte chunks (device 0x%3, image 0x%4): "
+                           "erase again")
                 .arg(m_recoveries)
+                .arg(m_chunkSize)
                 .arg(deviceCrc, 8, 16, QLatin1Char('0'))
                 .arg(crc, 8, 16, QLatin1Char('0')));
         restartFromErase();
@@ -545,6 +744,8 @@ void UpgradeEngine::restartFromErase()
     ++m_eraseRestarts;
     m_eraseStart = m_writeStart = m_lastChunkSent = m_verifyStart = 0;
     m_writeOffset = 0;
+    m_chunkSize = BP::FallbackChunk;
+    m_chunkBytes = m_chunkRefusals = 0;
     m_recoveries = 0;
     m_recovery = RecoveryNone;
     m_handshake = HandshakeIdle;
@@ -589,10 +790,11 @@ bool UpgradeEngine::replyBoot(const QByteArray &block, quint32 now)
 
 void UpgradeEngine::succeed()
 {
-    m_host.report(QString::fromLatin1(SuccessText), SinkLog | SinkStatus | SinkPopup);
+    const QString text = QString::fromLatin1(m_upToDate ? UpToDateText : SuccessText);
+    m_host.report(text, SinkLog | SinkStatus | SinkPopup);
     m_host.setProgress(100);
     setUpgradeState(StateWaitStart);
-    m_host.upgradeEnded(true, QString::fromLatin1(SuccessText));
+    m_host.upgradeEnded(true, text);
 }
 
 // --- recovery of the program step ----------------------------------------------------------------------

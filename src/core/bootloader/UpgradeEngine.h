@@ -49,6 +49,12 @@ public:
     static constexpr quint32 BootReplyMs = 500;
     // Repeated runs from the erase after a verification that failed following a recovery.
     static constexpr int MaxEraseRestarts = 2;
+    // Each identity request (serial words, chip id, chip description) is awaited this long; silence or a
+    // refusal means the unit has none and the upgrade goes on.
+    static constexpr quint32 IdentityReplyMs = 200;
+    // A chunk longer than the fallback size refused this many times in a row drops the rest of the
+    // upgrade to 128-byte chunks (one refusal may be a noisy byte).
+    static constexpr int RefusalsBeforeFallback = 2;
     // Largest flash area whose CRC is computed for a bootloader that checks its whole flash.
     static constexpr quint32 MaxAreaCrcBytes = 64u * 1024 * 1024;
 
@@ -58,6 +64,7 @@ public:
     static const char *const TooLargeText;    // the image does not fit the flash the unit reports
     static const char *const BootRefusedText; // the unit answered the boot command with failed or invalid
     static const char *const EmptyImageText;  // a file or container without any byte
+    static const char *const UpToDateText;    // "already up to date": the unit held the image (skip-same)
 
     class Host
     {
@@ -83,6 +90,10 @@ public:
         // Sends what is still queued, drops what the device still sends and closes the port.
         virtual void closePort() = 0;
         virtual void write(const QByteArray &bytes) = 0;
+        // The unit's identity requests are done (before the board check and the erase): unitId is the
+        // 96-bit id the bootloader reported as "%08X%08X%08X", empty when it has none. The engine's
+        // unitId(), chipId() and chipDescription() hold the same until the next run starts.
+        virtual void unitIdentified(const QString &unitId) { Q_UNUSED(unitId); }
         // An upgrade run ended: success after the boot command, or failure with its report.
         virtual void upgradeEnded(bool success, const QString &text)
         {
@@ -102,6 +113,16 @@ public:
         quint8 lastInfoFlags = 0;
     };
     static constexpr quint8 AllInfoFlags = 0x1F;
+
+    // What the bootloader says of the unit itself (protocol revision 4 and later).
+    struct Identity
+    {
+        bool hasSerial = false;
+        quint32 serial[3] = {0, 0, 0}; // the 96-bit unique id, words at byte offsets 0, 4, 8
+        bool hasChip = false;
+        quint32 chip = 0;
+        QString chipDescription;
+    };
 
     explicit UpgradeEngine(Host &host);
 
@@ -130,6 +151,9 @@ public:
     bool imageIsContainer() const { return m_imageIsContainer; }
     quint16 containerBoardId() const { return m_containerBoardId; }
     bool imageReady() const { return m_imageReady; }
+    // Ask the unit's CRC before erasing and boot without erasing or programming when it equals the image's.
+    void setSkipSame(bool skip) { m_skipSame = skip; }
+    bool skipSame() const { return m_skipSame; }
 
     // --- driven by the front end ----------------------------------------------------------------
     // One timer period.
@@ -148,6 +172,14 @@ public:
     quint8 state() const { return m_state; }
 
     const DeviceInfo &deviceInfo() const { return m_deviceInfo; }
+    // The unit's identity of the current or last run (cleared when the next run starts, kept past its end):
+    // unitId() is the 96-bit id as "%08X%08X%08X" (the three words in order), empty when the unit has none.
+    const Identity &identity() const { return m_identity; }
+    QString unitId() const;
+    // The last run found the image already on the unit and booted it without erasing (skip-same).
+    bool wasUpToDate() const { return m_upToDate; }
+    // Data bytes per program chunk of this upgrade: 252, or 128 after the fall-back.
+    int chunkSize() const { return m_chunkSize; }
     qint32 writeOffset() const { return m_writeOffset; }
     // Counters of one run (cleared on entering state 0 like the rest of the run's data).
     int chunksSent() const { return m_chunksSent; }
@@ -158,6 +190,11 @@ public:
     // Image bytes written to the unit: the image rounded up to whole 4-byte words.
     qint64 paddedLength() const { return (qint64(m_image.size()) + 3) / 4 * 4; }
 
+    // Ports of the enumeration ("name: description" texts) an automatic scan takes, in enumeration order.
+    static QStringList matchingPorts(const QStringList &portTexts, const QStringList &include,
+                                     const QStringList &exclude);
+    // Short name of a state for machine-readable progress ("probe", "erase", ...).
+    static const char *stateName(quint8 state);
     // Whether a manual-mode port box text names a serial port: Windows names ("COM") or a device path.
     static bool manualPortTextArms(const QString &text);
     // "%02d:%02d:%02d" of the whole seconds in ms.
@@ -178,6 +215,15 @@ private:
     void tickProgram(quint32 now);
     void tickVerify(quint32 now);
     void tickBoot(quint32 now);
+    // Identity requests after the device values; returns true once they are done.
+    bool tickIdentity(quint32 now);
+    bool feedIdentity(const QByteArray &block, quint32 now);
+    void sendIdentityStep(quint8 step, quint32 now);
+    void nextIdentityStep(bool answered, quint32 now);
+    // Skip-same: the unit's CRC before the erase.
+    bool replySameCrc(const QByteArray &block);
+    // 1 when crc is the image's, 2 when it is the CRC of the unit's whole flash area holding the image, else 0.
+    int crcMatch(quint32 deviceCrc) const;
     void succeed();
 
     // Program step recovery: quiet line, re-synchronising probe, then the resend.
@@ -193,7 +239,7 @@ private:
     void sendHandshakeStep(quint8 step, quint32 now);
 
     bool replyProbe(const QByteArray &block);
-    bool replyGetInfo(const QByteArray &block);
+    bool replyGetInfo(const QByteArray &block, quint32 now);
     bool replyErase(const QByteArray &block, quint32 now);
     bool replyChunk(const QByteArray &block, quint32 now);
     bool replyCrc(const QByteArray &block);
@@ -225,6 +271,21 @@ private:
     qint32 m_writeOffset = 0;
     int m_chunksSent = 0;
     int m_chunkResends = 0;
+    int m_chunkSize = 0;     // data bytes per chunk of this upgrade
+    int m_chunkBytes = 0;    // image bytes of the chunk last sent (before its padding)
+    int m_chunkRefusals = 0; // refusals of that chunk in a row
+
+    Identity m_identity;
+    enum IdentityStep : quint8 { IdNone, IdSerial0, IdSerial1, IdSerial2, IdChip, IdChipDes, IdDone };
+    quint8 m_identityStep = IdNone;
+    quint32 m_identitySent = 0;
+    bool m_identityTrouble = false; // a request went unanswered or was refused
+
+    bool m_skipSame = false;
+    enum SameCheck : quint8 { SameNone, SameAsked, SameDone };
+    quint8 m_sameCheck = SameNone;
+    quint32 m_sameSent = 0;
+    bool m_upToDate = false;
 
     // What the current step has gathered of its reply; dropped on every state change and resend.
     ReplyCollector m_collector;

@@ -4,6 +4,7 @@
 #include "link/UploaderConfig.h"
 #include "ui/widgets/TimedPopup.h"
 #include "ui/firmware/Generate_KVF.h"
+#include "ui/firmware/UploaderBatch.h"
 #include "ui/widgets/myComboBox.h"
 
 #include <QAction>
@@ -107,6 +108,8 @@ void Uploader::initUi()
     statusLabel->setAlignment(Qt::AlignCenter);
     logView = new QPlainTextEdit(central);
     logView->setReadOnly(true);
+    batchView = new UploaderBatch(central);
+    batchView->setVisible(false);
 
     grid->addWidget(pathEdit, 0, 0, 1, 7);
     grid->addWidget(selectFileButton, 0, 7);
@@ -115,16 +118,19 @@ void Uploader::initUi()
     grid->addWidget(progressBar, 1, 0, 1, 10);
     grid->addWidget(statusLabel, 2, 0, 1, 10);
     grid->addWidget(logView, 3, 0, 1, 10);
+    grid->addWidget(batchView, 4, 0, 1, 10);
     setCentralWidget(central);
 
     connectMenu = new QMenu(tr("ConnectConfiguration"), this);
     autoScanAction = new QAction(QIcon(QStringLiteral(":/img/scan.png")), tr("AutoScan"), this);
     manualSelectAction = new QAction(QIcon(QStringLiteral(":/img/shoudong.png")), tr("ManualSelect"), this);
     editConfigAction = new QAction(QIcon(QStringLiteral(":/img/shoudong.png")), tr("Set"), this);
+    batchAction = new QAction(QIcon(QStringLiteral(":/img/scan.png")), tr("BatchMode"), this);
     connectMenu->addSeparator();
     connectMenu->addAction(autoScanAction);
     connectMenu->addSeparator();
     connectMenu->addAction(manualSelectAction);
+    connectMenu->addAction(batchAction);
     connectMenu->addAction(editConfigAction);
     debugMenu = new QMenu(tr("DebuggingTool"), this);
     generateAction = new QAction(QIcon(QStringLiteral(":/img/shoudong.png")), tr("GenerateFirmware"), this);
@@ -145,6 +151,16 @@ void Uploader::initSlots()
 {
     connect(autoScanAction, &QAction::triggered, this, &Uploader::handleActAutoScan);
     connect(manualSelectAction, &QAction::triggered, this, &Uploader::handleactManualSelection);
+    connect(batchAction, &QAction::triggered, this, &Uploader::handleactBatchMode);
+    connect(batchView, &UploaderBatch::logLine, this, [this](const QString &text) {
+        logView->appendPlainText(BootloaderPort::logLine(QLatin1Char(' ') + text));
+    });
+    // Menus stay closed while a batch runs.
+    connect(batchView->startStopButton(), &QPushButton::released, this, [this] {
+        const bool idle = !batchView->running();
+        connectMenu->menuAction()->setEnabled(idle);
+        selectFileButton->setEnabled(idle);
+    });
     connect(generateAction, &QAction::triggered, this, &Uploader::handleactGenerateKVF);
     connect(editConfigAction, &QAction::triggered, this, &Uploader::handleactEditConfig);
     connect(selectFileButton, &QPushButton::released, this, &Uploader::handlebntSelectFile);
@@ -159,6 +175,7 @@ void Uploader::loadConfig()
     setScanMode(UploaderConfig::connectType());
     const UploaderConfig::Keywords k = UploaderConfig::keywords(true);
     m_engine.setKeywords(k.include, k.exclude);
+    batchView->setKeywords(k.include, k.exclude);
 }
 
 QString Uploader::statusText() const
@@ -199,8 +216,20 @@ void Uploader::setScanMode(int mode)
 {
     if (!m_registered)
         return;
-    m_engine.setScanMode(quint8(mode));
-    if (mode != 0) {
+    if (batchView->running())
+        batchView->stop();
+    m_mode = mode;
+    const bool batch = mode == BatchMode;
+    // Batch mode runs its own units; the single unit's engine stays in state 0 meanwhile.
+    batchView->setVisible(batch);
+    portBox->setVisible(!batch);
+    startButton->setVisible(!batch);
+    progressBar->setVisible(!batch);
+    m_engine.setScanMode(quint8(batch ? 0 : mode));
+    if (batch) {
+        reportMessage(QStringLiteral("ScanMode:Batch"), UpgradeEngine::SinkLog);
+        portBox->setEnabled(false);
+    } else if (mode != 0) {
         reportMessage(QStringLiteral("ScanMode:Manual"), UpgradeEngine::SinkLog);
         portBox->setEnabled(true);
     } else {
@@ -219,6 +248,11 @@ void Uploader::handleActAutoScan()
 void Uploader::handleactManualSelection()
 {
     setScanMode(1);
+}
+
+void Uploader::handleactBatchMode()
+{
+    setScanMode(BatchMode);
 }
 
 void Uploader::handleactGenerateKVF()
@@ -270,7 +304,9 @@ void Uploader::loadFirmwareFile(const QString &path)
     QFile file(path);
     const bool opened = file.open(QIODevice::ReadOnly);
     const QByteArray content = opened ? file.readAll() : QByteArray();
-    engineCall([&] { m_engine.loadFirmware(path, opened, content); });
+    bool loaded = false;
+    engineCall([&] { loaded = m_engine.loadFirmware(path, opened, content); });
+    batchView->setFirmware(path, loaded ? content : QByteArray());
 }
 
 void Uploader::handlebntStartUploader()
@@ -286,8 +322,8 @@ void Uploader::handlebntStartUploader()
 
 void Uploader::handleTimerSystemTimeout()
 {
-    if (!m_registered || m_tickRunning)
-        return; // a pop-up this tick raised is still open
+    if (!m_registered || m_tickRunning || m_mode == BatchMode)
+        return; // a pop-up this tick raised is still open, or the batch runs units of its own
     m_tickRunning = true;
     engineCall([this] { m_engine.tick(BootloaderPort::nowMs()); });
     m_tickRunning = false;

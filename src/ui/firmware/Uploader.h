@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class UploaderBatch;
 class myComboBox;
 
 // The firmware upgrade page: chooses how the unit's port is found (automatic scan or manual choice) and
@@ -36,8 +37,11 @@ public:
 
     // Loads a chosen firmware file as the file dialog's choice would (shown, remembered, read, armed).
     void loadFirmwareFile(const QString &path);
-    // Scan mode 0 automatic, 1 manual: stored, shown, written to ./cfg/uploader.ini, engine back to state 0.
+    // Scan mode 0 automatic, 1 manual, 2 batch (every bootloader the scan finds, as units are plugged in):
+    // stored, shown, written to ./cfg/uploader.ini, engine back to state 0.
     void setScanMode(int mode);
+    static constexpr int BatchMode = 2;
+    UploaderBatch *batch() const { return batchView; }
 
     const UpgradeEngine &engine() const { return m_engine; }
     QString statusText() const;
@@ -46,6 +50,7 @@ public:
 public slots:
     void handleActAutoScan();
     void handleactManualSelection();
+    void handleactBatchMode();
     void handleactGenerateKVF();
     void handlebntSelectFile();
     void handlebntStartUploader();
@@ -86,6 +91,7 @@ private:
     QAction *autoScanAction = nullptr;
     QAction *manualSelectAction = nullptr;
     QAction *editConfigAction = nullptr;
+    QAction *batchAction = nullptr;
     QMenu *debugMenu = nullptr;
     QAction *generateAction = nullptr;
     Generate_KVF *generator = nullptr; // top-level, created on first use
@@ -96,6 +102,8 @@ private:
     QPlainTextEdit *logView = nullptr;
     QProgressBar *progressBar = nullptr;
     QLabel *statusLabel = nullptr;
+    UploaderBatch *batchView = nullptr; // shown in batch mode instead of the single unit's controls
+    int m_mode = 0;
     std::unique_ptr<QSerialPort> serialPort;
     QTimer *systemTimer = nullptr;
 
