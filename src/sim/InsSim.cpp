@@ -121,7 +121,8 @@ private:
             if (findParam(d.first) < 0)
                 m_params.append(SimParam{d.first, d.second, d.second});
         }
-        std::sort(m_params.begin(), m_params.end(), [](const SimParam &a, const SimParam &b) { return a.name < b.name; });
+        std::sort(m_params.begin(), m_params.end(),
+                  [](const SimParam &a, const SimParam &b) { return a.name < b.name; });
     }
 
     void resetLogs()
@@ -143,7 +144,6 @@ public:
     void setLogOverstatement(quint32 bytes) { m_logOverstated = bytes; }
 
 private:
-
     bool silent() const { return m_silentAfterMs > 0 && m_clock.elapsed() > m_silentAfterMs; }
     bool rebooting() const { return m_rebootUntil > m_clock.elapsed(); }
     bool chance(double p) { return p > 0 && std::uniform_real_distribution<double>(0, 1)(m_rng) < p; }
@@ -460,10 +460,9 @@ private:
             }
         }
         if (log)
-            send(FlyMsg::LogEntry,
-                 FlyLogInfo::make(log->id, log->time, log->size + m_logOverstated, quint16(m_logs.size()),
-                                  m_logs.last().id)
-                     .toPayload());
+            send(FlyMsg::LogEntry, FlyLogInfo::make(log->id, log->time, log->size + m_logOverstated,
+                                                    quint16(m_logs.size()), m_logs.last().id)
+                                       .toPayload());
     }
 
     void onLogData(const FlyLogRequest &req)
@@ -614,7 +613,8 @@ int runIns(const QStringList &argsIn)
     const double silentS = silent.toDouble(&ok[3]);
     const quint32 boardType = board.toUInt(&ok[4]);
     const quint32 overstatedBytes = overstated.toUInt(&ok[5]);
-    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || !ok[5] || dropP < 0 || dropP > 1 || corruptP < 0 || corruptP > 1) {
+    if (!ok[0] || !ok[1] || !ok[2] || !ok[3] || !ok[4] || !ok[5] || dropP < 0 || dropP > 1 || corruptP < 0 ||
+        corruptP > 1) {
         std::fprintf(stderr, "zorvan-sim ins: bad number in the options\n");
         return 2;
     }
