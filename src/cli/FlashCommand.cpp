@@ -3,12 +3,17 @@
 // to stdout as the window's log view shows them, progress to stderr.
 #include "link/BootloaderPort.h"
 #include "cli/CliCommands.h"
+#include "cli/CliRecorder.h"
+#include "records/RecordStep.h"
 #include "link/UploaderConfig.h"
 #include "core/bootloader/UpgradeEngine.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 #include <QTextStream>
 #include <QTimer>
@@ -108,7 +113,13 @@ public:
     void reportPortWait() { m_reportWait = true; }
     void closePort() override { BootloaderPort::close(m_port); }
     void write(const QByteArray &bytes) override { BootloaderPort::write(m_port, bytes); }
-    void upgradeEnded(bool success, const QString &) override { m_loop.exit(success ? 0 : 1); }
+    void upgradeEnded(bool success, const QString &text) override
+    {
+        m_endText = text;
+        m_loop.exit(success ? 0 : 1);
+    }
+    // The report that ended the run (empty while none did).
+    QString endText() const { return m_endText; }
 
 private:
     static QTextStream &err()
@@ -141,11 +152,26 @@ private:
     int m_progress = -1;
     bool m_noAnswer = false;
     bool m_reportWait = false;
+    QString m_endText;
 };
 
-int runFlash(const QStringList &arguments)
+// The unit key of the flashed unit, joining its flash record to its factory records: the 96-bit id the
+// bootloader answers to GET_SN, once the engine asks for it. Until then flash records carry no key.
+QString flashedUnitKey(const UpgradeEngine &)
+{
+    return QString();
+}
+
+int runFlash(const QStringList &argumentsIn)
 {
     QTextStream err(stderr);
+    QStringList arguments = argumentsIn;
+    CliRecorder recorder;
+    QString recordError;
+    if (!recorder.parse(arguments, &recordError)) {
+        err << "flash: " << recordError << "\n";
+        return 2;
+    }
     QString file, port;
     bool scan = false;
     int timeoutS = 60;
@@ -203,13 +229,39 @@ int runFlash(const QStringList &arguments)
     }
     QFile f(file);
     const bool opened = f.open(QIODevice::ReadOnly);
-    if (!engine.loadFirmware(file, opened, opened ? f.readAll() : QByteArray())) {
+    const QByteArray bytes = opened ? f.readAll() : QByteArray();
+    if (!engine.loadFirmware(file, opened, bytes)) {
         err << "flash: " << file << ": " << (opened ? "not an image the upgrade accepts" : f.errorString()) << "\n";
         return 1;
     }
-    return upgrade.run(timeoutS);
+    QElapsedTimer clock;
+    clock.start();
+    const int code = upgrade.run(timeoutS);
+    const UpgradeEngine::DeviceInfo &device = engine.deviceInfo();
+    QJsonObject details{{QStringLiteral("port"), engine.portName()},
+                        {QStringLiteral("image"), QFileInfo(file).fileName()},
+                        {QStringLiteral("size"), bytes.size()},
+                        {QStringLiteral("sha256"),
+                         QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())},
+                        {QStringLiteral("durationMs"), double(clock.elapsed())},
+                        {QStringLiteral("serial"), flashedUnitKey(engine)}};
+    if (device.boardID != 0 || device.blRevision != 0) {
+        details.insert(QStringLiteral("boardId"), double(device.boardID));
+        details.insert(QStringLiteral("bootloaderRevision"), double(device.blRevision));
+        details.insert(QStringLiteral("boardRevision"), double(device.boardRevision));
+    }
+    const QString reason = code == 0 ? QString()
+                                     : !upgrade.endText().isEmpty() ? upgrade.endText()
+                                                                    : QStringLiteral("no bootloader answered");
+    recorder.record(ProductionRecord::make(QString::fromLatin1(RecordOp::Flash), flashedUnitKey(engine),
+                                           code == 0 ? ProductionRecord::Result::Ok : ProductionRecord::Result::Failed,
+                                           reason, details));
+    return recorder.finish("flash", code);
 }
 
-CommandTable::Registrar reg(cliCommands(), "flash", "flash FILE (--port PATH | --scan) [--timeout S]", &runFlash);
+CommandTable::Registrar reg(cliCommands(), "flash",
+                            "flash FILE (--port PATH | --scan) [--timeout S] [--no-record] [--station NAME]\n"
+                            "    [--operator NAME] [--db PATH|postgresql://USER@HOST:PORT/DBNAME]",
+                            &runFlash);
 
 } // namespace

@@ -8,6 +8,11 @@
 #include <QSysInfo>
 #include <QUrl>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 const char *const StationKey = "record/station";
 const char *const OperatorKey = "record/operator";
@@ -26,6 +31,10 @@ QString RecordsConfig::defaultOperator()
         if (!v.isEmpty())
             return v;
     }
+#ifdef Q_OS_UNIX
+    if (const passwd *pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+#endif
     return QStringLiteral("operator");
 }
 
