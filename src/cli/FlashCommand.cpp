@@ -84,7 +84,14 @@ public:
         if (percent > 0)
             err() << "progress " << percent << "%\n";
     }
-    void stateEntered(quint8) override {}
+    void stateEntered(quint8) override
+    {
+        // The run's device values are cleared when it ends: keep them for the record while they are whole.
+        if (m_engine.deviceInfo().infoFlags == UpgradeEngine::AllInfoFlags)
+            m_device = m_engine.deviceInfo();
+    }
+    // What the bootloader reported in the last run that got that far (zeros when none did).
+    const UpgradeEngine::DeviceInfo &device() const { return m_device; }
     QStringList portTexts() override { return BootloaderPort::portTexts(); }
     QString portBoxText() override { return m_portBox; }
     void setPortBoxText(const QString &text) override { m_portBox = text; }
@@ -153,6 +160,7 @@ private:
     bool m_noAnswer = false;
     bool m_reportWait = false;
     QString m_endText;
+    UpgradeEngine::DeviceInfo m_device;
 };
 
 // The unit key of the flashed unit, joining its flash record to its factory records: the 96-bit id the
@@ -237,7 +245,7 @@ int runFlash(const QStringList &argumentsIn)
     QElapsedTimer clock;
     clock.start();
     const int code = upgrade.run(timeoutS);
-    const UpgradeEngine::DeviceInfo &device = engine.deviceInfo();
+    const UpgradeEngine::DeviceInfo &device = upgrade.device();
     QJsonObject details{{QStringLiteral("port"), engine.portName()},
                         {QStringLiteral("image"), QFileInfo(file).fileName()},
                         {QStringLiteral("size"), bytes.size()},

@@ -22,13 +22,14 @@ void out(const QString &line)
 }
 
 // The short names of the steps on a list line.
-const char *const StepShort[RecordStep::Count] = {"flash", "gyro", "baro", "level", "acc",
-                                                  "compass", "temp", "sn", "params"};
+const char *const StepShort[RecordStep::Count] = {"flash",   "gyro", "baro", "level", "acc",
+                                                  "compass", "temp", "sn",   "params"};
 
 QString markShort(RecordStep::Mark m)
 {
-    return m == RecordStep::Passed ? QStringLiteral("ok") : m == RecordStep::Failed ? QStringLiteral("FAILED")
-                                                                                     : QStringLiteral("-");
+    return m == RecordStep::Passed   ? QStringLiteral("ok")
+           : m == RecordStep::Failed ? QStringLiteral("FAILED")
+                                     : QStringLiteral("-");
 }
 
 QString orDash(const QString &s)
@@ -110,7 +111,8 @@ int runExport(RecordStore &store, const RecordFilter &filter, const QString &pat
         const QString key = filter.unit.isEmpty() ? QString() : store.resolveUnit(filter.unit);
         QVector<ProductionRecord> kept;
         for (const ProductionRecord &r : records) {
-            if ((filter.unit.isEmpty() || r.unitKey == key) && (filter.station.isEmpty() || r.station == filter.station))
+            if ((filter.unit.isEmpty() || r.unitKey == key) &&
+                (filter.station.isEmpty() || r.station == filter.station))
                 kept.append(r);
         }
         records = kept;
@@ -204,12 +206,13 @@ int runRecords(const QStringList &argsIn)
     return usage(QStringLiteral("unknown operation ") + op);
 }
 
-CommandTable::Registrar reg(cliCommands(), "records",
-                            "records [--db PATH|postgresql://USER@HOST:PORT/DBNAME] OPERATION\n"
-                            "    list [--since YYYY-MM-DD] [--unit UUID|SN] [--station NAME] [--csv]   one line per unit\n"
-                            "    show UUID|SN          the unit's history, one line per event\n"
-                            "    export FILE.csv       every record (--since, --unit, --station apply)\n"
-                            "    sync                  forward the local spool to the PostgreSQL server (0: none left)",
-                            &runRecords);
+CommandTable::Registrar
+    reg(cliCommands(), "records",
+        "records [--db PATH|postgresql://USER@HOST:PORT/DBNAME] OPERATION\n"
+        "    list [--since YYYY-MM-DD] [--unit UUID|SN] [--station NAME] [--csv]   one line per unit\n"
+        "    show UUID|SN          the unit's history, one line per event\n"
+        "    export FILE.csv       every record (--since, --unit, --station apply)\n"
+        "    sync                  forward the local spool to the PostgreSQL server (0: none left)",
+        &runRecords);
 
 } // namespace
