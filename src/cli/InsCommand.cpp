@@ -12,12 +12,12 @@
 #include "factory/link/DeviceOpenMap.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
+#include "records/FileDigest.h"
 #include "records/RecordStep.h"
 #include "records/UnitKey.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -48,16 +48,6 @@ void err(const QString &line)
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
 }
 
-// The SHA-256 of a file as 64 lowercase hex digits; empty when it cannot be read.
-QString fileSha256(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&f);
-    return QString::fromLatin1(hash.result().toHex());
-}
 
 QString number(float v)
 {
@@ -373,7 +363,7 @@ int runParamsFile(InsSession &s, const QString &what, const QString &path)
             return 1;
         }
         const int code = InsParamsFile::save(path, ParamFileHeader::fromBoard(s.record().boardInfo()), params);
-        s.details = QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("sha256"), fileSha256(path)},
+        s.details = QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("sha256"), FileDigest::sha256(path)},
                                 {QStringLiteral("count"), params.size()}};
         return code;
     }
@@ -395,7 +385,7 @@ int runParamsFile(InsSession &s, const QString &what, const QString &path)
     for (const QString &m : missing)
         refused.append(m);
     s.details = QJsonObject{{QStringLiteral("file"), path},
-                            {QStringLiteral("sha256"), fileSha256(path)},
+                            {QStringLiteral("sha256"), FileDigest::sha256(path)},
                             {QStringLiteral("written"), written},
                             {QStringLiteral("refused"), refused}};
     return code;
@@ -500,7 +490,7 @@ int runLogs(InsSession &s, const QStringList &args)
                    QJsonObject{{QStringLiteral("id"), id},
                                {QStringLiteral("size"), double(QFile(path).size())},
                                {QStringLiteral("path"), path},
-                               {QStringLiteral("sha256"), fileSha256(path)}});
+                               {QStringLiteral("sha256"), FileDigest::sha256(path)}});
         });
         QObject::connect(s.link(), &FlyLink::logFileFailed, &s, [&](int, const QString &path, const QString &reason) {
             fileError = QStringLiteral("ins logs download: cannot write %1: %2").arg(path, reason);
