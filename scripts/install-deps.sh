@@ -12,6 +12,8 @@ packages=(
   socat xvfb xauth
   dpkg-dev desktop-file-utils  # make package and its test: dpkg-shlibdeps, desktop-file-validate
   fonts-wqy-microhei            # a CJK font, so the Chinese interface shows its text
+  libqt5sql5-sqlite libqt5sql5-psql  # the production record: its local SQLite file, a line's PostgreSQL server
+  postgresql                    # the record tests start a throw-away server cluster of their own
 )
 
 missing=()

@@ -4,16 +4,20 @@
 // engines run with the window's timings. With one unit the output is the window's log on stdout and
 // progress on stderr; with several, each line names its port and a summary line per unit ends the run.
 #include "cli/CliCommands.h"
+#include "cli/CliRecorder.h"
 #include "cli/FlashOutput.h"
 #include "link/BootloaderPort.h"
 #include "link/BootloaderRun.h"
 #include "link/UploaderConfig.h"
 #include "core/bootloader/UpgradeEngine.h"
+#include "records/RecordStep.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QTextStream>
 #include <QTimer>
 
@@ -53,6 +57,37 @@ void connectOutput(BootloaderRun &unit, FlashOutput &output)
     QObject::connect(u, &BootloaderRun::ended, u, [u, &output] { output.ended(*u); });
 }
 
+// The production record of one unit's run: the image, the board as its bootloader reported it, and the
+// unit's key, the 96-bit id its bootloader answers to GET_SN (the ORVE panel's UUID), so that the flash
+// joins the unit's factory records; empty for a bootloader that has none.
+ProductionRecord flashRecord(const BootloaderRun &unit, const QString &file, const QByteArray &content)
+{
+    const UpgradeEngine::DeviceInfo &device = unit.device();
+    QJsonObject details{{QStringLiteral("port"), unit.port()},
+                        {QStringLiteral("image"), QFileInfo(file).fileName()},
+                        {QStringLiteral("size"), content.size()},
+                        {QStringLiteral("sha256"),
+                         QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex())},
+                        {QStringLiteral("durationMs"), qRound64(unit.seconds() * 1000.0)},
+                        {QStringLiteral("serial"), unit.serial()}};
+    if (device.boardID != 0 || device.blRevision != 0) {
+        details.insert(QStringLiteral("boardId"), double(device.boardID));
+        details.insert(QStringLiteral("bootloaderRevision"), double(device.blRevision));
+        details.insert(QStringLiteral("boardRevision"), double(device.boardRevision));
+    }
+    ProductionRecord::Result result = ProductionRecord::Result::Failed;
+    if (unit.succeeded())
+        result = ProductionRecord::Result::Ok;
+    else if (unit.result() == QLatin1String("interrupted"))
+        result = ProductionRecord::Result::Cancelled;
+    QString reason = unit.succeeded() ? QString() : unit.resultText();
+    if (!unit.succeeded() && reason.isEmpty())
+        reason = QStringLiteral("no bootloader answered");
+    if (unit.result() == QLatin1String("up to date"))
+        reason = unit.resultText();
+    return ProductionRecord::make(QString::fromLatin1(RecordOp::Flash), unit.serial(), result, reason, details);
+}
+
 // A bare name ("ttyUSB0") is a device of /dev, so that it passes the manual port check.
 QString devicePath(QString port)
 {
@@ -85,8 +120,8 @@ QStringList scannedPorts()
 class FlashStation : public QObject
 {
 public:
-    FlashStation(const FlashOptions &options, const QByteArray &content, bool opened)
-        : m_options(options), m_content(content), m_opened(opened), m_output(options.format)
+    FlashStation(const FlashOptions &options, const QByteArray &content, bool opened, CliRecorder &recorder)
+        : m_options(options), m_content(content), m_opened(opened), m_output(options.format), m_recorder(recorder)
     {}
 
     FlashOutput &output() { return m_output; }
@@ -196,9 +231,11 @@ private:
 
     void unitEnded(BootloaderRun &unit)
     {
-        if (!unit.result().isEmpty())
+        if (!unit.result().isEmpty()) {
             m_records.push_back(
                 {unit.port(), unit.serial(), unit.result(), unit.resultText(), unit.seconds(), unit.succeeded()});
+            m_recorder.record(flashRecord(unit, m_options.file, m_content));
+        }
         m_slots[unit.port()] = Done;
         if (!m_options.loop && running() == 0)
             m_loop.exit(0);
@@ -269,6 +306,7 @@ private:
     const QByteArray m_content;
     const bool m_opened;
     FlashOutput m_output;
+    CliRecorder &m_recorder;
     std::map<QString, std::unique_ptr<BootloaderRun>> m_units;
     std::map<QString, Slot> m_slots;
     std::vector<Record> m_records;
@@ -276,7 +314,7 @@ private:
 };
 
 // One unit, by a given port or by the automatic scan: the output of the upgrade window's log.
-int runSingle(const FlashOptions &o, const QByteArray &content, bool opened)
+int runSingle(const FlashOptions &o, const QByteArray &content, bool opened, CliRecorder &recorder)
 {
     FlashOutput output(o.format);
     const QString port = o.ports.isEmpty() ? QString() : o.ports.first();
@@ -315,15 +353,24 @@ int runSingle(const FlashOptions &o, const QByteArray &content, bool opened)
         loop.exec();
     if (noAnswer)
         cliErr() << "flash: no bootloader answered within " << o.timeoutS << " s\n";
+    recorder.record(flashRecord(unit, o.file, content));
     return unit.succeeded() ? 0 : 1;
 }
 
 const char Usage[] = "flash FILE (--port PATH [--port PATH...] | --scan [--all]) [--loop] [--skip-same]\n"
-                     "             [--progress text|json] [--timeout S]";
+                     "             [--progress text|json] [--timeout S] [--no-record] [--station NAME]\n"
+                     "             [--operator NAME] [--db PATH|postgresql://USER@HOST:PORT/DBNAME]";
 
-int runFlash(const QStringList &arguments)
+int runFlash(const QStringList &argumentsIn)
 {
     QTextStream &err = cliErr();
+    QStringList arguments = argumentsIn;
+    CliRecorder recorder;
+    QString recordError;
+    if (!recorder.parse(arguments, &recordError)) {
+        err << "flash: " << recordError << "\n";
+        return 2;
+    }
     FlashOptions o;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
@@ -393,14 +440,14 @@ int runFlash(const QStringList &arguments)
         return 1;
     }
     if (o.loop) {
-        FlashStation station(o, content, opened);
-        return station.runLoop();
+        FlashStation station(o, content, opened, recorder);
+        return recorder.finish("flash", station.runLoop());
     }
     if (o.ports.size() > 1 || o.all) {
-        FlashStation station(o, content, opened);
-        return station.runOnce();
+        FlashStation station(o, content, opened, recorder);
+        return recorder.finish("flash", station.runOnce());
     }
-    return runSingle(o, content, opened);
+    return recorder.finish("flash", runSingle(o, content, opened, recorder));
 }
 
 CommandTable::Registrar reg(cliCommands(), "flash", Usage, &runFlash);

@@ -2,6 +2,7 @@
 
 #include "factory/link/FlyLink.h"
 
+#include <QJsonArray>
 #include <QString>
 
 #include <climits>
@@ -53,8 +54,16 @@ int runInsAccCali(const InsCaliSession &s, bool wait)
         s.lost())
         return fail(QStringLiteral("acc-cali: the unit did not start the calibration"));
 
+    QJsonArray faces;
+    auto note = [&](const QString &final) {
+        if (!s.details)
+            return;
+        s.details->insert(QStringLiteral("faces"), faces);
+        s.details->insert(QStringLiteral("final"), final);
+    };
     while (state >= 1 && state <= 6) {
         out(QStringLiteral("placement %1/6: %2").arg(state).arg(accText(state)));
+        faces.append(QJsonObject{{QStringLiteral("placement"), int(state)}, {QStringLiteral("state"), accText(state)}});
         if (wait) {
             out(QStringLiteral("press Enter when the unit lies still in that placement"));
             std::string line;
@@ -71,10 +80,12 @@ int runInsAccCali(const InsCaliSession &s, bool wait)
                 s.timeoutMs, {}) ||
             s.lost()) {
             s.link->StopAcc3DCali();
+            note(QStringLiteral("no answer"));
             return fail(QStringLiteral("acc-cali: the unit stopped answering at placement %1").arg(asked));
         }
     }
     out(accText(state));
+    note(accText(state));
     if (state == AccSuccess)
         return 0;
     if (state != AccFailure)
@@ -121,9 +132,16 @@ int runInsMagCali(const InsCaliSession &s)
         return fail(QStringLiteral("mag-cali: no progress for %1 s").arg(s.timeoutMs / 1000));
     }
     const TelemetryRecord r = s.record();
+    bool all = true;
+    QJsonArray each;
     for (int i = 0; i < compasses(r); ++i) {
-        if (r.magProgress(i).status() != MagSuccess)
-            return 1;
+        const FlyMagProgressView p = r.magProgress(i);
+        each.append(QJsonObject{{QStringLiteral("compass"), i + 1},
+                                {QStringLiteral("status"), QString::fromLatin1(FlyText::magCaliStatusSource(p.status()))},
+                                {QStringLiteral("percent"), int(p.percent())}});
+        all = all && p.status() == MagSuccess;
     }
-    return 0;
+    if (s.details)
+        s.details->insert(QStringLiteral("compasses"), each);
+    return all ? 0 : 1;
 }

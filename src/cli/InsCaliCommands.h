@@ -2,6 +2,8 @@
 
 #include "core/flylink/TelemetryRecord.h"
 
+#include <QJsonObject>
+
 #include <functional>
 
 class FlyLink;
@@ -15,6 +17,9 @@ struct InsCaliSession
     std::function<bool()> lost;
     std::function<bool(const std::function<bool()> &, int, const std::function<void()> &)> waitFor;
     int timeoutMs = 5000;
+    // When set, the runs note what the production record keeps: each placement and the final state
+    // ("faces", "final"), each compass's end ("compasses").
+    QJsonObject *details = nullptr;
 };
 
 // ins acc-cali [--no-wait]: the six-placement accelerometer calibration. Prints each placement the unit

@@ -1,5 +1,6 @@
 // zorvan-cli ins: the factory link (FlyLink) to an inertial unit from the command line.
 #include "cli/CliCommands.h"
+#include "cli/CliRecorder.h"
 #include "cli/InsCaliCommands.h"
 #include "cli/InsParamsFile.h"
 #include "cli/InsProtocol.h"
@@ -11,10 +12,15 @@
 #include "factory/link/DeviceOpenMap.h"
 #include "factory/link/FlyLink.h"
 #include "factory/link/Q_DMMM.h"
+#include "records/FileDigest.h"
+#include "records/RecordStep.h"
+#include "records/UnitKey.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
 #include <QMap>
 
 #include <cstdio>
@@ -29,10 +35,19 @@ void out(const QString &line)
     std::fflush(stdout);
 }
 
+// The last failure line printed: the reason a failed operation's record keeps.
+QString &lastErrorLine()
+{
+    static QString line;
+    return line;
+}
+
 void err(const QString &line)
 {
+    lastErrorLine() = line;
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
 }
+
 
 QString number(float v)
 {
@@ -109,6 +124,22 @@ public:
                    },
                    INT_MAX, every) &&
                done();
+    }
+
+    // Operations that record more than their one event (each downloaded log) or their own details.
+    struct Noted
+    {
+        QString operation;
+        ProductionRecord::Result result;
+        QString reason;
+        QJsonObject details;
+    };
+    QVector<Noted> noted;
+    QJsonObject details; // details of the operation's one event
+    void note(const QString &operation, ProductionRecord::Result result, const QString &reason,
+              const QJsonObject &d)
+    {
+        noted.append(Noted{operation, result, reason, d});
     }
 
     // Reported by the unit.
@@ -191,8 +222,44 @@ InsCaliSession caliSession(InsSession &s)
         return s.waitFor(done, timeoutMs, every);
     };
     c.timeoutMs = s.timeoutMs();
+    c.details = &s.details;
     return c;
 }
+
+// What the board information says of the unit, as its records keep it.
+struct InsIdentity
+{
+    QString key, sn, hw, fw, protocol;
+
+    static InsIdentity of(InsSession &s)
+    {
+        InsIdentity id;
+        if (!s.boardInfo)
+            return id;
+        const TelemetryRecord r = s.record();
+        const FlyBoardInfoView b = r.boardInfo();
+        id.key = UnitKey::fromWords(b.uid(0), b.uid(1), b.uid(2));
+        id.sn = FlyText::serialNumberText(b.serialNumber());
+        id.hw = FlyText::boardTypeName(b.boardType());
+        id.fw = FlyText::firmwareText(b.firmwareVersion());
+        id.protocol = FlyText::protocolText(b.protocolWord());
+        return id;
+    }
+    void stamp(ProductionRecord &r) const
+    {
+        r.serialNumber = sn;
+        r.hardware = hw;
+        r.firmware = fw;
+    }
+    QJsonObject json() const
+    {
+        return QJsonObject{{QStringLiteral("uuid"), key},
+                           {QStringLiteral("sn"), sn},
+                           {QStringLiteral("hw"), hw},
+                           {QStringLiteral("fw"), fw},
+                           {QStringLiteral("protocol"), protocol}};
+    }
+};
 
 int usageError(const QString &text)
 {
@@ -244,6 +311,9 @@ int runParamSet(InsSession &s, const QString &name, float value)
         return 1;
     }
     out(name + QStringLiteral(",") + number(s.values.value(name)));
+    s.details = QJsonObject{{QStringLiteral("name"), name},
+                            {QStringLiteral("value"), number(value)},
+                            {QStringLiteral("kept"), number(s.values.value(name))}};
     if (s.values.value(name) != value) {
         err(QStringLiteral("ins param set %1: the unit kept %2").arg(name, number(s.values.value(name))));
         return 1;
@@ -292,14 +362,33 @@ int runParamsFile(InsSession &s, const QString &what, const QString &path)
             err(QStringLiteral("ins params save: no board information"));
             return 1;
         }
-        return InsParamsFile::save(path, ParamFileHeader::fromBoard(s.record().boardInfo()), params);
+        const int code = InsParamsFile::save(path, ParamFileHeader::fromBoard(s.record().boardInfo()), params);
+        s.details = QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("sha256"), FileDigest::sha256(path)},
+                                {QStringLiteral("count"), params.size()}};
+        return code;
     }
     QMap<QString, float> unit;
     for (const ParamFileEntry &p : params)
         unit.insert(p.name, p.value);
     if (what == QLatin1String("diff"))
         return InsParamsFile::diff(path, unit);
-    return InsParamsFile::load(path, unit, [&s](const QString &name, float value) { return runParamSet(s, name, value); });
+    QJsonArray written, refused;
+    QStringList missing;
+    const int code = InsParamsFile::load(
+        path, unit,
+        [&](const QString &name, float value) {
+            const int rc = runParamSet(s, name, value);
+            (rc == 0 ? written : refused).append(name);
+            return rc;
+        },
+        &missing);
+    for (const QString &m : missing)
+        refused.append(m);
+    s.details = QJsonObject{{QStringLiteral("file"), path},
+                            {QStringLiteral("sha256"), FileDigest::sha256(path)},
+                            {QStringLiteral("written"), written},
+                            {QStringLiteral("refused"), refused}};
+    return code;
 }
 
 // Sends a command (again every 1.5 s) until its acknowledgement arrives; exit 0 only when accepted.
@@ -332,6 +421,9 @@ int runCommand(InsSession &s, int number, const std::function<void()> &send)
         return 1;
     }
     out(text);
+    s.details.insert(QStringLiteral("ack"), text);
+    if (result != 0)
+        lastErrorLine() = text;
     return result == 0 ? 0 : 1;
 }
 
@@ -392,7 +484,14 @@ int runLogs(InsSession &s, const QStringList &args)
         }
         QStringList paths;
         QString fileError;
-        QObject::connect(s.link(), &FlyLink::logFileCompleted, &s, [&](int, const QString &path) { paths << path; });
+        QObject::connect(s.link(), &FlyLink::logFileCompleted, &s, [&](int id, const QString &path) {
+            paths << path;
+            s.note(QString::fromLatin1(RecordOp::LogDownload), ProductionRecord::Result::Ok, QString(),
+                   QJsonObject{{QStringLiteral("id"), id},
+                               {QStringLiteral("size"), double(QFile(path).size())},
+                               {QStringLiteral("path"), path},
+                               {QStringLiteral("sha256"), FileDigest::sha256(path)}});
+        });
         QObject::connect(s.link(), &FlyLink::logFileFailed, &s, [&](int, const QString &path, const QString &reason) {
             fileError = QStringLiteral("ins logs download: cannot write %1: %2").arg(path, reason);
         });
@@ -404,14 +503,16 @@ int runLogs(InsSession &s, const QStringList &args)
                   INT_MAX);
         for (const QString &p : paths)
             out(p);
-        if (!fileError.isEmpty()) {
-            err(fileError);
-            return 1;
-        }
-        if (paths.size() != ids.size()) {
-            s.link()->cancelLogDownload();
-            err(QStringLiteral("ins logs download: log %1 gave up (the unit stopped answering)")
-                    .arg(ids[paths.size()]));
+        if (!fileError.isEmpty() || paths.size() != ids.size()) {
+            if (fileError.isEmpty()) {
+                s.link()->cancelLogDownload();
+                err(QStringLiteral("ins logs download: log %1 gave up (the unit stopped answering)")
+                        .arg(ids[paths.size()]));
+            } else {
+                err(fileError);
+            }
+            s.note(QString::fromLatin1(RecordOp::LogDownload), ProductionRecord::Result::Failed, lastErrorLine(),
+                   QJsonObject{{QStringLiteral("id"), int(ids[paths.size() < ids.size() ? paths.size() : 0])}});
             return 1;
         }
         return 0;
@@ -506,6 +607,12 @@ int runIns(const QStringList &argsIn)
     QString error;
     if (!LinkOptions::parse(args, options, error))
         return usageError(error);
+    CliRecorder recorder;
+    if (!recorder.parse(args, &error))
+        return usageError(error);
+    // The operation's record (none for the read-only ones) and what is known of it before the run.
+    QString recordOp;
+    QJsonObject opDetails;
     int timeoutMs = 5000;
     int watchSeconds = 10;
     for (int i = 0; i < args.size(); ++i) {
@@ -535,6 +642,7 @@ int runIns(const QStringList &argsIn)
     std::function<int(InsSession &)> run;
     if (op == QLatin1String("info")) {
         run = runInfo;
+        recordOp = QString::fromLatin1(RecordOp::Identified);
     } else if (op == QLatin1String("param")) {
         if (args.size() == 2 && args[0] == QLatin1String("get")) {
             const QString name = args[1];
@@ -549,6 +657,7 @@ int runIns(const QStringList &argsIn)
             run = [name, value](InsSession &s) {
                 return runParamSet(s, name, value);
             };
+            recordOp = QString::fromLatin1(RecordOp::ParamSet);
         } else {
             return usageError(QStringLiteral("param get NAME | param set NAME VALUE"));
         }
@@ -561,6 +670,10 @@ int runIns(const QStringList &argsIn)
             run = [what, path](InsSession &s) {
                 return runParamsFile(s, what, path);
             };
+            if (what == QLatin1String("save"))
+                recordOp = QString::fromLatin1(RecordOp::ParamsSave);
+            else if (what == QLatin1String("load"))
+                recordOp = QString::fromLatin1(RecordOp::ParamsLoad);
         } else if (!args.isEmpty()) {
             return usageError(QStringLiteral("params | params save FILE | params load FILE | params diff FILE"));
         } else {
@@ -583,6 +696,8 @@ int runIns(const QStringList &argsIn)
         run = [found](InsSession &s) {
             return runCommand(s, found->number, [&s, found] { (s.link()->*found->op)(); });
         };
+        recordOp = QString::fromLatin1(found->name); // the command names are the recorded operations
+        opDetails.insert(QStringLiteral("command"), recordOp);
     } else if (op == QLatin1String("mag-simple-cali")) {
         bool ok = false;
         const uint deg = args.size() == 1 ? args[0].toUInt(&ok) : 0;
@@ -591,6 +706,8 @@ int runIns(const QStringList &argsIn)
         run = [deg](InsSession &s) {
             return runCommand(s, FlyCmd::Calibrate, [&s, deg] { s.link()->DoMagSimpleCali(quint16(deg)); });
         };
+        recordOp = QString::fromLatin1(RecordOp::MagSimpleCali);
+        opDetails.insert(QStringLiteral("heading"), int(deg));
     } else if (op == QLatin1String("write-sn")) {
         bool ok1 = false, ok2 = false;
         const uint yymm = args.size() == 2 ? args[0].toUInt(&ok1) : 0;
@@ -605,6 +722,8 @@ int runIns(const QStringList &argsIn)
         run = [sn](InsSession &s) {
             return runCommand(s, FlyCmd::WriteSerialNumber, [&s, sn] { s.link()->writeSerialNumber(sn); });
         };
+        recordOp = QString::fromLatin1(RecordOp::WriteSn);
+        opDetails.insert(QStringLiteral("value"), FlySerialNumber::fromValue(sn).text());
     } else if (op == QLatin1String("logs")) {
         const QStringList rest = args;
         if (rest.isEmpty() || (rest[0] != QLatin1String("list") && rest[0] != QLatin1String("download") &&
@@ -618,6 +737,8 @@ int runIns(const QStringList &argsIn)
         run = [rest](InsSession &s) {
             return runLogs(s, rest);
         };
+        if (rest[0] == QLatin1String("erase"))
+            recordOp = QString::fromLatin1(RecordOp::LogErase);
         args.clear();
     } else if (op == QLatin1String("acc-cali")) {
         const bool wait = !args.contains(QStringLiteral("--no-wait"));
@@ -627,12 +748,14 @@ int runIns(const QStringList &argsIn)
         run = [wait](InsSession &s) {
             return runInsAccCali(caliSession(s), wait);
         };
+        recordOp = QString::fromLatin1(RecordOp::AccCali);
     } else if (op == QLatin1String("mag-cali")) {
         if (!args.isEmpty())
             return usageError(QStringLiteral("mag-cali takes no arguments"));
         run = [](InsSession &s) {
             return runInsMagCali(caliSession(s));
         };
+        recordOp = QString::fromLatin1(RecordOp::MagCali);
     } else if (op == QLatin1String("watch")) {
         run = [watchSeconds](InsSession &s) {
             return runWatch(s, watchSeconds);
@@ -644,7 +767,30 @@ int runIns(const QStringList &argsIn)
     InsSession session(timeoutMs);
     if (!session.connectLink(options))
         return 1;
-    return run(session);
+    const bool records = recorder.enabled() && (!recordOp.isEmpty() || op == QLatin1String("logs"));
+    // The unit's identity is taken before the operation: after a reboot or a reset it is not there.
+    if (records && !session.boardInfo)
+        session.waitFor([&] { return session.boardInfo; }, timeoutMs, [&] { session.link()->requestBoardInfo(); });
+    const InsIdentity identity = records ? InsIdentity::of(session) : InsIdentity();
+    session.details = opDetails;
+    const int code = run(session);
+    if (!records)
+        return code;
+    if (!recordOp.isEmpty()) {
+        const ProductionRecord::Result result = code == 0 ? ProductionRecord::Result::Ok : ProductionRecord::Result::Failed;
+        session.note(recordOp, result, code == 0 ? QString() : lastErrorLine(), session.details);
+    }
+    for (const InsSession::Noted &n : session.noted) {
+        ProductionRecord r = ProductionRecord::make(n.operation, identity.key, n.result, n.reason, n.details);
+        identity.stamp(r);
+        if (n.operation == QLatin1String(RecordOp::Identified) || n.operation == QLatin1String(RecordOp::WriteSn))
+            r.details.insert(QStringLiteral("identity"), identity.json());
+        // The unit confirmed the serial number: from now on it is the unit's SN.
+        if (n.operation == QLatin1String(RecordOp::WriteSn) && n.result == ProductionRecord::Result::Ok)
+            r.serialNumber = n.details.value(QStringLiteral("value")).toString();
+        recorder.record(r);
+    }
+    return recorder.finish("ins", code);
 }
 
 CommandTable::Registrar
@@ -656,6 +802,8 @@ CommandTable::Registrar
         "    mag-simple-cali DEG | write-sn YYMM SEQ | logs list | logs download ID... | logs erase\n"
         "    protocol mavlink|kavolink|reboot\n"
         "    acc-cali [--no-wait] | mag-cali\n"
-        "    params save FILE | params load FILE | params diff FILE   (.param files of the factory window)",
+        "    params save FILE | params load FILE | params diff FILE   (.param files of the factory window)\n"
+        "    [--no-record] [--station NAME] [--operator NAME] [--db PATH|postgresql://USER@HOST:PORT/DBNAME]\n"
+        "        every operation but the read-only ones is kept in the production record (exit 3: not stored)",
         &runIns);
 } // namespace

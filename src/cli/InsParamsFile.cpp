@@ -59,7 +59,8 @@ int diff(const QString &path, const QMap<QString, float> &unit)
     return differences.isEmpty() && wholeFileRead(parsed) ? 0 : 1;
 }
 
-int load(const QString &path, const QMap<QString, float> &unit, const std::function<int(const QString &, float)> &write)
+int load(const QString &path, const QMap<QString, float> &unit, const std::function<int(const QString &, float)> &write,
+         QStringList *missing)
 {
     ParamFile::Parsed parsed;
     if (!read("ins params load", path, &parsed))
@@ -68,6 +69,8 @@ int load(const QString &path, const QMap<QString, float> &unit, const std::funct
     for (const ParamFile::Difference &d : ParamFile::diff(unit, parsed.values)) {
         if (!d.onUnit) {
             cliFail("ins params load", 1, d.name + QStringLiteral(": the unit has no such parameter"));
+            if (missing)
+                missing->append(d.name);
             ++failed;
         } else if (write(d.name, d.fileValue) != 0) {
             ++failed;

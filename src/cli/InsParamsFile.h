@@ -17,6 +17,7 @@ int save(const QString &path, const ParamFileHeader &header, const QList<ParamFi
 int diff(const QString &path, const QMap<QString, float> &unit);
 // Writes every value of the file that differs from the unit's with write(name, value), which reads it
 // back and returns 0 when it took. 0 only when every value took and every line was read.
+// missing, when given, receives the names of the file the unit does not have.
 int load(const QString &path, const QMap<QString, float> &unit,
-         const std::function<int(const QString &, float)> &write);
+         const std::function<int(const QString &, float)> &write, QStringList *missing = nullptr);
 } // namespace InsParamsFile

@@ -1,11 +1,15 @@
 // zorvan-cli logs: list, download and erase the unit's logs over the MAVLink link.
 #include "cli/CliCommands.h"
+#include "cli/CliRecorder.h"
 #include "cli/LinkOptions.h"
 #include "cli/MavlinkSession.h"
 #include "core/util/LogFileWriter.h"
+#include "records/FileDigest.h"
+#include "records/RecordStep.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QMap>
 #include <QSet>
@@ -79,7 +83,22 @@ bool readList(MavlinkSession &session, double timeoutS, QMap<ushort, Entry> &ent
     return complete;
 }
 
-int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeoutS)
+// One event per log: downloaded (id, size, path, SHA-256), or failed with the reason.
+void recordLog(CliRecorder &recorder, const MavlinkSession &session, ushort id, uint size, const QString &path,
+               const QString &failure)
+{
+    QJsonObject details{{QStringLiteral("id"), int(id)}, {QStringLiteral("size"), double(size)}};
+    if (failure.isEmpty()) {
+        details.insert(QStringLiteral("path"), path);
+        details.insert(QStringLiteral("sha256"), FileDigest::sha256(path));
+    }
+    recorder.record(ProductionRecord::make(QString::fromLatin1(RecordOp::MavLogDownload), session.unitKey(),
+                                           failure.isEmpty() ? ProductionRecord::Result::Ok
+                                                             : ProductionRecord::Result::Failed,
+                                           failure, details));
+}
+
+int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeoutS, CliRecorder &recorder)
 {
     QMap<ushort, Entry> entries;
     if (!readList(session, DefaultListTimeoutS, entries))
@@ -110,6 +129,7 @@ int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeou
             done.insert(ushort(id));
             bytesDone += total;
             QTextStream(stdout) << link->logFilePath(ushort(id)) << Qt::endl;
+            recordLog(recorder, session, ushort(id), total, link->logFilePath(ushort(id)), QString());
             if (done.size() == ids.size())
                 loop.quit();
         }
@@ -135,14 +155,21 @@ int runDownload(MavlinkSession &session, const QList<ushort> &ids, double timeou
     link->requestDownloads(ids);
     idle.start();
     loop.exec();
-    if (!fileError.isEmpty())
+    if (!fileError.isEmpty()) {
+        recordLog(recorder, session, current, totalSize, QString(), fileError);
         return fail(1, fileError);
+    }
     if (done.size() != ids.size()) {
         link->cancelDownloads();
-        return fail(1, QStringLiteral("%1 of %2 logs downloaded; no progress for %3 s")
-                           .arg(done.size())
-                           .arg(ids.size())
-                           .arg(timeoutS));
+        const QString why = QStringLiteral("%1 of %2 logs downloaded; no progress for %3 s")
+                                .arg(done.size())
+                                .arg(ids.size())
+                                .arg(timeoutS);
+        for (ushort id : ids) {
+            if (!done.contains(id))
+                recordLog(recorder, session, id, entries.value(id).size, QString(), why);
+        }
+        return fail(1, why);
     }
     return 0;
 }
@@ -156,6 +183,9 @@ int runLogs(const QStringList &argsIn)
         return fail(2, error);
     MavlinkIdOptions ownIds;
     if (!MavlinkIdOptions::parse(args, ownIds, error))
+        return fail(2, error);
+    CliRecorder recorder;
+    if (!recorder.parse(args, &error))
         return fail(2, error);
     if (args.isEmpty())
         return fail(2, QStringLiteral("expected \"list\", \"download ID...\" or \"erase\""));
@@ -228,7 +258,8 @@ int runLogs(const QStringList &argsIn)
         sent.exec();
         return 0;
     }
-    return runDownload(session, ids, timeoutS > 0 ? timeoutS : DefaultDownloadTimeoutS);
+    const int code = runDownload(session, ids, timeoutS > 0 ? timeoutS : DefaultDownloadTimeoutS, recorder);
+    return recorder.finish("logs", code);
 }
 
 CommandTable::Registrar reg(cliCommands(), "logs",
@@ -237,6 +268,8 @@ CommandTable::Registrar reg(cliCommands(), "logs",
                             "  download writes log/flight/<file> under the working directory and prints each path\n"
                             "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
                             "(default 127.0.0.1:7001 -> 127.0.0.1:7000)\n"
-                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)",
+                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)\n"
+                            "  download is kept in the production record: [--no-record] [--station NAME]\n"
+                            "  [--operator NAME] [--db PATH|postgresql://USER@HOST:PORT/DBNAME] (exit 3: not stored)",
                             &runLogs);
 } // namespace

@@ -4,6 +4,7 @@
 #include "link/MavlinkHandler.h"
 #include "link/TApp.h"
 #include "link/TMsgManager.h"
+#include "records/UnitKey.h"
 
 #include <QEventLoop>
 #include <QTextStream>
@@ -125,6 +126,14 @@ public:
         const MavlinkSession &session;
         ~UnitReportAtEnd() { session.reportUnit(); }
     };
+
+    // The key of the unit's production records: its AUTOPILOT_VERSION uid, else its system id and port.
+    QString unitKey() const
+    {
+        const MavlinkLinkEngine::Unit unit = m_link->unit();
+        return UnitKey::mavlink(unit.uid, unit.sysid,
+                                m_options.serial ? m_options.serialPath : m_options.describe());
+    }
 
     // "unit: system 1 component 1" on stderr, with the messages of other components ignored.
     void reportUnit() const

@@ -1,15 +1,18 @@
 // zorvan-cli params: read the whole parameter list or write one parameter over the MAVLink link.
 #include "cli/CliCommands.h"
+#include "cli/CliRecorder.h"
 #include "cli/LinkOptions.h"
 #include "cli/MavlinkSession.h"
 
 #include "core/mavlink/ParamList.h"
 #include "core/mavlink/ParamValueCheck.h"
+#include "records/RecordStep.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTextStream>
 #include <QTimer>
@@ -40,8 +43,16 @@ QTextStream &err()
     return cliErr();
 }
 
+// The last failure printed: the reason a failed write's record keeps.
+QString &lastFailure()
+{
+    static QString text;
+    return text;
+}
+
 int fail(int code, const QString &text)
 {
+    lastFailure() = text;
     return cliFail("params", code, text);
 }
 
@@ -224,6 +235,9 @@ int runParams(const QStringList &argsIn)
     MavlinkIdOptions ownIds;
     if (!MavlinkIdOptions::parse(args, ownIds, error))
         return fail(2, error);
+    CliRecorder recorder;
+    if (!recorder.parse(args, &error))
+        return fail(2, error);
     if (args.isEmpty())
         return fail(2, QStringLiteral("expected \"list\" or \"set NAME VALUE\""));
     const QString sub = args.takeFirst();
@@ -284,7 +298,18 @@ int runParams(const QStringList &argsIn)
         return fail(1, QStringLiteral("cannot open %1").arg(link.describe()));
     session.waitForUnit();
     const MavlinkSession::UnitReportAtEnd reportUnit{session};
-    return sub == QLatin1String("list") ? runList(session, timeoutS) : runSet(session, name, valueText, value, type);
+    if (sub == QLatin1String("list"))
+        return runList(session, timeoutS);
+    const int code = runSet(session, name, valueText, value, type);
+    // The old value is not known here: params set does not read the parameter before writing it.
+    recorder.record(ProductionRecord::make(
+        QString::fromLatin1(RecordOp::MavParamSet), session.unitKey(),
+        code == 0 ? ProductionRecord::Result::Ok : ProductionRecord::Result::Failed, code == 0 ? QString() : lastFailure(),
+        QJsonObject{{QStringLiteral("name"), QString::fromLatin1(name)},
+                    {QStringLiteral("old"), QString()},
+                    {QStringLiteral("new"), ParamText::formatValue(value, quint8(type))},
+                    {QStringLiteral("type"), type}}));
+    return recorder.finish("params", code);
 }
 
 CommandTable::Registrar reg(cliCommands(), "params",
@@ -292,6 +317,8 @@ CommandTable::Registrar reg(cliCommands(), "params",
                             "[--verbose]\n"
                             "  LINK: --serial PATH [--baud N] | --udp [IP:]PORT --target IP:PORT "
                             "(default 127.0.0.1:7001 -> 127.0.0.1:7000)\n"
-                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)",
+                            "  --sysid N --compid N: the program's own MAVLink ids (default 0 0)\n"
+                            "  set is kept in the production record: [--no-record] [--station NAME] [--operator NAME]\n"
+                            "  [--db PATH|postgresql://USER@HOST:PORT/DBNAME] (exit 3: not stored)",
                             &runParams);
 } // namespace

@@ -109,6 +109,9 @@ void BootloaderRun::stateEntered(quint8 state)
 {
     if (state > UpgradeEngine::StateProbe)
         m_answered = true;
+    // The engine clears its device values when the run ends: keep them while they are whole.
+    if (m_engine.deviceInfo().infoFlags == UpgradeEngine::AllInfoFlags)
+        m_device = m_engine.deviceInfo();
     if (!m_finished && m_clock.isValid())
         emit stateChanged();
 }

@@ -46,6 +46,8 @@ public:
     // Image bytes acknowledged by the unit in this run.
     qint64 bytesWritten() const { return m_bytes; }
     double seconds() const { return double(m_clock.elapsed()) / 1000.0; }
+    // What the bootloader reported of the board in this run (zeros until it answered every device value).
+    const UpgradeEngine::DeviceInfo &device() const { return m_device; }
 
 signals:
     // A report line of the engine (the text without time stamp).
@@ -89,4 +91,5 @@ private:
     bool m_succeeded = false;
     QString m_result;
     QString m_resultText;
+    UpgradeEngine::DeviceInfo m_device;
 };

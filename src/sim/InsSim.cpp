@@ -30,6 +30,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -374,6 +375,14 @@ private:
     double seconds() const { return m_clock.elapsed() / 1000.0; }
     double yawDeg() const { return std::fmod(seconds() * 6.0 + m_yawOffset + 3600.0, 360.0); }
 
+public:
+    void setUid(const quint32 words[3])
+    {
+        for (int i = 0; i < 3; ++i)
+            m_uid[i] = words[i];
+    }
+
+private:
     void sendHeartbeat()
     {
         QByteArray p(FlyMsg::HeartbeatLen, '\0');
@@ -384,9 +393,9 @@ private:
     void sendBoardInfo()
     {
         QByteArray p(FlyMsg::BoardInfoLen, '\0');
-        put<quint32>(p, FlyLayout::Board::Uid0, 0x0035002Bu);
-        put<quint32>(p, FlyLayout::Board::Uid1, 0x31385107u);
-        put<quint32>(p, FlyLayout::Board::Uid2, 0x35383733u);
+        put<quint32>(p, FlyLayout::Board::Uid0, m_uid[0]);
+        put<quint32>(p, FlyLayout::Board::Uid1, m_uid[1]);
+        put<quint32>(p, FlyLayout::Board::Uid2, m_uid[2]);
         put<quint32>(p, FlyLayout::Board::BoardType, m_boardType);
         put<quint32>(p, FlyLayout::Board::Firmware, 0x01040203u);     // 1.4.2.3
         put<quint16>(p, FlyLayout::Board::Protocol, quint16(0x2103)); // 2.1.0, inertial unit
@@ -508,6 +517,8 @@ private:
     std::mt19937 m_rng;
     qint64 m_silentAfterMs;
     quint32 m_boardType;
+    // The unique id it reports: the words at offsets 0, 4 and 8 (the panel shows them as 24 hex digits).
+    quint32 m_uid[3] = {0x0035002Bu, 0x31385107u, 0x35383733u};
     InsTelemetry m_telemetry;
     QTimer m_streamTimer;
     FlyParser m_parser;
@@ -532,6 +543,24 @@ private:
     InsMavlinkOutput m_mavlinkOutput{m_endpoint};
 };
 
+// "0035002B3138510735383733": the three words in the panel's order, 8 hex digits each.
+bool parseUid(const QString &text, quint32 words[3])
+{
+    if (text.size() != 24)
+        return false;
+    for (const QChar c : text) {
+        if (!isxdigit(c.toLatin1()))
+            return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        words[i] = text.mid(i * 8, 8).toUInt(&ok, 16);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
 int runIns(const QStringList &argsIn)
 {
     QStringList args = argsIn;
@@ -545,6 +574,7 @@ int runIns(const QStringList &argsIn)
     QString board = QStringLiteral("10031");
     QString overstated = QStringLiteral("0");
     QString logSpec;
+    QString uid;
     QString error;
     const bool startMavlink = args.removeAll(QStringLiteral("--mavlink")) > 0;
     if (!takeOptionValue(args, QStringLiteral("--drop"), drop, error) ||
@@ -553,6 +583,7 @@ int runIns(const QStringList &argsIn)
         !takeOptionValue(args, QStringLiteral("--silent-after"), silent, error) ||
         !takeOptionValue(args, QStringLiteral("--board-type"), board, error) ||
         !takeOptionValue(args, QStringLiteral("--logs"), logSpec, error) ||
+        !takeOptionValue(args, QStringLiteral("--uid"), uid, error) ||
         !takeOptionValue(args, QStringLiteral("--log-overstated"), overstated, error)) {
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(error));
         return 2;
@@ -588,6 +619,11 @@ int runIns(const QStringList &argsIn)
         std::fprintf(stderr, "zorvan-sim ins: bad number in the options\n");
         return 2;
     }
+    quint32 uidWords[3] = {0, 0, 0};
+    if (!uid.isNull() && !parseUid(uid, uidWords)) {
+        std::fprintf(stderr, "zorvan-sim ins: --uid needs 24 hex digits (three words as the panel shows them)\n");
+        return 2;
+    }
     if (!endpoint.open()) {
         std::fprintf(stderr, "zorvan-sim ins: %s\n", qPrintable(endpoint.error()));
         return 1;
@@ -597,6 +633,8 @@ int runIns(const QStringList &argsIn)
     unit.calibration() = calibration;
     unit.setStoredLogs(logs);
     unit.setLogOverstatement(overstatedBytes);
+    if (!uid.isNull())
+        unit.setUid(uidWords);
     if (startMavlink)
         unit.startInMavlink();
     return QCoreApplication::exec();
@@ -610,6 +648,7 @@ CommandTable::Registrar
         "    [--rate HZ] [--sensor-absent|--sensor-disabled|--sensor-unhealthy LIST] [--attitude R,P] [--gnss-fix N]\n"
         "    [--compasses 1..3] [--cali-fail acc|mag1|mag2|mag3[,...]]   calibration knobs\n"
         "    [--logs ID:SIZE,...]   its logs; the serial number is one-time programmable: a second write is refused\n"
-        "    [--log-overstated BYTES]   the log list states each log BYTES longer than the data it holds",
+        "    [--log-overstated BYTES]   the log list states each log BYTES longer than the data it holds\n"
+        "    [--uid HEX24]   the unique id it reports, as the panel shows it (default 0035002B3138510735383733)",
         &runIns);
 } // namespace

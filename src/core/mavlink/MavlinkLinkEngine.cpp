@@ -60,7 +60,9 @@ MavlinkLinkEngine::UnitNote MavlinkLinkEngine::noteUnit(const mavlink_message_t 
     }
     if (msg.msgid == mavlink_autopilot_version_t::MSG_ID && m_unit.known && isFromUnit(msg)) {
         m_unit.haveCapabilities = true;
-        m_unit.capabilities = mavlink_autopilot_version_t::decode(msg).capabilities;
+        const mavlink_autopilot_version_t version = mavlink_autopilot_version_t::decode(msg);
+        m_unit.capabilities = version.capabilities;
+        m_unit.uid = version.uid;
         return UnitNote::CapabilitiesArrived;
     }
     return UnitNote::Unchanged;

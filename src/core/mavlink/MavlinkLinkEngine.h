@@ -52,6 +52,7 @@ public:
         quint8 autopilot = 0;          // MAV_AUTOPILOT of its heartbeat (0 when not seen)
         bool haveCapabilities = false; // its AUTOPILOT_VERSION arrived
         quint64 capabilities = 0;
+        quint64 uid = 0; // its AUTOPILOT_VERSION uid (0: none reported)
     };
 
     // What a received frame meant for the unit.
